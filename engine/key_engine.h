@@ -1,0 +1,65 @@
+// The key of a picture: the 3x3 mesh, the masks of the three levels, their DCT, the matrices P and S,
+// the nine codes per level and the 27-code key text. Plain C++ without Qt: pixels come in through a
+// PixelReader, so the same engine serves the desktop program, the command-line tool and the tests.
+#pragma once
+
+#include "engine/geometry.h"
+#include "engine/pixel_reader.h"
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace velsaro {
+
+// pi as the key has always used it; the cosine sums of a flat mask are therefore not exactly zero.
+inline constexpr double piPrime = 3.141592;
+
+inline constexpr std::array<int, 3> levelMaskSizes = {4, 8, 16};
+
+// Everything one level leaves behind: the detail window shows the coefficients, P and S of a level.
+struct LevelResult {
+    int n = 0;                          // mask size N
+    std::vector<std::int32_t> divisores; // N x N, (u, v) at u * N + v
+    std::vector<double> coeficientes;    // 9 x N x N, (j, u, v) at (j * N + u) * N + v
+    std::array<std::array<double, 3>, 3> matrizP{};
+    std::array<std::array<std::int16_t, 9>, 9> matrizS{};
+    std::array<std::int16_t, 9> codes{};
+
+    double coefficient(int j, int u, int v) const { return coeficientes[(j * n + u) * n + v]; }
+};
+
+struct Key {
+    std::array<LevelResult, 3> levels;
+    std::string text; // 27 codes, each followed by "."
+
+    std::array<int, 27> codes() const;
+};
+
+// Vector width of the DCT kernel in doubles. Every width gives the same bits; Best picks the widest
+// that this CPU runs.
+enum class KernelWidth { Best = 0, Sse2 = 2, Avx2 = 4, Avx512 = 8 };
+std::vector<KernelWidth> supportedKernelWidths();
+
+// One level with masks of size n (4, 8 or 16) over a picture area of outer size width x height.
+LevelResult computeLevel(int n, const PixelReader& readPixel, double width = pictureAreaWidth,
+                         double height = pictureAreaHeight, KernelWidth kernel = KernelWidth::Best);
+
+// The three levels and the key text.
+Key computeKey(const PixelReader& readPixel, double width = pictureAreaWidth,
+               double height = pictureAreaHeight, KernelWidth kernel = KernelWidth::Best);
+
+// The nine codes of a level as key text: "c0.c1. ... c8.".
+std::string levelKeyText(const LevelResult& level);
+
+// Divisor of each coefficient of an N x N mask, (u, v) at u * N + v: 1 at (0, 0), else 2^(max(u, v) - 1).
+std::vector<std::int32_t> calculaDivisores(int n);
+
+// Fills matrizS and the nine codes of a level from its matrizP.
+void calculaMatrizS(LevelResult& level);
+
+// Value of a string of "0" and "1" read as a binary numeral, most significant digit first.
+std::int16_t binarioADecimal(const std::string& digits);
+
+} // namespace velsaro
