@@ -8,6 +8,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -42,13 +43,21 @@ struct Key {
 enum class KernelWidth { Best = 0, Sse2 = 2, Avx2 = 4, Avx512 = 8 };
 std::vector<KernelWidth> supportedKernelWidths();
 
-// One level with masks of size n (4, 8 or 16) over a picture area of outer size width x height.
-LevelResult computeLevel(int n, const PixelReader& readPixel, double width = pictureAreaWidth,
-                         double height = pictureAreaHeight, KernelWidth kernel = KernelWidth::Best);
+struct EngineOptions {
+    // Outer size of the picture area that the mesh divides into quarters.
+    double width = pictureAreaWidth;
+    double height = pictureAreaHeight;
+    KernelWidth kernel = KernelWidth::Best;
+    // Called as each mask of a level starts, with its intersection j = 0..8, before its pixels are
+    // read: the main window advances and repaints its progress bar there.
+    std::function<void(int j)> maskStarting = {};
+};
+
+// One level with masks of size n (4, 8 or 16).
+LevelResult computeLevel(int n, const PixelReader& readPixel, const EngineOptions& options = {});
 
 // The three levels and the key text.
-Key computeKey(const PixelReader& readPixel, double width = pictureAreaWidth,
-               double height = pictureAreaHeight, KernelWidth kernel = KernelWidth::Best);
+Key computeKey(const PixelReader& readPixel, const EngineOptions& options = {});
 
 // The nine codes of a level as key text: "c0.c1. ... c8.".
 std::string levelKeyText(const LevelResult& level);
