@@ -1,0 +1,69 @@
+// Picture files made at run time for the tests: the exact bytes of BMP and GIF files (written here
+// byte by byte, so a test controls every header field) and JPEG files through Qt's own writer, plus a
+// temporary folder to put them in.
+#pragma once
+
+#include <QByteArray>
+#include <QColor>
+#include <QImage>
+#include <QString>
+#include <QTemporaryDir>
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <vector>
+
+namespace velsaro::testing {
+
+// A folder that exists for the lifetime of the object and is removed with everything in it.
+class TemporaryFolder {
+public:
+    TemporaryFolder();
+
+    QString path() const;
+    QString filePath(const QString& name) const;
+    // Writes bytes to name (subfolders are created) and returns the file's full path.
+    QString write(const QString& name, const QByteArray& bytes) const;
+    // Creates the subfolder name and returns its full path.
+    QString makeFolder(const QString& name) const;
+
+private:
+    QTemporaryDir dir_;
+};
+
+// One colour everywhere.
+QImage solidPicture(int width, int height, QColor colour);
+// Bands, rectangles and ellipses of colours chosen by seed: different seeds give different keys.
+QImage variedPicture(int width, int height, unsigned seed);
+// An 8-bit palette picture: pixel (x, y) has palette index indexAt(x, y).
+QImage palettePicture(int width, int height, const std::vector<QRgb>& palette,
+                      const std::function<int(int x, int y)>& indexAt);
+
+// Windows bitmaps, rows bottom-up as most writers store them.
+// 24 bits per pixel, BITMAPINFOHEADER; alpha is dropped.
+QByteArray bmp24(const QImage& picture);
+// 8 bits per pixel through the picture's colour table (picture must be Format_Indexed8).
+QByteArray bmp8(const QImage& picture);
+// 32 bits per pixel, BI_RGB, BITMAPINFOHEADER: blue, green, red and then fourthByte for every pixel.
+// That byte is reserved in this format, so a reader must ignore it.
+QByteArray bmp32Rgb(const QImage& picture, std::uint8_t fourthByte);
+
+// Header of a 32-bit BI_BITFIELDS bitmap: the 40-byte BITMAPINFOHEADER followed by three colour masks
+// (no alpha mask can be declared), or the 56-byte V3, 108-byte V4 and 124-byte V5 headers, which
+// declare the alpha mask 0xFF000000.
+enum class BitfieldsHeader { Info40, V3, V4, V5 };
+// 32 bits per pixel, BI_BITFIELDS, masks red 0x00FF0000, green 0x0000FF00, blue 0x000000FF: blue,
+// green, red and the picture's alpha for every pixel.
+QByteArray bmp32Bitfields(const QImage& picture, BitfieldsHeader header);
+
+// A GIF89a file. Every frame is a Format_Indexed8 picture of the same size; the first frame's colour
+// table is the global palette. transparentIndex, if given, is declared transparent in every frame.
+// Several frames make an animation with a 0.1 s delay per frame.
+QByteArray gif(const std::vector<QImage>& frames, std::optional<int> transparentIndex = {});
+
+enum class JpegColour { Colour, Grey };
+// A baseline JPEG from Qt's writer; Grey writes a one-component file.
+QByteArray jpeg(const QImage& picture, JpegColour colour = JpegColour::Colour, int quality = 90);
+
+} // namespace velsaro::testing
