@@ -1,0 +1,381 @@
+// Reading a picture file: identification by content, refusal of what would not fit in memory, checks
+// that the file is whole, and the corrections a few bitmap headers need before Qt decodes them.
+#include "controls/picture_file.h"
+
+#include <QBuffer>
+#include <QFile>
+#include <QFileInfo>
+#include <QImageReader>
+
+#include <cstdint>
+
+namespace velsaro {
+
+namespace {
+
+// A picture file is smaller than its decoded pixels, but it may carry metadata or trailing bytes; a
+// file beyond this is refused before it is read into memory.
+constexpr qint64 maxFileBytes = maxDecodedBytes + 16LL * 1024 * 1024;
+
+PictureFile failure(PictureFileError error, const char* reason)
+{
+    return {QImage(), error, QString::fromUtf8(reason)};
+}
+
+PictureFile notAPicture()
+{
+    return failure(PictureFileError::NotAPicture, "no es una imagen BMP, JPEG o GIF válida");
+}
+
+// Little- and big-endian fields; a field past the end reads as zero, and every caller checks the size
+// it needs before trusting a field.
+std::uint32_t littleEndian(const QByteArray& bytes, qsizetype at, int size)
+{
+    std::uint32_t value = 0;
+    for (int i = size - 1; i >= 0; --i)
+        value = (value << 8) | (at + i < bytes.size() ? std::uint8_t(bytes[at + i]) : 0u);
+    return value;
+}
+
+int bigEndian16(const QByteArray& bytes, qsizetype at)
+{
+    if (at + 1 >= bytes.size())
+        return 0;
+    return std::uint8_t(bytes[at]) << 8 | std::uint8_t(bytes[at + 1]);
+}
+
+void setLittleEndian32(QByteArray& bytes, qsizetype at, std::uint32_t value)
+{
+    for (int i = 0; i < 4; ++i)
+        bytes[at + i] = char((value >> (8 * i)) & 0xFF);
+}
+
+// ---- Windows bitmaps ----
+
+constexpr qsizetype bmpFileHeaderSize = 14;
+constexpr std::uint32_t bmpRgb = 0;
+constexpr std::uint32_t bmpRle8 = 1;
+constexpr std::uint32_t bmpRle4 = 2;
+constexpr std::uint32_t bmpBitfields = 3;
+constexpr std::uint32_t bmpV4HeaderSize = 108;
+
+struct BitmapHeader {
+    qsizetype dataOffset = 0;
+    std::uint32_t infoSize = 0;
+    qint64 width = 0;
+    qint64 height = 0; // rows, whichever way they run
+    int bitsPerPixel = 0;
+    std::uint32_t compression = bmpRgb;
+};
+
+BitmapHeader bitmapHeader(const QByteArray& bytes)
+{
+    BitmapHeader header;
+    header.dataOffset = qsizetype(littleEndian(bytes, 10, 4));
+    header.infoSize = littleEndian(bytes, 14, 4);
+    if (header.infoSize == 12) { // OS/2 1.x: 16-bit sizes, never compressed
+        header.width = littleEndian(bytes, 18, 2);
+        header.height = littleEndian(bytes, 20, 2);
+        header.bitsPerPixel = int(littleEndian(bytes, 24, 2));
+    } else {
+        header.width = std::int32_t(littleEndian(bytes, 18, 4));
+        header.height = std::int32_t(littleEndian(bytes, 22, 4));
+        header.bitsPerPixel = int(littleEndian(bytes, 28, 2));
+        header.compression = littleEndian(bytes, 30, 4);
+    }
+    header.height = qAbs(header.height); // negative: rows stored top-down
+    header.dataOffset = qMax(header.dataOffset, bmpFileHeaderSize + qsizetype(header.infoSize));
+    return header;
+}
+
+// Walks run-length encoded rows; the file is whole if the stream reaches its end-of-bitmap code, or
+// covers every row, before the bytes run out.
+bool isRunLengthDataWhole(const QByteArray& bytes, const BitmapHeader& header)
+{
+    qsizetype at = header.dataOffset;
+    qint64 rows = 0;
+    while (at + 2 <= bytes.size()) {
+        const int count = std::uint8_t(bytes[at]);
+        const int code = std::uint8_t(bytes[at + 1]);
+        at += 2;
+        if (count != 0)
+            continue; // a run of one value
+        if (code == 0) {
+            ++rows;
+        } else if (code == 1) {
+            return true;
+        } else if (code == 2) {
+            rows += at + 1 < bytes.size() ? std::uint8_t(bytes[at + 1]) : 0;
+            at += 2;
+        } else {
+            const int literalBytes = header.compression == bmpRle8 ? code : (code + 1) / 2;
+            at += (literalBytes + 1) & ~1; // literal runs keep 16-bit alignment
+        }
+    }
+    return at <= bytes.size() && rows >= header.height;
+}
+
+bool isBitmapWhole(const QByteArray& bytes)
+{
+    const BitmapHeader header = bitmapHeader(bytes);
+    if (header.compression == bmpRle8 || header.compression == bmpRle4)
+        return isRunLengthDataWhole(bytes, header);
+    const qint64 rowBytes = (header.width * header.bitsPerPixel + 31) / 32 * 4;
+    return bytes.size() >= header.dataOffset + rowBytes * header.height;
+}
+
+// Qt reads only the 40-, 108- and 124-byte info headers, but writers also use the 52- and 56-byte ones
+// (the 40-byte fields followed by three or four colour masks). Those become a 108-byte header with the
+// same masks, an sRGB colour space and everything after it moved along.
+void widenMaskHeader(QByteArray& bytes)
+{
+    const std::uint32_t infoSize = littleEndian(bytes, 14, 4);
+    if ((infoSize != 52 && infoSize != 56) || bytes.size() < bmpFileHeaderSize + qsizetype(infoSize))
+        return;
+    QByteArray tail(qsizetype(bmpV4HeaderSize - infoSize), '\0');
+    const qsizetype colourSpaceAt = 56 - qsizetype(infoSize); // after the alpha mask
+    setLittleEndian32(tail, colourSpaceAt, 0x73524742);       // 'sRGB'
+    bytes.insert(bmpFileHeaderSize + infoSize, tail);
+    setLittleEndian32(bytes, 14, bmpV4HeaderSize);
+    const std::uint32_t dataOffset = littleEndian(bytes, 10, 4);
+    if (dataOffset >= bmpFileHeaderSize + infoSize)
+        setLittleEndian32(bytes, 10, dataOffset + std::uint32_t(tail.size()));
+}
+
+// In a BI_RGB bitmap the colour masks of a V4 or V5 header mean nothing and the fourth byte of a 32-bit
+// pixel is reserved (often 0), but Qt 6.4 takes an alpha mask found there as real alpha and would make
+// such a picture transparent. Clearing the masks makes it read them as the opaque picture it is.
+void clearUnusedMasks(QByteArray& bytes)
+{
+    const BitmapHeader header = bitmapHeader(bytes);
+    if (header.compression != bmpRgb || header.bitsPerPixel != 32 || header.infoSize < bmpV4HeaderSize)
+        return;
+    for (qsizetype at = 54; at < 70 && at < bytes.size(); ++at)
+        bytes[at] = '\0';
+}
+
+// ---- JPEG ----
+
+bool isStandaloneJpegMarker(int marker)
+{
+    return marker == 0x01 || (marker >= 0xD0 && marker <= 0xD7);
+}
+
+// Skips entropy-coded data from at to the next marker: in it 0xFF is followed only by a stuffed 0x00,
+// a restart marker or more 0xFF fill. Returns the position of that marker's 0xFF, or the file's end.
+qsizetype nextMarkerAfterScan(const QByteArray& bytes, qsizetype at)
+{
+    while (at + 1 < bytes.size()) {
+        if (std::uint8_t(bytes[at]) != 0xFF) {
+            ++at;
+            continue;
+        }
+        const int next = std::uint8_t(bytes[at + 1]);
+        if (next == 0x00 || next == 0xFF || isStandaloneJpegMarker(next))
+            at += next == 0xFF ? 1 : 2;
+        else
+            return at;
+    }
+    return bytes.size();
+}
+
+// A cut JPEG still decodes, its missing part grey, so the file must reach its end-of-image marker.
+bool isJpegWhole(const QByteArray& bytes)
+{
+    qsizetype at = 2; // after start-of-image
+    while (at < bytes.size()) {
+        if (std::uint8_t(bytes[at]) != 0xFF) {
+            ++at; // stray bytes between segments, which decoders skip too
+            continue;
+        }
+        const int marker = at + 1 < bytes.size() ? std::uint8_t(bytes[at + 1]) : 0xFF;
+        at += marker == 0xFF ? 1 : 2;
+        if (marker == 0xFF || isStandaloneJpegMarker(marker))
+            continue;
+        if (marker == 0xD9)
+            return true;
+        at += bigEndian16(bytes, at);
+        if (marker == 0xDA && at <= bytes.size())
+            at = nextMarkerAfterScan(bytes, at);
+    }
+    return false;
+}
+
+// ---- GIF ----
+
+qsizetype colourTableBytes(int flags)
+{
+    return (flags & 0x80) ? 3 * (qsizetype(2) << (flags & 7)) : 0;
+}
+
+// Skips a chain of data blocks; false if the file ends before its empty closing block.
+bool skipBlocks(const QByteArray& bytes, qsizetype& at)
+{
+    while (at < bytes.size()) {
+        const int length = std::uint8_t(bytes[at++]);
+        if (length == 0)
+            return true;
+        at += length;
+    }
+    return false;
+}
+
+// Only the first frame is shown, so the file is whole enough when that frame's data is all there.
+bool isGifFirstFrameWhole(const QByteArray& bytes)
+{
+    qsizetype at = 13 + colourTableBytes(std::uint8_t(bytes.size() > 10 ? bytes[10] : 0));
+    while (at < bytes.size()) {
+        const int blockType = std::uint8_t(bytes[at++]);
+        if (blockType == 0x21) { // extension: label, then data blocks
+            ++at;
+            if (!skipBlocks(bytes, at))
+                return false;
+        } else if (blockType == 0x2C) { // image: descriptor, optional table, code size, data
+            if (at + 9 > bytes.size())
+                return false;
+            at += 9 + colourTableBytes(std::uint8_t(bytes[at + 8])) + 1;
+            return skipBlocks(bytes, at);
+        } else {
+            return false; // trailer before any image, or not a block at all
+        }
+    }
+    return false;
+}
+
+// Qt makes the picture the size of the GIF's logical screen, which the reader's size does not report.
+QSize gifScreenSize(const QByteArray& bytes)
+{
+    return QSize(int(littleEndian(bytes, 6, 2)), int(littleEndian(bytes, 8, 2)));
+}
+
+// ---- Reading ----
+
+enum class Format { Bmp, Jpeg, Gif, Other };
+
+Format formatOf(const QByteArray& name)
+{
+    if (name == "bmp")
+        return Format::Bmp;
+    if (name == "jpeg" || name == "jpg")
+        return Format::Jpeg;
+    if (name == "gif")
+        return Format::Gif;
+    return Format::Other;
+}
+
+bool isWhole(const QByteArray& bytes, Format format)
+{
+    switch (format) {
+    case Format::Bmp: return isBitmapWhole(bytes);
+    case Format::Jpeg: return isJpegWhole(bytes);
+    case Format::Gif: return isGifFirstFrameWhole(bytes);
+    case Format::Other: return false;
+    }
+    return false;
+}
+
+bool isTooLargeToDecode(QSize size)
+{
+    return qint64(size.width()) * size.height() * 4 > maxDecodedBytes;
+}
+
+void limitQtAllocations()
+{
+    // Qt's own guard, in whole megabytes, for decoders whose size the header does not tell.
+    static const bool limited = [] {
+        QImageReader::setAllocationLimit(int(maxDecodedBytes / (1024 * 1024)));
+        return true;
+    }();
+    (void)limited;
+}
+
+struct FileBytes {
+    QByteArray bytes;
+    PictureFile failure; // error None when bytes were read
+};
+
+FileBytes readWholeFile(const QString& path)
+{
+    const QFileInfo info(path);
+    if (!info.exists())
+        return {{}, failure(PictureFileError::Missing, "el archivo no existe")};
+    QFile file(path);
+    if (info.isDir() || !file.open(QIODevice::ReadOnly))
+        return {{}, failure(PictureFileError::Unreadable, "no se puede leer")};
+    if (file.size() > maxFileBytes)
+        return {{}, failure(PictureFileError::TooLarge,
+                            "el archivo es demasiado grande (más de 272 MiB)")};
+    QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        return {{}, failure(PictureFileError::Unreadable, "no se puede leer")};
+    return {bytes, {}};
+}
+
+// A reader over bytes in memory that decides the format from the content and leaves the picture as
+// stored: no EXIF rotation.
+class MemoryReader {
+public:
+    explicit MemoryReader(const QByteArray& bytes, const QByteArray& format = {})
+        : bytes_(bytes), buffer_(&bytes_), reader_(&buffer_, format)
+    {
+        buffer_.open(QIODevice::ReadOnly);
+        reader_.setDecideFormatFromContent(format.isEmpty());
+        reader_.setAutoTransform(false);
+    }
+
+    QImageReader& reader() { return reader_; }
+
+private:
+    QByteArray bytes_; // shares the caller's data
+    QBuffer buffer_;
+    QImageReader reader_;
+};
+
+QSize decodedSize(const QByteArray& bytes, const QByteArray& formatName)
+{
+    MemoryReader probe(bytes, formatName);
+    const QSize size = probe.reader().size();
+    if (formatOf(formatName) == Format::Gif)
+        return size.expandedTo(gifScreenSize(bytes));
+    return size;
+}
+
+PictureFile decode(QByteArray bytes)
+{
+    const QByteArray formatName = MemoryReader(bytes).reader().format();
+    const Format format = formatOf(formatName);
+    if (format == Format::Other)
+        return notAPicture();
+    if (format == Format::Bmp) {
+        widenMaskHeader(bytes);
+        clearUnusedMasks(bytes);
+    }
+    const QSize size = decodedSize(bytes, formatName);
+    if (!size.isValid())
+        return notAPicture();
+    if (isTooLargeToDecode(size))
+        return failure(PictureFileError::TooLarge,
+                       "la imagen es demasiado grande (más de 256 MiB al decodificarla)");
+    if (!isWhole(bytes, format))
+        return notAPicture();
+
+    MemoryReader decoder(bytes, formatName);
+    PictureFile result;
+    result.image = decoder.reader().read(); // a GIF gives its first frame
+    if (result.image.isNull())
+        return notAPicture();
+    return result;
+}
+
+} // namespace
+
+PictureFile readPictureFile(const QString& path)
+{
+    limitQtAllocations();
+    FileBytes file = readWholeFile(path);
+    if (file.failure.error != PictureFileError::None)
+        return file.failure;
+    return decode(std::move(file.bytes));
+}
+
+} // namespace velsaro
