@@ -22,12 +22,12 @@ std::int16_t comparisonDigit(const std::array<std::array<double, 3>, 3>& p, int 
 
 std::int16_t binarioADecimal(const std::string& digits)
 {
+    // Integer arithmetic: every partial value is a whole number far below 2^31, so summing the digits'
+    // weights as integers gives exactly what summing them as reals and rounding would.
     std::int32_t value = 0;
     const int length = static_cast<int>(digits.size());
-    for (int i = 0; i < length; ++i) {
-        const double digit = digits[length - 1 - i] - '0';
-        value = static_cast<std::int32_t>(digit * static_cast<double>(1 << i) + value);
-    }
+    for (int i = 0; i < length; ++i)
+        value = (digits[length - 1 - i] - '0') * (std::int32_t{1} << i) + value;
     return static_cast<std::int16_t>(value);
 }
 
@@ -36,17 +36,24 @@ void calculaMatrizS(LevelResult& level)
     int k = 0;
     for (int r = 0; r <= 2; ++r) {
         for (int c = 0; c <= 2; ++c) {
-            std::string digits;
+            // The digits' text, "-1" for the centre: ten characters for nine entries.
+            char digits[10];
+            int length = 0;
             int n = 0;
             for (int l = r - 1; l <= r + 1; ++l) {
                 for (int m = c - 1; m <= c + 1; ++m) {
-                    level.matrizS[k][n] = comparisonDigit(level.matrizP, r, c, l, m);
-                    digits += std::to_string(level.matrizS[k][n]);
+                    const std::int16_t digit = comparisonDigit(level.matrizP, r, c, l, m);
+                    level.matrizS[k][n] = digit;
+                    if (digit < 0)
+                        digits[length++] = '-';
+                    digits[length++] = digit == 0 ? '0' : '1';
                     ++n;
                 }
             }
             // The centre's "-1" stands at characters 5 and 6; the eight neighbours' digits remain.
-            level.codes[k] = binarioADecimal(digits.substr(0, 4) + digits.substr(6, 4));
+            std::string neighbours(digits, 4);
+            neighbours.append(digits + 6, 4);
+            level.codes[k] = binarioADecimal(neighbours);
             ++k;
         }
     }

@@ -1,11 +1,11 @@
-// The one place that picks a mask-sums kernel for the CPU the program runs on.
+// The one place that picks a mask kernel for the CPU the program runs on.
 #include "engine/mask_transform.h"
 
 namespace velsaro {
 namespace kernels {
-namespace sse2 { void maskSums(int n, const double* samples, const double* cosines, double* sums); }
-namespace avx2 { void maskSums(int n, const double* samples, const double* cosines, double* sums); }
-namespace avx512 { void maskSums(int n, const double* samples, const double* cosines, double* sums); }
+namespace sse2 { void maskCoefficients(int, const double*, const double*, const double*, double*); }
+namespace avx2 { void maskCoefficients(int, const double*, const double*, const double*, double*); }
+namespace avx512 { void maskCoefficients(int, const double*, const double*, const double*, double*); }
 } // namespace kernels
 
 std::vector<KernelWidth> supportedKernelWidths()
@@ -27,12 +27,12 @@ KernelWidth bestKernelWidth()
     return best;
 }
 
-MaskSumsKernel maskSumsKernel(KernelWidth width)
+MaskKernel maskKernel(KernelWidth width)
 {
     switch (width == KernelWidth::Best ? bestKernelWidth() : width) {
-    case KernelWidth::Avx512: return kernels::avx512::maskSums;
-    case KernelWidth::Avx2: return kernels::avx2::maskSums;
-    default: return kernels::sse2::maskSums;
+    case KernelWidth::Avx512: return kernels::avx512::maskCoefficients;
+    case KernelWidth::Avx2: return kernels::avx2::maskCoefficients;
+    default: return kernels::sse2::maskCoefficients;
     }
 }
 

@@ -7,19 +7,6 @@
 
 namespace velsaro {
 
-namespace detail {
-
-std::vector<double> cosineTable(int n)
-{
-    std::vector<double> table(n * n);
-    for (int i = 0; i < n; ++i)
-        for (int k = 0; k < n; ++k)
-            table[i * n + k] = std::cos(((k * piPrime) * (2 * i + 1)) / (2 * n));
-    return table;
-}
-
-} // namespace detail
-
 namespace {
 
 // Scale of coefficient (u, v): a(u) x a(v) with a(0) = sqrt(1 / N) and a(k) = sqrt(2 / N) otherwise.
@@ -32,16 +19,73 @@ double scaleFactor(int u, int v, double c0, double c1)
     return c1 * c1;
 }
 
-std::vector<double> maskSamples(const PixelReader& readPixel, PixelPosition corner, int n)
+detail::LevelTables makeLevelTables(int n)
 {
-    std::vector<double> samples(n * n);
+    detail::LevelTables tables;
+    tables.n = n;
+    tables.cosines.resize(n * n);
+    for (int i = 0; i < n; ++i)
+        for (int k = 0; k < n; ++k)
+            tables.cosines[i * n + k] = std::cos(((k * piPrime) * (2 * i + 1)) / (2 * n));
+
+    const double c0 = std::sqrt(1.0 / n);
+    const double c1 = std::sqrt(2.0 / n);
+    const std::vector<std::int32_t> divisores = calculaDivisores(n);
+    tables.scales.resize(n * n);
+    for (int u = 0; u < n; ++u)
+        for (int v = 0; v < n; ++v)
+            tables.scales[u * n + v] = scaleFactor(u, v, c0, c1) / divisores[u * n + v];
+    return tables;
+}
+
+void readMask(PixelReader readPixel, PixelPosition corner, int n, double* samples)
+{
     for (int x = 0; x < n; ++x)
         for (int y = 0; y < n; ++y)
             samples[x * n + y] = readPixel(corner.x + x, corner.y + y);
+}
+
+// The masks of one intersection are nested squares: the n x n mask is the middle of the largest one.
+const double* cutMask(const double* largest, int n, double* samples)
+{
+    const int largestN = levelMaskSizes.back();
+    if (n == largestN)
+        return largest;
+    const int offset = (largestN - n) / 2;
+    for (int x = 0; x < n; ++x)
+        for (int y = 0; y < n; ++y)
+            samples[x * n + y] = largest[(x + offset) * largestN + y + offset];
     return samples;
 }
 
+// The samples of mask j, in a scratch buffer of N x N or elsewhere.
+using MaskSampler = std::function<const double*(int j, double* scratch)>;
+
+// matrizP(r, c) = the mean of the divided coefficients of mask j = 3r + c, summed in (u, v) order.
+// The nine sums advance side by side so that their additions overlap; each keeps its own order.
+void averageCoefficients(LevelResult& level)
+{
+    const int count = level.n * level.n;
+    std::array<double, 9> acc{};
+    for (int i = 0; i < count; ++i)
+        for (int j = 0; j < 9; ++j)
+            acc[j] = acc[j] + level.coeficientes[j * count + i];
+    for (int j = 0; j < 9; ++j)
+        level.matrizP[j / 3][j % 3] = acc[j] / count;
+}
+
 } // namespace
+
+namespace detail {
+
+const LevelTables& levelTables(int n)
+{
+    static const std::array<LevelTables, 3> tables = {makeLevelTables(4), makeLevelTables(8),
+                                                      makeLevelTables(16)};
+    return tables[n == 4 ? 0 : n == 8 ? 1 : 2];
+}
+
+} // namespace detail
 
 std::vector<std::int32_t> calculaDivisores(int n)
 {
@@ -68,7 +112,9 @@ std::vector<std::int32_t> calculaDivisores(int n)
     return divisores;
 }
 
-LevelResult computeLevel(int n, const PixelReader& readPixel, const EngineOptions& options)
+namespace {
+
+LevelResult transformLevel(int n, const MaskSampler& sampleMask, const EngineOptions& options)
 {
     if (n != 4 && n != 8 && n != 16)
         throw std::invalid_argument("mask size must be 4, 8 or 16");
@@ -78,32 +124,33 @@ LevelResult computeLevel(int n, const PixelReader& readPixel, const EngineOption
     level.divisores = calculaDivisores(n);
     level.coeficientes.assign(9 * n * n, 0.0);
 
-    const double c0 = std::sqrt(1.0 / n);
-    const double c1 = std::sqrt(2.0 / n);
-    const MeshGeometry mesh = meshGeometry(options.width, options.height, n);
-    const std::vector<double> cosines = detail::cosineTable(n);
-    const detail::MaskSumsKernel maskSums = detail::maskSumsKernel(options.kernel);
-    std::vector<double> sums(n * n);
-
+    const detail::LevelTables& tables = detail::levelTables(n);
+    const detail::MaskKernel transform = detail::maskKernel(options.kernel);
+    std::vector<double> samples(n * n);
     for (int j = 0; j < 9; ++j) {
         if (options.maskStarting)
             options.maskStarting(j);
-        const std::vector<double> samples = maskSamples(readPixel, mesh.maskCorner(j), n);
-        maskSums(n, samples.data(), cosines.data(), sums.data());
-
-        double acc = 0;
-        for (int u = 0; u < n; ++u) {
-            for (int v = 0; v < n; ++v) {
-                double& coefficient = level.coeficientes[(j * n + u) * n + v];
-                coefficient = sums[u * n + v] * scaleFactor(u, v, c0, c1);
-                coefficient = coefficient / level.divisores[u * n + v];
-                acc = acc + coefficient;
-            }
-        }
-        level.matrizP[j / 3][j % 3] = acc / (n * n);
+        const double* masked = sampleMask(j, samples.data());
+        transform(n, masked, tables.cosines.data(), tables.scales.data(),
+                  level.coeficientes.data() + j * n * n);
     }
+    averageCoefficients(level);
     calculaMatrizS(level);
     return level;
+}
+
+} // namespace
+
+LevelResult computeLevel(int n, const PixelReader& readPixel, const EngineOptions& options)
+{
+    const MeshGeometry mesh = meshGeometry(options.width, options.height, n);
+    return transformLevel(
+        n,
+        [&](int j, double* samples) {
+            readMask(readPixel, mesh.maskCorner(j), n, samples);
+            return samples;
+        },
+        options);
 }
 
 std::string levelKeyText(const LevelResult& level)
@@ -116,9 +163,19 @@ std::string levelKeyText(const LevelResult& level)
 
 Key computeKey(const PixelReader& readPixel, const EngineOptions& options)
 {
+    // Every pixel is read once: the largest masks first, the smaller levels cut from them.
+    const int largestN = levelMaskSizes.back();
+    const MeshGeometry mesh = meshGeometry(options.width, options.height, largestN);
+    std::vector<double> largest(9 * largestN * largestN);
+    for (int j = 0; j < 9; ++j)
+        readMask(readPixel, mesh.maskCorner(j), largestN, largest.data() + j * largestN * largestN);
+
     Key key;
     for (std::size_t i = 0; i < levelMaskSizes.size(); ++i) {
-        key.levels[i] = computeLevel(levelMaskSizes[i], readPixel, options);
+        const int n = levelMaskSizes[i];
+        key.levels[i] = transformLevel(
+            n, [&](int j, double* samples) { return cutMask(largest.data() + j * largestN * largestN, n, samples); },
+            options);
         key.text += levelKeyText(key.levels[i]);
     }
     return key;

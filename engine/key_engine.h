@@ -48,8 +48,9 @@ struct EngineOptions {
     double width = pictureAreaWidth;
     double height = pictureAreaHeight;
     KernelWidth kernel = KernelWidth::Best;
-    // Called as each mask of a level starts, with its intersection j = 0..8, before its pixels are
-    // read: the main window advances and repaints its progress bar there.
+    // Called as each mask of a level starts, with its intersection j = 0..8. computeLevel calls it
+    // before it reads the mask's pixels, so the main window can advance and repaint its progress bar
+    // there; computeKey reads all pixels first.
     std::function<void(int j)> maskStarting = {};
 };
 

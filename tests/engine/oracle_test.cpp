@@ -84,6 +84,17 @@ TEST(FastEngineAgainstOracle, EveryLevelBitwiseEqualAtEveryKernelWidth)
     }
 }
 
+TEST(FastEngineAgainstOracle, OneLevelAloneEqualsTheLiteralLevel)
+{
+    // A walkthrough computes one level at a time, reading its own masks.
+    const SyntheticPicture noise(430, 503, [](int x, int y) { return (x * 7 + y * 40503) % 16777216; });
+    for (int n : levelMaskSizes)
+        for (KernelWidth width : supportedKernelWidths()) {
+            SCOPED_TRACE("N " + std::to_string(n) + " at kernel width " + std::to_string(int(width)));
+            expectIdenticalLevels(literalLevel(n, noise), computeLevel(n, noise, {.kernel = width}));
+        }
+}
+
 TEST(FastEngineAgainstOracle, OtherAreaSizesGiveTheSameMesh)
 {
     const SyntheticPicture noise(430, 503, [](int x, int y) { return (x * 977 + y * y * 31) % 16777216; });

@@ -1,0 +1,83 @@
+// A whole 27-code key from an in-memory picture: the fast engine at each kernel width, the literal
+// loops it replaces, and the bare arithmetic that no implementation of the same sums can beat.
+#include "engine/key_engine.h"
+#include "tests/engine/literal_key.h"
+#include "tests/engine/synthetic_picture.h"
+
+#include <benchmark/benchmark.h>
+
+#include <random>
+
+namespace velsaro::bench {
+namespace sse2 { double independentMultiplyAdds(long long pairs, double seed); }
+namespace avx2 { double independentMultiplyAdds(long long pairs, double seed); }
+namespace avx512 { double independentMultiplyAdds(long long pairs, double seed); }
+
+namespace {
+
+using testing::SyntheticPicture;
+
+const SyntheticPicture& noisePicture()
+{
+    static const SyntheticPicture picture(430, 503, [](int x, int y) {
+        return std::int32_t(std::minstd_rand(1 + x * 503u + y)() % 16777216);
+    });
+    return picture;
+}
+
+// Multiplies (and as many adds) in one key: nine masks of N^4 terms at N = 4, 8 and 16.
+constexpr long long multiplyAddsPerKey = 9LL * (4 * 4 * 4 * 4 + 8 * 8 * 8 * 8 + 16 * 16 * 16 * 16);
+
+void fastKey(benchmark::State& state, KernelWidth width)
+{
+    const SyntheticPicture& picture = noisePicture();
+    for (auto _ : state)
+        benchmark::DoNotOptimize(computeKey(picture, {.kernel = width}));
+}
+
+void literalKey(benchmark::State& state)
+{
+    const SyntheticPicture& picture = noisePicture();
+    for (auto _ : state)
+        benchmark::DoNotOptimize(testing::literalKey(picture));
+}
+
+void arithmeticFloor(benchmark::State& state, double (*multiplyAdds)(long long, double))
+{
+    double seed = 0.5;
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(multiplyAdds(multiplyAddsPerKey, seed));
+        benchmark::ClobberMemory();
+    }
+}
+
+void registerBenchmarks()
+{
+    benchmark::RegisterBenchmark("Key/literal", literalKey)->Unit(benchmark::kMicrosecond);
+    const std::vector<KernelWidth> widths = supportedKernelWidths();
+    for (KernelWidth width : widths) {
+        const std::string name = "Key/fast/" + std::to_string(int(width)) + "-wide";
+        benchmark::RegisterBenchmark(name.c_str(), fastKey, width)->Unit(benchmark::kMicrosecond);
+    }
+    benchmark::RegisterBenchmark("Key/fast/best", fastKey, KernelWidth::Best)->Unit(benchmark::kMicrosecond);
+
+    double (*best)(long long, double) = sse2::independentMultiplyAdds;
+    if (widths.back() == KernelWidth::Avx2)
+        best = avx2::independentMultiplyAdds;
+    if (widths.back() == KernelWidth::Avx512)
+        best = avx512::independentMultiplyAdds;
+    benchmark::RegisterBenchmark("Floor/multiply-adds-of-one-key/best", arithmeticFloor, best)
+        ->Unit(benchmark::kMicrosecond);
+}
+
+} // namespace
+} // namespace velsaro::bench
+
+int main(int argc, char** argv)
+{
+    velsaro::bench::registerBenchmarks();
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
