@@ -64,8 +64,20 @@ struct BitmapHeader {
     std::uint32_t infoSize = 0;
     qint64 width = 0;
     qint64 height = 0; // rows, whichever way they run
+    int planes = 0;
     int bitsPerPixel = 0;
     std::uint32_t compression = bmpRgb;
+
+    // A header that could describe a picture, whatever its size; garbage after "BM" is not one.
+    bool isPlausible() const
+    {
+        const bool knownSize = infoSize == 12 || infoSize == 40 || infoSize == 52 || infoSize == 56 ||
+                               infoSize == 108 || infoSize == 124;
+        const bool knownDepth = bitsPerPixel == 1 || bitsPerPixel == 4 || bitsPerPixel == 8 ||
+                                bitsPerPixel == 16 || bitsPerPixel == 24 || bitsPerPixel == 32;
+        return knownSize && knownDepth && planes == 1 && width > 0 && height > 0 &&
+               compression <= bmpBitfields;
+    }
 };
 
 BitmapHeader bitmapHeader(const QByteArray& bytes)
@@ -76,10 +88,12 @@ BitmapHeader bitmapHeader(const QByteArray& bytes)
     if (header.infoSize == 12) { // OS/2 1.x: 16-bit sizes, never compressed
         header.width = littleEndian(bytes, 18, 2);
         header.height = littleEndian(bytes, 20, 2);
+        header.planes = int(littleEndian(bytes, 22, 2));
         header.bitsPerPixel = int(littleEndian(bytes, 24, 2));
     } else {
         header.width = std::int32_t(littleEndian(bytes, 18, 4));
         header.height = std::int32_t(littleEndian(bytes, 22, 4));
+        header.planes = int(littleEndian(bytes, 26, 2));
         header.bitsPerPixel = int(littleEndian(bytes, 28, 2));
         header.compression = littleEndian(bytes, 30, 4);
     }
@@ -274,9 +288,25 @@ bool isWhole(const QByteArray& bytes, Format format)
     return false;
 }
 
-bool isTooLargeToDecode(QSize size)
+// From the header alone, before anything is decoded. Qt's size is not enough: its bitmap reader gives
+// none for sizes it will not decode anyway, and its GIF reader reports the first frame, not the logical
+// screen it allocates.
+bool isTooLargeToDecode(const QByteArray& bytes, Format format, QSize qtSize)
 {
-    return qint64(size.width()) * size.height() * 4 > maxDecodedBytes;
+    constexpr qint64 bound = qint64(1) << 30; // keeps the product below overflow
+    qint64 width = qtSize.width();
+    qint64 height = qtSize.height();
+    if (format == Format::Bmp) {
+        const BitmapHeader header = bitmapHeader(bytes);
+        if (header.isPlausible()) {
+            width = qMax(width, header.width);
+            height = qMax(height, header.height);
+        }
+    } else if (format == Format::Gif) {
+        width = qMax<qint64>(width, gifScreenSize(bytes).width());
+        height = qMax<qint64>(height, gifScreenSize(bytes).height());
+    }
+    return qMin(width, bound) * qMin(height, bound) * 4 > maxDecodedBytes;
 }
 
 void limitQtAllocations()
@@ -299,8 +329,9 @@ FileBytes readWholeFile(const QString& path)
     const QFileInfo info(path);
     if (!info.exists())
         return {{}, failure(PictureFileError::Missing, "el archivo no existe")};
+    // Regular files only: opening a named pipe would wait for a writer for ever.
     QFile file(path);
-    if (info.isDir() || !file.open(QIODevice::ReadOnly))
+    if (!info.isFile() || !file.open(QIODevice::ReadOnly))
         return {{}, failure(PictureFileError::Unreadable, "no se puede leer")};
     if (file.size() > maxFileBytes)
         return {{}, failure(PictureFileError::TooLarge,
@@ -331,15 +362,6 @@ private:
     QImageReader reader_;
 };
 
-QSize decodedSize(const QByteArray& bytes, const QByteArray& formatName)
-{
-    MemoryReader probe(bytes, formatName);
-    const QSize size = probe.reader().size();
-    if (formatOf(formatName) == Format::Gif)
-        return size.expandedTo(gifScreenSize(bytes));
-    return size;
-}
-
 PictureFile decode(QByteArray bytes)
 {
     const QByteArray formatName = MemoryReader(bytes).reader().format();
@@ -350,13 +372,11 @@ PictureFile decode(QByteArray bytes)
         widenMaskHeader(bytes);
         clearUnusedMasks(bytes);
     }
-    const QSize size = decodedSize(bytes, formatName);
-    if (!size.isValid())
-        return notAPicture();
-    if (isTooLargeToDecode(size))
+    const QSize size = MemoryReader(bytes, formatName).reader().size();
+    if (isTooLargeToDecode(bytes, format, size))
         return failure(PictureFileError::TooLarge,
                        "la imagen es demasiado grande (más de 256 MiB al decodificarla)");
-    if (!isWhole(bytes, format))
+    if (!size.isValid() || !isWhole(bytes, format))
         return notAPicture();
 
     MemoryReader decoder(bytes, formatName);

@@ -22,4 +22,20 @@ QByteArray jpeg(const QImage& picture, JpegColour colour, int quality)
     return bytes;
 }
 
+QByteArray withExifOrientation(const QByteArray& jpegFile, int orientation)
+{
+    // APP1: "Exif", a little-endian TIFF header and one directory with the one tag 0x0112 (SHORT).
+    QByteArray exif("\xFF\xE1\x00\x22"
+                    "Exif\0\0"
+                    "II\x2A\x00\x08\x00\x00\x00"
+                    "\x01\x00"
+                    "\x12\x01\x03\x00\x01\x00\x00\x00\x00\x00\x00\x00"
+                    "\x00\x00\x00\x00",
+                    36);
+    exif[4 + 6 + 8 + 2 + 8] = char(orientation);
+    QByteArray result = jpegFile;
+    result.insert(2, exif); // after the start-of-image marker
+    return result;
+}
+
 } // namespace velsaro::testing

@@ -65,5 +65,8 @@ QByteArray gif(const std::vector<QImage>& frames, std::optional<int> transparent
 enum class JpegColour { Colour, Grey };
 // A baseline JPEG from Qt's writer; Grey writes a one-component file.
 QByteArray jpeg(const QImage& picture, JpegColour colour = JpegColour::Colour, int quality = 90);
+// The JPEG with an EXIF segment after its start marker that holds only an orientation tag (1..8; 6
+// asks a viewer to turn the picture a quarter clockwise).
+QByteArray withExifOrientation(const QByteArray& jpegFile, int orientation);
 
 } // namespace velsaro::testing
