@@ -1,0 +1,139 @@
+#include "cli/arguments.h"
+
+#include <charconv>
+#include <optional>
+
+namespace velsaro::cli {
+
+namespace {
+
+std::optional<int> jobCount(const std::string& text)
+{
+    int value = 0;
+    const char* end = text.data() + text.size();
+    const auto [stop, error] = std::from_chars(text.data(), end, value);
+    if (text.empty() || error != std::errc() || stop != end || value < 1 || value > maxJobs)
+        return std::nullopt;
+    return value;
+}
+
+ParsedArguments usageError(std::string message)
+{
+    ParsedArguments parsed;
+    parsed.request = Request::UsageError;
+    parsed.error = std::move(message);
+    return parsed;
+}
+
+std::string badJobsMessage(const std::string& value)
+{
+    return "número de hilos no válido: «" + value + "» (debe ser un entero de 1 a " +
+           std::to_string(maxJobs) + ")";
+}
+
+// The value of -j N, -jN, --jobs N or --jobs=N, if argument is one of them; index moves past a
+// separate value.
+std::optional<std::string> jobsValue(const std::vector<std::string>& arguments, std::size_t& index,
+                                     bool& missing)
+{
+    const std::string& argument = arguments[index];
+    if (argument.starts_with("--jobs="))
+        return argument.substr(7);
+    if (argument.starts_with("-j") && argument.size() > 2)
+        return argument.substr(2);
+    if (argument != "-j" && argument != "--jobs")
+        return std::nullopt;
+    missing = index + 1 >= arguments.size();
+    if (missing)
+        return std::string();
+    return arguments[++index];
+}
+
+} // namespace
+
+ParsedArguments parseArguments(const std::vector<std::string>& arguments, int defaultJobs)
+{
+    ParsedArguments parsed;
+    parsed.options.jobs = defaultJobs;
+    bool onlyPathsFollow = false;
+    for (std::size_t i = 0; i < arguments.size(); ++i) {
+        const std::string& argument = arguments[i];
+        if (onlyPathsFollow || argument.size() < 2 || argument[0] != '-') {
+            parsed.options.paths.push_back(argument);
+            continue;
+        }
+        bool missing = false;
+        if (argument == "--") {
+            onlyPathsFollow = true;
+        } else if (argument == "--help" || argument == "-h") {
+            parsed.request = Request::ShowHelp;
+        } else if (argument == "--compare") {
+            parsed.options.compare = true;
+        } else if (argument == "--json") {
+            parsed.options.json = true;
+        } else if (const auto value = jobsValue(arguments, i, missing)) {
+            if (missing)
+                return usageError("falta el número de hilos tras «" + argument + "»");
+            const auto jobs = jobCount(*value);
+            if (!jobs)
+                return usageError(badJobsMessage(*value));
+            parsed.options.jobs = *jobs;
+        } else {
+            return usageError("opción desconocida: «" + argument + "»");
+        }
+    }
+    if (parsed.request == Request::Run && parsed.options.paths.empty())
+        return usageError("falta la RUTA de al menos una imagen o carpeta");
+    return parsed;
+}
+
+std::string helpHint()
+{
+    return "Pruebe «velsaro-clave --help» para más información.";
+}
+
+std::string helpText(int defaultJobs)
+{
+    return "Uso: velsaro-clave [OPCIONES] RUTA...\n"
+           "Calcula la Clave de cada imagen (Windows BMP, JPEG o GIF): 27 códigos de 0 a 255,\n"
+           "cada uno seguido de un punto, tal como la obtiene el programa de la imagen mostrada\n"
+           "en su área de dibujo de 430 x 503 píxeles.\n"
+           "\n"
+           "Cada RUTA es un archivo, cuyo formato se reconoce por su contenido, o una carpeta,\n"
+           "que se recorre con sus subcarpetas buscando archivos .bmp, .jpg, .jpeg y .gif (en\n"
+           "mayúsculas o minúsculas), en orden de ruta.\n"
+           "\n"
+           "Opciones:\n"
+           "  --compare        tras las claves, agrupa las imágenes que tienen la misma clave\n"
+           "  --json           escribe un documento JSON en lugar de las líneas\n"
+           "  -j N, --jobs N   decodifica y calcula con N hilos (de 1 a " +
+           std::to_string(maxJobs) + "; por omisión " + std::to_string(defaultJobs) +
+           ",\n"
+           "                   uno por procesador); el resultado no depende de N\n"
+           "  -h, --help       muestra esta ayuda y termina\n"
+           "  --               lo que sigue son rutas, aunque empiecen por «-»\n"
+           "\n"
+           "Salida:\n"
+           "  Una línea por imagen, en el orden de las rutas: la clave, dos espacios y la ruta\n"
+           "  tal como se dio (en una carpeta, la carpeta unida a la ruta del archivo). Si la\n"
+           "  ruta contiene una barra invertida o un salto de línea, la línea empieza por «\\»\n"
+           "  y la ruta los escribe como «\\\\» y «\\n».\n"
+           "  Con --compare siguen una línea en blanco y un grupo por clave distinta, en el\n"
+           "  orden en que aparece por primera vez:\n"
+           "    Grupo 1 (2 imágenes): CLAVE\n"
+           "      RUTA\n"
+           "      RUTA\n"
+           "  Con --json, un objeto con \"pictures\": por imagen, {\"path\", \"key\", \"codes\" (27),\n"
+           "  \"levels\": [{\"N\", \"matrizP\" (3 x 3), \"codes\" (9)} x 3]} o {\"path\", \"error\"};\n"
+           "  con --compare además \"groups\": [{\"key\", \"paths\"}].\n"
+           "  Cada imagen que no se puede leer se indica en la salida de errores con una línea\n"
+           "  «velsaro-clave: RUTA: motivo», y las demás se procesan igual. En un terminal, los\n"
+           "  lotes de más de 3 imágenes muestran su avance en la salida de errores.\n"
+           "\n"
+           "Estado de salida:\n"
+           "  0  se obtuvo la clave de todas las imágenes\n"
+           "  1  alguna imagen o carpeta no se pudo leer\n"
+           "  2  error en la línea de órdenes\n";
+}
+
+} // namespace velsaro::cli

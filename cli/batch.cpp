@@ -1,0 +1,113 @@
+#include "cli/batch.h"
+
+#include "controls/drawing_area.h"
+#include "controls/picture_file.h"
+
+#include <QFile>
+
+#include <condition_variable>
+#include <exception>
+#include <mutex>
+#include <thread>
+
+namespace velsaro::cli {
+
+namespace {
+
+// Results wait in their slots until everything before them has been delivered. Workers stay at most
+// this many pictures per thread ahead of the delivery, so that one slow picture does not make the
+// finished keys behind it (each holds its levels' coefficients) pile up without bound.
+constexpr std::size_t lookaheadPerJob = 4;
+
+class OrderedResults {
+public:
+    OrderedResults(std::size_t count, std::size_t lookahead) : slots_(count), lookahead_(lookahead) {}
+
+    // The next entry to key, or none when all are taken.
+    std::optional<std::size_t> take()
+    {
+        std::unique_lock lock(mutex_);
+        roomAhead_.wait(lock, [&] { return next_ >= slots_.size() || next_ < delivered_ + lookahead_; });
+        if (next_ >= slots_.size())
+            return std::nullopt;
+        return next_++;
+    }
+
+    void put(std::size_t index, PictureResult result)
+    {
+        {
+            std::lock_guard lock(mutex_);
+            slots_[index] = std::move(result);
+        }
+        ready_.notify_one();
+    }
+
+    // Blocks until entry index is done; entries must be collected in order.
+    PictureResult collect(std::size_t index)
+    {
+        std::unique_lock lock(mutex_);
+        ready_.wait(lock, [&] { return slots_[index].has_value(); });
+        PictureResult result = std::move(*slots_[index]);
+        slots_[index].reset();
+        delivered_ = index + 1;
+        lock.unlock();
+        roomAhead_.notify_all();
+        return result;
+    }
+
+private:
+    std::mutex mutex_;
+    std::condition_variable ready_;
+    std::condition_variable roomAhead_;
+    std::vector<std::optional<PictureResult>> slots_;
+    std::size_t lookahead_;
+    std::size_t next_ = 0;
+    std::size_t delivered_ = 0;
+};
+
+PictureResult failed(const PictureEntry& entry, std::string reason)
+{
+    return {entry.path, std::nullopt, std::move(reason)};
+}
+
+PictureResult keyOfReadablePicture(const PictureEntry& entry)
+{
+    const PictureFile file = readPictureFile(QFile::decodeName(QByteArray::fromStdString(entry.path)));
+    if (file.error != PictureFileError::None)
+        return failed(entry, file.reason.toStdString());
+    const DrawingArea area(file.image);
+    return {entry.path, computeKey([&](int x, int y) { return area.point(x, y); }), {}};
+}
+
+} // namespace
+
+PictureResult keyPicture(const PictureEntry& entry)
+{
+    if (!entry.error.empty())
+        return failed(entry, entry.error);
+    try {
+        return keyOfReadablePicture(entry);
+    } catch (const std::bad_alloc&) {
+        return failed(entry, "no hay memoria suficiente para procesar la imagen");
+    } catch (const std::exception&) {
+        return failed(entry, "no se pudo procesar la imagen");
+    }
+}
+
+void keyPictures(const std::vector<PictureEntry>& entries, int jobs, const ResultSink& deliver)
+{
+    const std::size_t threadCount =
+        std::min<std::size_t>(std::max(jobs, 1), std::max<std::size_t>(entries.size(), 1));
+    OrderedResults results(entries.size(), threadCount * lookaheadPerJob);
+    std::vector<std::jthread> workers;
+    for (std::size_t t = 0; t < threadCount; ++t) {
+        workers.emplace_back([&] {
+            while (const auto index = results.take())
+                results.put(*index, keyPicture(entries[*index]));
+        });
+    }
+    for (std::size_t i = 0; i < entries.size(); ++i)
+        deliver(results.collect(i));
+}
+
+} // namespace velsaro::cli
