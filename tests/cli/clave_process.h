@@ -1,0 +1,25 @@
+// Runs the real velsaro-clave executable and captures what it writes and its exit status.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace velsaro::testing {
+
+struct ClaveRun {
+    int exitCode = -1; // -1 if it did not exit normally (a crash)
+    std::string out;
+    std::string err;
+};
+
+enum class ErrorStream {
+    Pipe,     // as under a script or a pipeline
+    Terminal, // a pseudo-terminal, as in an interactive shell
+};
+
+ClaveRun runClave(const std::vector<std::string>& arguments, ErrorStream errorStream = ErrorStream::Pipe);
+
+// Lines of text without their line breaks; a last line without a break counts too.
+std::vector<std::string> linesOf(const std::string& text);
+
+} // namespace velsaro::testing

@@ -1,0 +1,78 @@
+// JSON strings and numbers as the --json document writes them.
+#include "cli/json_output.h"
+
+#include <gtest/gtest.h>
+
+#include <QJsonArray>
+#include <QJsonDocument>
+
+#include <bit>
+#include <cstdlib>
+#include <limits>
+#include <random>
+
+namespace velsaro::cli {
+namespace {
+
+TEST(JsonOutput, EscapesQuotesBackslashesAndControlCharacters)
+{
+    EXPECT_EQ(jsonString("a\"b\\c"), "\"a\\\"b\\\\c\"");
+    EXPECT_EQ(jsonString("\n\r\t\b\f"), "\"\\n\\r\\t\\b\\f\"");
+    EXPECT_EQ(jsonString(std::string("\x01\x1F\x00", 3)), "\"\\u0001\\u001f\\u0000\"");
+    EXPECT_EQ(jsonString("\x7F/"), "\"\x7F/\"");
+}
+
+TEST(JsonOutput, KeepsUtf8AndReplacesInvalidBytes)
+{
+    EXPECT_EQ(jsonString("cara ñ €"), "\"cara ñ €\"");
+    EXPECT_EQ(jsonString("a\xFF" "b"), "\"a\xEF\xBF\xBD" "b\"");
+}
+
+TEST(JsonOutput, WritesDoublesThatReadBackBitForBit)
+{
+    std::mt19937_64 random(42);
+    for (int i = 0; i < 2000; ++i) {
+        double value = std::bit_cast<double>(random());
+        if (!std::isfinite(value))
+            continue;
+        const std::string text = jsonNumber(value);
+        EXPECT_EQ(std::strtod(text.c_str(), nullptr), value) << text;
+        const QJsonDocument parsed = QJsonDocument::fromJson(QByteArray::fromStdString("[" + text + "]"));
+        EXPECT_EQ(parsed.array().at(0).toDouble(), value) << text;
+    }
+}
+
+TEST(JsonOutput, WritesShortestTextForSimpleValues)
+{
+    EXPECT_EQ(jsonNumber(0.1), "0.1");
+    EXPECT_EQ(jsonNumber(-2.5), "-2.5");
+    EXPECT_EQ(jsonNumber(1e300), "1e+300");
+}
+
+TEST(JsonOutput, WritesNullForValuesJsonCannotHold)
+{
+    EXPECT_EQ(jsonNumber(std::numeric_limits<double>::quiet_NaN()), "null");
+    EXPECT_EQ(jsonNumber(-std::numeric_limits<double>::infinity()), "null");
+}
+
+TEST(JsonOutput, WritesFailedPictureAsPathAndError)
+{
+    const PictureResult failed{"a\"b.gif", std::nullopt, "el archivo no existe"};
+    EXPECT_EQ(jsonPicture(failed), "{\"path\": \"a\\\"b.gif\", \"error\": \"el archivo no existe\"}");
+}
+
+TEST(JsonOutput, MakesAValidDocumentWithAndWithoutPictures)
+{
+    const std::string empty = jsonDocumentStart() + jsonDocumentEnd(true, {});
+    const PictureResult failed{"x", std::nullopt, "e"};
+    const std::string two = jsonDocumentStart() + jsonPicture(failed) + jsonPictureSeparator() +
+                            jsonPicture(failed) + jsonDocumentEnd(false, {});
+    for (const std::string& text : {empty, two}) {
+        QJsonParseError error;
+        QJsonDocument::fromJson(QByteArray::fromStdString(text), &error);
+        EXPECT_EQ(error.error, QJsonParseError::NoError) << text;
+    }
+}
+
+} // namespace
+} // namespace velsaro::cli

@@ -1,0 +1,353 @@
+// readPictureFile on generated files: which files it accepts, how it decodes them, and how it refuses
+// the rest.
+#include "controls/drawing_area.h"
+#include "controls/picture_file.h"
+#include "tests/support/picture_files.h"
+
+#include <gtest/gtest.h>
+
+#include <QBuffer>
+#include <QFile>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace velsaro {
+namespace {
+
+using namespace velsaro::testing;
+
+class PictureFileTest : public ::testing::Test {
+protected:
+    PictureFile read(const QString& name, const QByteArray& bytes)
+    {
+        return readPictureFile(folder_.write(name, bytes));
+    }
+
+    TemporaryFolder folder_;
+};
+
+const QColor coral(240, 110, 80);
+const std::vector<QRgb> threeColours = {qRgb(250, 0, 0), qRgb(0, 0, 240), qRgb(20, 200, 30)};
+
+int stripes(int x, int /*y*/)
+{
+    return x % 3;
+}
+
+QByteArray pngOf(const QImage& picture)
+{
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    picture.save(&buffer, "png");
+    return bytes;
+}
+
+// A small picture with a different colour and alpha in every corner.
+QImage cornersPicture()
+{
+    QImage picture = solidPicture(6, 4, coral);
+    picture.setPixel(0, 0, qRgba(200, 100, 50, 128));
+    picture.setPixel(5, 0, qRgba(10, 20, 30, 0));
+    picture.setPixel(0, 3, qRgba(1, 2, 3, 255));
+    picture.setPixel(5, 3, qRgba(90, 180, 45, 7));
+    return picture;
+}
+
+void expectOpaqueWithColoursOf(const QImage& read, const QImage& written)
+{
+    ASSERT_EQ(read.size(), written.size());
+    for (int y = 0; y < read.height(); ++y) {
+        for (int x = 0; x < read.width(); ++x) {
+            const QRgb expected = written.pixel(x, y);
+            EXPECT_EQ(read.pixel(x, y), qRgb(qRed(expected), qGreen(expected), qBlue(expected)))
+                << "at " << x << ", " << y;
+        }
+    }
+}
+
+void expectSamePixels(const QImage& read, const QImage& written)
+{
+    ASSERT_EQ(read.size(), written.size());
+    const QImage a = read.convertToFormat(QImage::Format_ARGB32);
+    const QImage b = written.convertToFormat(QImage::Format_ARGB32);
+    for (int y = 0; y < a.height(); ++y) {
+        for (int x = 0; x < a.width(); ++x)
+            EXPECT_EQ(a.pixel(x, y), b.pixel(x, y)) << "at " << x << ", " << y;
+    }
+}
+
+// ---- Accepted formats ----
+
+TEST_F(PictureFileTest, RecognisesEachFormatByContentWhateverItsName)
+{
+    const QImage picture = variedPicture(40, 30, 7);
+    const QImage indexed = palettePicture(40, 30, threeColours, stripes);
+    const PictureFile bmp = read("bitmap.gif", bmp24(picture));
+    const PictureFile gifFile = read("animation.jpg", gif({indexed}));
+    const PictureFile jpegFile = read("photo", jpeg(picture));
+
+    EXPECT_EQ(bmp.error, PictureFileError::None);
+    expectSamePixels(bmp.image, picture);
+    EXPECT_EQ(gifFile.error, PictureFileError::None);
+    expectSamePixels(gifFile.image, indexed);
+    EXPECT_EQ(jpegFile.error, PictureFileError::None);
+    EXPECT_EQ(jpegFile.image.size(), QSize(40, 30));
+    EXPECT_TRUE(jpegFile.reason.isEmpty());
+}
+
+TEST_F(PictureFileTest, RefusesFormatsQtReadsButTheProgramDoesNot)
+{
+    const QImage picture = variedPicture(40, 30, 7);
+    QByteArray ppm;
+    QBuffer buffer(&ppm);
+    buffer.open(QIODevice::WriteOnly);
+    picture.save(&buffer, "ppm");
+
+    for (const PictureFile& file : {read("picture.png", pngOf(picture)), read("picture.bmp", ppm)}) {
+        EXPECT_EQ(file.error, PictureFileError::NotAPicture);
+        EXPECT_EQ(file.reason, "no es una imagen BMP, JPEG o GIF válida");
+        EXPECT_TRUE(file.image.isNull());
+    }
+}
+
+// ---- Bitmaps ----
+
+TEST_F(PictureFileTest, ReadsPaletteBitmapThroughItsPalette)
+{
+    const QImage indexed = palettePicture(13, 5, threeColours, stripes);
+    const PictureFile file = read("palette.bmp", bmp8(indexed));
+    ASSERT_EQ(file.error, PictureFileError::None);
+    expectSamePixels(file.image, indexed);
+}
+
+TEST_F(PictureFileTest, IgnoresFourthByteOfPlain32BitBitmap)
+{
+    const QImage picture = cornersPicture();
+    for (std::uint8_t fourth : {std::uint8_t(0), std::uint8_t(0x80), std::uint8_t(0xFF)}) {
+        const PictureFile file = read("rgb32.bmp", bmp32Rgb(picture, fourth));
+        ASSERT_EQ(file.error, PictureFileError::None);
+        expectOpaqueWithColoursOf(file.image, picture);
+    }
+}
+
+// The V4 and V5 headers carry mask fields even in a BI_RGB bitmap, where they mean nothing; writers
+// fill them with the usual masks, alpha included.
+TEST_F(PictureFileTest, IgnoresFourthByteOfPlain32BitBitmapWhoseHeaderHasAnAlphaMask)
+{
+    const QImage picture = cornersPicture();
+    for (BitfieldsHeader header : {BitfieldsHeader::V4, BitfieldsHeader::V5}) {
+        QByteArray bytes = bmp32Bitfields(picture, header);
+        bytes[30] = 0; // compression: BI_RGB instead of BI_BITFIELDS
+        const PictureFile file = read("rgb32v4.bmp", bytes);
+        ASSERT_EQ(file.error, PictureFileError::None);
+        expectOpaqueWithColoursOf(file.image, picture);
+    }
+}
+
+TEST_F(PictureFileTest, HonoursAlphaMaskOfBitfieldsBitmap)
+{
+    const QImage picture = cornersPicture();
+    for (BitfieldsHeader header : {BitfieldsHeader::V3, BitfieldsHeader::V4, BitfieldsHeader::V5}) {
+        const PictureFile file = read("argb.bmp", bmp32Bitfields(picture, header));
+        ASSERT_EQ(file.error, PictureFileError::None) << int(header);
+        expectSamePixels(file.image, picture);
+    }
+}
+
+TEST_F(PictureFileTest, ReadsBitfieldsBitmapWithoutAlphaMaskAsOpaque)
+{
+    const QImage picture = cornersPicture();
+    const PictureFile file = read("rgbmasks.bmp", bmp32Bitfields(picture, BitfieldsHeader::Info40));
+    ASSERT_EQ(file.error, PictureFileError::None);
+    expectOpaqueWithColoursOf(file.image, picture);
+}
+
+// ---- JPEG ----
+
+TEST_F(PictureFileTest, ReadsGreyJpegWithEqualChannels)
+{
+    const PictureFile file = read("grey.jpg", jpeg(variedPicture(64, 48, 3), JpegColour::Grey));
+    ASSERT_EQ(file.error, PictureFileError::None);
+    const QImage rgb = file.image.convertToFormat(QImage::Format_RGB32);
+    int distinctLevels = 0;
+    for (int y = 0; y < rgb.height(); ++y) {
+        for (int x = 0; x < rgb.width(); ++x) {
+            const QRgb pixel = rgb.pixel(x, y);
+            ASSERT_EQ(qRed(pixel), qGreen(pixel));
+            ASSERT_EQ(qGreen(pixel), qBlue(pixel));
+            distinctLevels += x > 0 && pixel != rgb.pixel(x - 1, y);
+        }
+    }
+    EXPECT_GT(distinctLevels, 0); // a real picture, not one flat grey
+}
+
+TEST_F(PictureFileTest, KeepsJpegAsStoredDespiteExifRotation)
+{
+    const QByteArray rotated = withExifOrientation(jpeg(variedPicture(40, 20, 5)), 6);
+    const PictureFile file = read("rotated.jpg", rotated);
+    ASSERT_EQ(file.error, PictureFileError::None);
+    EXPECT_EQ(file.image.size(), QSize(40, 20));
+}
+
+// ---- GIF ----
+
+TEST_F(PictureFileTest, ReadsGifThroughItsPalette)
+{
+    const QImage indexed = palettePicture(300, 7, threeColours, [](int x, int y) { return (x + y) % 3; });
+    const PictureFile file = read("stripes.gif", gif({indexed}));
+    ASSERT_EQ(file.error, PictureFileError::None);
+    expectSamePixels(file.image, indexed);
+}
+
+TEST_F(PictureFileTest, ShowsTransparentGifPixelsOverTheGreyBackground)
+{
+    const QImage indexed = palettePicture(10, 10, threeColours, [](int x, int) { return x < 5 ? 0 : 1; });
+    const PictureFile file = read("transparent.gif", gif({indexed}, 0));
+    ASSERT_EQ(file.error, PictureFileError::None);
+    EXPECT_EQ(qAlpha(file.image.pixel(2, 2)), 0);
+    const DrawingArea area(file.image);
+    EXPECT_EQ(area.image().pixel(2, 2), qRgb(192, 192, 192));
+    EXPECT_EQ(area.image().pixel(7, 2), threeColours[1]);
+}
+
+TEST_F(PictureFileTest, ReadsFirstFrameOfAnimatedGif)
+{
+    const QImage first = palettePicture(8, 8, threeColours, [](int, int) { return 2; });
+    const QImage second = palettePicture(8, 8, threeColours, [](int, int) { return 1; });
+    const PictureFile file = read("animated.gif", gif({first, second}));
+    ASSERT_EQ(file.error, PictureFileError::None);
+    expectSamePixels(file.image, first);
+}
+
+// ---- Refused files ----
+
+TEST_F(PictureFileTest, ReportsMissingFile)
+{
+    const PictureFile file = readPictureFile(folder_.filePath("absent.bmp"));
+    EXPECT_EQ(file.error, PictureFileError::Missing);
+    EXPECT_EQ(file.reason, "el archivo no existe");
+}
+
+TEST_F(PictureFileTest, ReportsFolderAndPipeAsUnreadable)
+{
+    const QString pipePath = folder_.filePath("pipe.jpg");
+    ASSERT_EQ(mkfifo(QFile::encodeName(pipePath).constData(), 0600), 0);
+    for (const QString& path : {folder_.makeFolder("folder.bmp"), pipePath}) {
+        const PictureFile file = readPictureFile(path);
+        EXPECT_EQ(file.error, PictureFileError::Unreadable) << path.toStdString();
+        EXPECT_EQ(file.reason, "no se puede leer");
+    }
+}
+
+TEST_F(PictureFileTest, ReportsFileWithoutReadPermissionAsUnreadable)
+{
+    if (geteuid() == 0)
+        GTEST_SKIP() << "root reads any file";
+    const QString path = folder_.write("locked.bmp", bmp24(variedPicture(8, 8, 1)));
+    QFile::setPermissions(path, QFileDevice::WriteOwner);
+    EXPECT_EQ(readPictureFile(path).error, PictureFileError::Unreadable);
+}
+
+TEST_F(PictureFileTest, RefusesEmptyAndForeignFiles)
+{
+    for (const QByteArray& bytes : {QByteArray(), QByteArray("hello\n"), QByteArray("BM"),
+                                    QByteArray("BM") + QByteArray(200, '\x7F'),
+                                    QByteArray("GIF89a"), QByteArray("\xFF\xD8\xFF", 3)}) {
+        const PictureFile file = read("odd.bmp", bytes);
+        EXPECT_EQ(file.error, PictureFileError::NotAPicture) << bytes.toHex().toStdString();
+        EXPECT_EQ(file.reason, "no es una imagen BMP, JPEG o GIF válida");
+    }
+}
+
+// Qt decodes a cut file of any of the three formats and fills in what is missing; the program must not
+// give a key for a picture it only partly has.
+TEST_F(PictureFileTest, RefusesCutFilesOfEveryFormat)
+{
+    const QImage picture = variedPicture(120, 90, 11);
+    const QImage indexed = picture.convertToFormat(QImage::Format_Indexed8);
+    const std::vector<std::pair<const char*, QByteArray>> files = {
+        {"24-bit bitmap", bmp24(picture)},     {"palette bitmap", bmp8(indexed)},
+        {"32-bit bitmap", bmp32Rgb(picture, 0)}, {"GIF", gif({indexed})},
+        {"JPEG", jpeg(picture)},               {"grey JPEG", jpeg(picture, JpegColour::Grey)},
+    };
+    for (const auto& [kind, whole] : files) {
+        ASSERT_EQ(read("whole", whole).error, PictureFileError::None) << kind;
+        for (double kept : {0.99, 0.5, 0.1}) {
+            const PictureFile cut = read("cut", whole.left(qsizetype(whole.size() * kept)));
+            EXPECT_EQ(cut.error, PictureFileError::NotAPicture) << kind << " cut to " << kept;
+        }
+        // The last two bytes: pixel data, the JPEG's end marker, or the GIF's last block and trailer.
+        EXPECT_EQ(read("cut", whole.chopped(2)).error, PictureFileError::NotAPicture) << kind;
+    }
+}
+
+// Only the first frame is shown, so a GIF that lacks no more than its trailer is whole enough.
+TEST_F(PictureFileTest, AcceptsGifWithoutTrailer)
+{
+    const QImage indexed = palettePicture(20, 10, threeColours, stripes);
+    const PictureFile file = read("untrailed.gif", gif({indexed}).chopped(1));
+    ASSERT_EQ(file.error, PictureFileError::None);
+    expectSamePixels(file.image, indexed);
+}
+
+TEST_F(PictureFileTest, RefusesJpegWithDamagedData)
+{
+    QByteArray bytes = jpeg(variedPicture(120, 90, 11));
+    const qsizetype scan = bytes.indexOf("\xFF\xDA");
+    ASSERT_GT(scan, 0);
+    for (qsizetype at = scan + 40; at < bytes.size() - 2; at += 29)
+        bytes[at] = char(0xFF); // markers where entropy-coded data should be
+    EXPECT_EQ(read("damaged.jpg", bytes).error, PictureFileError::NotAPicture);
+}
+
+// ---- Size limit ----
+
+void setLittleEndian16(QByteArray& bytes, qsizetype at, int value)
+{
+    bytes[at] = char(value & 0xFF);
+    bytes[at + 1] = char(value >> 8);
+}
+
+void setBigEndian16(QByteArray& bytes, qsizetype at, int value)
+{
+    bytes[at] = char(value >> 8);
+    bytes[at + 1] = char(value & 0xFF);
+}
+
+QByteArray bitmapDeclaring(int width, int height)
+{
+    QByteArray bytes = bmp24(variedPicture(16, 16, 2));
+    setLittleEndian16(bytes, 18, width);
+    setLittleEndian16(bytes, 22, height);
+    return bytes;
+}
+
+TEST_F(PictureFileTest, RefusesPicturesTooLargeToDecodeFromTheirHeader)
+{
+    QByteArray jpegFile = jpeg(variedPicture(16, 16, 2));
+    const qsizetype frame = jpegFile.indexOf("\xFF\xC0");
+    ASSERT_GT(frame, 0);
+    setBigEndian16(jpegFile, frame + 5, 20000); // height
+    setBigEndian16(jpegFile, frame + 7, 20000); // width
+    QByteArray gifFile = gif({palettePicture(16, 16, threeColours, stripes)});
+    setLittleEndian16(gifFile, 6, 9000); // logical screen, which Qt allocates in full
+    setLittleEndian16(gifFile, 8, 9000);
+
+    // Qt's bitmap reader reports no size at all for 20000 x 20000, but the header is a sound one.
+    for (const QByteArray& bytes : {bitmapDeclaring(8192, 8193), bitmapDeclaring(20000, 20000), jpegFile, gifFile}) {
+        const PictureFile file = read("huge", bytes);
+        EXPECT_EQ(file.error, PictureFileError::TooLarge);
+        EXPECT_EQ(file.reason, "la imagen es demasiado grande (más de 256 MiB al decodificarla)");
+    }
+}
+
+TEST_F(PictureFileTest, AcceptsSizeAtTheLimitThenFindsTheDataMissing)
+{
+    const PictureFile file = read("limit.bmp", bitmapDeclaring(8192, 8192)); // exactly 256 MiB
+    EXPECT_EQ(file.error, PictureFileError::NotAPicture);
+}
+
+} // namespace
+} // namespace velsaro
