@@ -2,6 +2,7 @@
 
 #include "engine/mask_transform.h"
 
+#include <charconv>
 #include <cmath>
 #include <stdexcept>
 
@@ -30,11 +31,11 @@ detail::LevelTables makeLevelTables(int n)
 
     const double c0 = std::sqrt(1.0 / n);
     const double c1 = std::sqrt(2.0 / n);
-    const std::vector<std::int32_t> divisores = calculaDivisores(n);
+    tables.divisores = calculaDivisores(n);
     tables.scales.resize(n * n);
     for (int u = 0; u < n; ++u)
         for (int v = 0; v < n; ++v)
-            tables.scales[u * n + v] = scaleFactor(u, v, c0, c1) / divisores[u * n + v];
+            tables.scales[u * n + v] = scaleFactor(u, v, c0, c1) / tables.divisores[u * n + v];
     return tables;
 }
 
@@ -48,7 +49,7 @@ void readMask(PixelReader readPixel, PixelPosition corner, int n, double* sample
 // The masks of one intersection are nested squares: the n x n mask is the middle of the largest one.
 const double* cutMask(const double* largest, int n, double* samples)
 {
-    const int largestN = levelMaskSizes.back();
+    const int largestN = largestMaskSize;
     if (n == largestN)
         return largest;
     const int offset = (largestN - n) / 2;
@@ -58,8 +59,15 @@ const double* cutMask(const double* largest, int n, double* samples)
     return samples;
 }
 
-// The samples of mask j, in a scratch buffer of N x N or elsewhere.
-using MaskSampler = std::function<const double*(int j, double* scratch)>;
+void appendLevelKeyText(const LevelResult& level, std::string& text)
+{
+    for (std::int16_t code : level.codes) {
+        char digits[8];
+        const auto end = std::to_chars(digits, digits + sizeof digits, code).ptr;
+        text.append(digits, end);
+        text += '.';
+    }
+}
 
 // matrizP(r, c) = the mean of the divided coefficients of mask j = 3r + c, summed in (u, v) order.
 // The nine sums advance side by side so that their additions overlap; each keeps its own order.
@@ -114,24 +122,26 @@ std::vector<std::int32_t> calculaDivisores(int n)
 
 namespace {
 
+// sampleMask(j, scratch) gives the samples of mask j, in the N x N scratch buffer or elsewhere.
+template <typename MaskSampler>
 LevelResult transformLevel(int n, const MaskSampler& sampleMask, const EngineOptions& options)
 {
     if (n != 4 && n != 8 && n != 16)
         throw std::invalid_argument("mask size must be 4, 8 or 16");
 
+    const detail::LevelTables& tables = detail::levelTables(n);
     LevelResult level;
     level.n = n;
-    level.divisores = calculaDivisores(n);
-    level.coeficientes.assign(9 * n * n, 0.0);
+    level.divisores = tables.divisores;
+    level.coeficientes.resize(9 * n * n);
 
-    const detail::LevelTables& tables = detail::levelTables(n);
     const detail::MaskKernel transform = detail::maskKernel(options.kernel);
-    std::vector<double> samples(n * n);
+    std::array<double, largestMaskSize * largestMaskSize> scratch;
     for (int j = 0; j < 9; ++j) {
         if (options.maskStarting)
             options.maskStarting(j);
-        const double* masked = sampleMask(j, samples.data());
-        transform(n, masked, tables.cosines.data(), tables.scales.data(),
+        const double* samples = sampleMask(j, scratch.data());
+        transform(n, samples, tables.cosines.data(), tables.scales.data(),
                   level.coeficientes.data() + j * n * n);
     }
     averageCoefficients(level);
@@ -156,27 +166,21 @@ LevelResult computeLevel(int n, const PixelReader& readPixel, const EngineOption
 std::string levelKeyText(const LevelResult& level)
 {
     std::string text;
-    for (std::int16_t code : level.codes)
-        text += std::to_string(code) + ".";
+    appendLevelKeyText(level, text);
     return text;
 }
 
-Key computeKey(const PixelReader& readPixel, const EngineOptions& options)
+Key keyOfLargestMasks(const LargestMasks& samples, const EngineOptions& options)
 {
-    // Every pixel is read once: the largest masks first, the smaller levels cut from them.
-    const int largestN = levelMaskSizes.back();
-    const MeshGeometry mesh = meshGeometry(options.width, options.height, largestN);
-    std::vector<double> largest(9 * largestN * largestN);
-    for (int j = 0; j < 9; ++j)
-        readMask(readPixel, mesh.maskCorner(j), largestN, largest.data() + j * largestN * largestN);
-
+    const int maskArea = largestMaskSize * largestMaskSize;
     Key key;
+    key.text.reserve(27 * 4);
     for (std::size_t i = 0; i < levelMaskSizes.size(); ++i) {
         const int n = levelMaskSizes[i];
         key.levels[i] = transformLevel(
-            n, [&](int j, double* samples) { return cutMask(largest.data() + j * largestN * largestN, n, samples); },
+            n, [&](int j, double* scratch) { return cutMask(samples.data() + j * maskArea, n, scratch); },
             options);
-        key.text += levelKeyText(key.levels[i]);
+        appendLevelKeyText(key.levels[i], key.text);
     }
     return key;
 }

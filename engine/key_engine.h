@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 namespace velsaro {
@@ -57,8 +58,40 @@ struct EngineOptions {
 // One level with masks of size n (4, 8 or 16).
 LevelResult computeLevel(int n, const PixelReader& readPixel, const EngineOptions& options = {});
 
-// The three levels and the key text.
-Key computeKey(const PixelReader& readPixel, const EngineOptions& options = {});
+// The samples of the nine largest masks, (j, x, y) at (j * 16 + x) * 16 + y. The smaller masks of an
+// intersection are nested in its largest one, so these are all the pixels a key reads.
+inline constexpr int largestMaskSize = levelMaskSizes.back();
+using LargestMasks = std::array<double, 9 * largestMaskSize * largestMaskSize>;
+
+// The three levels and the key text from the samples of the largest masks.
+Key keyOfLargestMasks(const LargestMasks& samples, const EngineOptions& options = {});
+
+// Reads the largest masks through readPixel, (x, y) -> colour number. A template, so that reading a
+// known picture type compiles to plain loads: the 2,304 reads through an opaque call would cost a
+// fifth of the key. Only integer-to-double conversions happen here, none that could be fused.
+template <typename Read>
+    requires std::is_invocable_r_v<std::int32_t, const Read&, int, int>
+void readLargestMasks(const Read& readPixel, const EngineOptions& options, LargestMasks& samples)
+{
+    const MeshGeometry mesh = meshGeometry(options.width, options.height, largestMaskSize);
+    for (int j = 0; j < 9; ++j) {
+        const PixelPosition corner = mesh.maskCorner(j);
+        double* mask = samples.data() + j * largestMaskSize * largestMaskSize;
+        for (int x = 0; x < largestMaskSize; ++x)
+            for (int y = 0; y < largestMaskSize; ++y)
+                mask[x * largestMaskSize + y] = readPixel(corner.x + x, corner.y + y);
+    }
+}
+
+// The three levels and the key text. Every pixel is read once, the largest masks first.
+template <typename Read>
+    requires std::is_invocable_r_v<std::int32_t, const Read&, int, int>
+Key computeKey(const Read& readPixel, const EngineOptions& options = {})
+{
+    LargestMasks samples;
+    readLargestMasks(readPixel, options, samples);
+    return keyOfLargestMasks(samples, options);
+}
 
 // The nine codes of a level as key text: "c0.c1. ... c8.".
 std::string levelKeyText(const LevelResult& level);

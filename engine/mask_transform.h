@@ -17,6 +17,7 @@ struct LevelTables {
     // a(u) x a(v) / divisores(u, v) at u * N + v. The divisors are powers of two, so scaling by this one
     // factor rounds exactly as multiplying by a(u) x a(v) and then dividing by the divisor.
     std::vector<double> scales;
+    std::vector<std::int32_t> divisores; // calculaDivisores(n)
 };
 
 const LevelTables& levelTables(int n); // n is 4, 8 or 16
