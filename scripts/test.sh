@@ -1,8 +1,17 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds everything (Release, 2 jobs) and runs every test through CTest.
+# Installs what is missing, builds everything (Release, 2 jobs) and runs every test through CTest; then
+# builds again with AddressSanitizer and UndefinedBehaviorSanitizer and runs every test there too.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
+
 cmake -S . -B build -DCMAKE_BUILD_TYPE=Release
 cmake --build build -j2
 QT_QPA_PLATFORM=offscreen ctest --test-dir build --output-on-failure -j2
+
+cmake -S . -B build-sanitize -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVELSARO_SANITIZE=ON
+cmake --build build-sanitize -j2
+export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1:strict_string_checks=1
+export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+export LSAN_OPTIONS="suppressions=$PWD/tests/sanitizer/lsan.supp:print_suppressions=0"
+QT_QPA_PLATFORM=offscreen ctest --test-dir build-sanitize --output-on-failure -j2
