@@ -8,20 +8,24 @@ namespace velsaro {
 
 namespace {
 
-QImage backgroundImage()
-{
-    QImage area(drawingAreaWidth, drawingAreaHeight, QImage::Format_RGB32);
-    area.fill(QColor(192, 192, 192));
-    return area;
-}
+const QColor mainAreaBackground(192, 192, 192);
 
 } // namespace
 
-DrawingArea::DrawingArea() : pixels_(backgroundImage()) {}
+DrawingArea::DrawingArea() : DrawingArea(QSize(drawingAreaWidth, drawingAreaHeight), mainAreaBackground) {}
 
-DrawingArea::DrawingArea(const QImage& picture) : pixels_(backgroundImage())
+DrawingArea::DrawingArea(const QImage& picture)
+    : DrawingArea(QSize(drawingAreaWidth, drawingAreaHeight), mainAreaBackground, picture)
 {
-    // Source-over onto the opaque grey: the raster engine clips at the area's edges and blends
+}
+
+DrawingArea::DrawingArea(QSize size, QColor background, const QImage& picture)
+    : pixels_(size, QImage::Format_RGB32)
+{
+    pixels_.fill(background.rgb());
+    if (picture.isNull())
+        return;
+    // Source-over onto the opaque background: the raster engine clips at the area's edges and blends
     // partial alpha, the same way the picture box paints it.
     // A picture read from a "@2x" file would otherwise be drawn at half size: one picture pixel is
     // always one area pixel.
@@ -30,6 +34,12 @@ DrawingArea::DrawingArea(const QImage& picture) : pixels_(backgroundImage())
     QPainter painter(&pixels_);
     painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
     painter.drawImage(0, 0, unscaled);
+}
+
+void DrawingArea::fillBox(const QRect& box, QColor colour)
+{
+    QPainter painter(&pixels_);
+    painter.fillRect(box, QColor(colour.rgb()));
 }
 
 } // namespace velsaro
