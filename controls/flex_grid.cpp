@@ -1,5 +1,6 @@
 #include "controls/flex_grid.h"
 
+#include <QEvent>
 #include <QHeaderView>
 #include <QLocale>
 #include <QTableWidget>
@@ -60,7 +61,7 @@ FlexGrid::FlexGrid(QWidget* parent) : QWidget(parent), table_(new QTableWidget(2
     table_->horizontalHeader()->setMinimumSectionSize(0);
     table_->horizontalHeader()->setDefaultSectionSize(defaultColumnTwips / twipsPerPixel);
     table_->verticalHeader()->setMinimumSectionSize(0);
-    table_->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 4);
+    fitRowsToFont();
     table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     // No selection highlight: it would hide the colours given to the current cell.
     table_->setSelectionMode(QAbstractItemView::NoSelection);
@@ -255,6 +256,20 @@ void FlexGrid::clear()
             item->setData(ownForeRole, QVariant());
         }
     styleAll();
+}
+
+void FlexGrid::changeEvent(QEvent* event)
+{
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::FontChange)
+        fitRowsToFont();
+}
+
+// Rows just tall enough for one line of the grid's font, like the platform's grids, rather than the
+// roomier rows of the Qt style.
+void FlexGrid::fitRowsToFont()
+{
+    table_->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 4);
 }
 
 QTableWidgetItem* FlexGrid::cell(int row, int col) const

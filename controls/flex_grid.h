@@ -81,7 +81,11 @@ public:
 signals:
     void doubleClicked();
 
+protected:
+    void changeEvent(QEvent* event) override;
+
 private:
+    void fitRowsToFont();
     QTableWidgetItem* cell(int row, int col) const;
     bool isFixed(int row, int col) const;
     bool hasCurrentCell() const;

@@ -120,6 +120,23 @@ TEST(FlexGridShape, ShrinkingKeepsTheCurrentCellInside)
     EXPECT_EQ(grid.textAt(3, 3), QStringLiteral("x"));
 }
 
+TEST(FlexGridShape, RowsFitOneLineOfTheGridsFont)
+{
+    FlexGrid grid;
+    QFont small = grid.font();
+    small.setPixelSize(11);
+    grid.setFont(small);
+    const int smallRow = grid.table()->rowHeight(1);
+    EXPECT_GE(smallRow, QFontMetrics(small).height());
+    QFont large = small;
+    large.setPixelSize(30);
+    grid.setFont(large);
+    grid.addItem();
+    EXPECT_GE(grid.table()->rowHeight(1), QFontMetrics(large).height());
+    EXPECT_EQ(grid.table()->rowHeight(2), grid.table()->rowHeight(1));
+    EXPECT_LT(smallRow, grid.table()->rowHeight(1));
+}
+
 TEST(FlexGridCurrentCell, TextGoesToTheCurrentCellOnly)
 {
     FlexGrid grid;
