@@ -65,6 +65,10 @@ FlexGrid::FlexGrid(QWidget* parent) : QWidget(parent), table_(new QTableWidget(2
     table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     // No selection highlight: it would hide the colours given to the current cell.
     table_->setSelectionMode(QAbstractItemView::NoSelection);
+    // The grid takes part in its window's focus order as one control, and Tab leaves it for the next
+    // control instead of walking its cells.
+    setFocusProxy(table_);
+    table_->setTabKeyNavigation(false);
 
     alignments_.assign(2, General);
     styleAll();
