@@ -6,7 +6,9 @@
 #include "tests/windows/fake_main_window.h"
 #include "windows/form2.h"
 
+#include <QGuiApplication>
 #include <QPushButton>
+#include <QScreen>
 #include <QTableWidget>
 #include <QTest>
 
@@ -53,6 +55,15 @@ TEST(Form2Layout, CaptionSizeAndControlsAtTheirPlaces)
     const QList<RectangleShape*> frames = form.findChildren<RectangleShape*>();
     ASSERT_EQ(frames.size(), 1);
     EXPECT_EQ(frames[0]->geometry(), QRect(8, 8, 596, 236));
+}
+
+TEST(Form2Layout, OpensCentredOnTheScreen)
+{
+    FakeMainWindow main;
+    Form2 form(main);
+    form.show();
+    const QPoint screenCentre = QGuiApplication::primaryScreen()->availableGeometry().center();
+    EXPECT_LE((form.geometry().center() - screenCentre).manhattanLength(), 60);
 }
 
 TEST(Form2Layout, TabGoesFromTheGridToAceptarAndBack)

@@ -6,7 +6,9 @@
 #include "windows/form_clave_sola.h"
 
 #include <QFontInfo>
+#include <QGuiApplication>
 #include <QPushButton>
+#include <QScreen>
 #include <QStyle>
 #include <QTest>
 
@@ -34,6 +36,15 @@ TEST(FormClaveSolaLayout, CaptionSizeAndControlsAtTheirPlaces)
     const QList<RectangleShape*> frames = form.findChildren<RectangleShape*>();
     ASSERT_EQ(frames.size(), 1);
     EXPECT_EQ(frames[0]->geometry(), QRect(8, 16, 596, 116));
+}
+
+TEST(FormClaveSolaLayout, OpensCentredOnTheScreen)
+{
+    FakeMainWindow main;
+    FormClaveSola form(main);
+    form.show();
+    const QPoint screenCentre = QGuiApplication::primaryScreen()->availableGeometry().center();
+    EXPECT_LE((form.geometry().center() - screenCentre).manhattanLength(), 60);
 }
 
 TEST(FormClaveSolaLayout, TabGoesFromTheListToAceptar)
