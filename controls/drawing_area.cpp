@@ -11,14 +11,16 @@ namespace velsaro {
 
 namespace {
 
-const QColor backgroundGrey(192, 192, 192);
+const QColor mainAreaBackground(192, 192, 192);
 
-// A transparent or translucent picture over the opaque grey, source-over: the raster engine blends
-// partial alpha the same way the picture box paints it.
-QImage compositedOverGrey(const QImage& picture, int width, int height)
+std::int32_t colourNumber(QColor colour) { return colour.red() + 256 * colour.green() + 65536 * colour.blue(); }
+
+// A transparent or translucent picture over the opaque background, source-over: the raster engine
+// blends partial alpha the same way the picture box paints it.
+QImage compositedOver(QColor background, const QImage& picture, int width, int height)
 {
     QImage composited(width, height, QImage::Format_RGB32);
-    composited.fill(backgroundGrey);
+    composited.fill(background);
     // A picture read from a "@2x" file would otherwise be drawn at half size: one picture pixel is
     // always one area pixel.
     QImage unscaled = picture;
@@ -31,33 +33,56 @@ QImage compositedOverGrey(const QImage& picture, int width, int height)
 
 } // namespace
 
-DrawingArea::DrawingArea()
-    : areaWidth_(drawingAreaWidth), areaHeight_(drawingAreaHeight), backgroundNumber_(backgroundColour)
+DrawingArea::DrawingArea() : DrawingArea(QSize(drawingAreaWidth, drawingAreaHeight), mainAreaBackground) {}
+
+DrawingArea::DrawingArea(const QImage& picture)
+    : DrawingArea(QSize(drawingAreaWidth, drawingAreaHeight), mainAreaBackground, picture)
 {
 }
 
-DrawingArea::DrawingArea(const QImage& picture) : DrawingArea()
+DrawingArea::DrawingArea(QSize size, QColor background, const QImage& picture)
+    : size_(size.expandedTo(QSize(0, 0))), background_(QColor(background.rgb())),
+      backgroundNumber_(colourNumber(background_))
 {
     if (picture.isNull())
         return;
-    coveredWidth_ = std::min(picture.width(), areaWidth_);
-    coveredHeight_ = std::min(picture.height(), areaHeight_);
-    // An opaque picture is what the area shows where it reaches, so it is read in place: keying a
-    // picture then costs no copy of it, which matters in batches.
+    coveredWidth_ = std::min(picture.width(), size_.width());
+    coveredHeight_ = std::min(picture.height(), size_.height());
     if (!picture.hasAlphaChannel())
         covered_ = picture.format() == QImage::Format_RGB32 ? picture
                                                             : picture.convertToFormat(QImage::Format_RGB32);
     else
-        covered_ = compositedOverGrey(picture, coveredWidth_, coveredHeight_);
+        covered_ = compositedOver(background_, picture, coveredWidth_, coveredHeight_);
 }
 
-QImage DrawingArea::image() const
+void DrawingArea::makeShown() const
 {
-    QImage area(areaWidth_, areaHeight_, QImage::Format_RGB32);
-    area.fill(backgroundGrey);
+    shown_ = QImage(size_, QImage::Format_RGB32);
+    shown_.fill(background_);
     for (int y = 0; y < coveredHeight_; ++y)
-        std::memcpy(area.scanLine(y), covered_.constScanLine(y), std::size_t(coveredWidth_) * sizeof(QRgb));
-    return area;
+        std::memcpy(shown_.scanLine(y), covered_.constScanLine(y), std::size_t(coveredWidth_) * sizeof(QRgb));
+}
+
+const QImage& DrawingArea::image() const
+{
+    if (shown_.isNull())
+        makeShown();
+    return shown_;
+}
+
+void DrawingArea::fillBox(const QRect& box, QColor colour)
+{
+    if (shown_.isNull())
+        makeShown();
+    // Let go of the shared copy first, so that painting changes the pixels in place.
+    covered_ = QImage();
+    {
+        QPainter painter(&shown_);
+        painter.fillRect(box, QColor(colour.rgb()));
+    }
+    covered_ = shown_;
+    coveredWidth_ = size_.width();
+    coveredHeight_ = size_.height();
 }
 
 } // namespace velsaro

@@ -1,8 +1,11 @@
-// The drawing area of the main window's picture box exactly as it shows a picture, so that the key read
-// from it is the key of what the user sees, on any screen and without a window system.
+// The drawing area of a picture box exactly as it shows a picture, so that the key read from it is the
+// key of what the user sees, on any screen and without a window system.
 #pragma once
 
+#include <QColor>
 #include <QImage>
+#include <QRect>
+#include <QSize>
 
 #include <cstdint>
 
@@ -10,16 +13,19 @@ namespace velsaro {
 
 class DrawingArea {
 public:
-    // Only the grey background.
+    // The main window's area, 430 x 503, with only the grey background.
     DrawingArea();
-    // The picture unscaled with its top-left pixel at (0, 0), cut at the right and bottom; the grey
-    // background wherever it does not reach and, composited, under its transparent pixels.
+    // The main window's area showing picture unscaled with its top-left pixel at (0, 0), cut at the
+    // right and bottom; the grey background wherever it does not reach and, composited, under its
+    // transparent pixels.
     explicit DrawingArea(const QImage& picture);
+    // An area of any size and background, the same way.
+    DrawingArea(QSize size, QColor background, const QImage& picture = QImage());
 
     // Colour number (red + 256 x green + 65536 x blue) of pixel (x, y); -1 outside the area.
     std::int32_t point(int x, int y) const
     {
-        if (x < 0 || y < 0 || x >= areaWidth_ || y >= areaHeight_)
+        if (x < 0 || y < 0 || x >= size_.width() || y >= size_.height())
             return -1;
         if (x >= coveredWidth_ || y >= coveredHeight_)
             return backgroundNumber_;
@@ -27,19 +33,25 @@ public:
         return qRed(rgb) + 256 * qGreen(rgb) + 65536 * qBlue(rgb);
     }
 
-    // What the area shows, 430 x 503, opaque.
-    QImage image() const;
+    // Paints box, clipped to the area, in one opaque colour.
+    void fillBox(const QRect& box, QColor colour);
+
+    // What the area shows, opaque, at its size.
+    const QImage& image() const;
 
 private:
-    // The part of the area the picture covers, opaque RGB32, with its top-left pixel at (0, 0). It may
-    // be larger than the area (an opaque picture is kept as it is, shared, not copied); only the
-    // coveredWidth_ x coveredHeight_ corner is shown.
+    void makeShown() const;
+
+    QSize size_;
+    QColor background_;
+    std::int32_t backgroundNumber_;
+    // What covers the background from (0, 0): the picture as it is when opaque (shared, not copied,
+    // so keying a picture costs no copy of it), composited over the background when not, or the whole
+    // shown image once something has been drawn. Only its coveredWidth_ x coveredHeight_ corner shows.
     QImage covered_;
-    int areaWidth_;
-    int areaHeight_;
     int coveredWidth_ = 0;
     int coveredHeight_ = 0;
-    std::int32_t backgroundNumber_;
+    mutable QImage shown_; // the whole area, made when first asked for or drawn on
 };
 
 } // namespace velsaro

@@ -1,0 +1,20 @@
+// velsaro: the desktop program. One main window; the program ends when it is closed.
+#include "app/main_window.h"
+#include "controls/file_open_dialog.h"
+#include "controls/fonts.h"
+
+#include <QApplication>
+#include <QStyleFactory>
+
+int main(int argc, char** argv)
+{
+    QApplication application(argc, argv);
+    // One look on every desktop, so that the controls' fixed sizes suit what they draw.
+    application.setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
+    velsaro::installFontSubstitutes();
+
+    velsaro::QtFileOpenDialog dialog(nullptr);
+    velsaro::Form1 form1(dialog);
+    form1.show();
+    return QApplication::exec();
+}

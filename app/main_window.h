@@ -1,0 +1,108 @@
+// Form1, the main window: the picture under study, the walkthrough's stages and description, the
+// controls, and the shared state of the whole program. Its controls are public so that the other
+// windows and the tests reach them by the names the rest of the program uses.
+#pragma once
+
+#include "app/shared_state.h"
+#include "controls/image_list.h"
+#include "controls/secondary_window.h"
+#include "windows/main_window_link.h"
+
+#include <QImage>
+#include <QWidget>
+
+#include <array>
+#include <cstdint>
+
+class QLabel;
+class QPushButton;
+
+namespace velsaro {
+
+class ComboBox;
+class FileOpenDialog;
+class Form2;
+class Form3;
+class FormClaveSola;
+class ImageControl;
+class ListBox;
+class PictureBox;
+class PictureButton;
+class ProgressBar;
+
+class Form1 : public QWidget, public SharedState, public MainWindowLink {
+    Q_OBJECT
+
+public:
+    static constexpr int clientWidth = 800;
+    static constexpr int clientHeight = 600;
+
+    // The file dialog is the one control the tests replace; the window does not own it.
+    explicit Form1(FileOpenDialog& commonDialog, QWidget* parent = nullptr);
+    ~Form1() override;
+
+    // Left panel.
+    PictureBox* Picture1 = nullptr;
+    ProgressBar* ProgressBar1 = nullptr;
+    ImageControl* zona11 = nullptr;
+    ImageControl* zona12 = nullptr;
+    ImageControl* zona13 = nullptr;
+    ImageControl* zona21 = nullptr;
+    ImageControl* zona22 = nullptr;
+    ImageControl* zona23 = nullptr;
+    ImageControl* zona31 = nullptr;
+    ImageControl* zona32 = nullptr;
+    ImageControl* zona33 = nullptr;
+    // Right panels.
+    ListBox* List1 = nullptr;
+    PictureButton* bPasoPaso = nullptr;
+    QLabel* Label7 = nullptr;
+    QPushButton* bUnaSola = nullptr;
+    QPushButton* bPaso = nullptr;
+    QPushButton* bTodas = nullptr;
+    ComboBox* co = nullptr;
+    QPushButton* bCargaImgs = nullptr;
+    QPushButton* bReset = nullptr;
+
+    // The loaded pictures (and, during a walkthrough, the mesh slot) and the four mesh pictures.
+    ImageList ImageList1;
+    ImageList ImageList2;
+    FileOpenDialog& CommonDialog1;
+
+    // The secondary windows, each created hidden by its first reference.
+    SecondaryWindow<Form2> form2;
+    SecondaryWindow<FormClaveSola> formClaveSola;
+    SecondaryWindow<Form3> form3;
+
+    // The nine click areas, row by row from the top left.
+    std::array<ImageControl*, 9> zonas() const;
+
+    // Colours rows 1..numImgs of the keys grid: equal keys alike, in the order of tablaColores.
+    void coloreaClaves();
+    // The colour number of the row of tablaColores whose key is clave; 0 when none of the
+    // numClavesDistintas rows holds it.
+    std::int32_t colorDeClave(const QString& clave) const;
+
+    // MainWindowLink.
+    int selectorEntryCount() const override;
+    void selectSelectorEntry(int index) override;
+    void bringMainWindowToFront() override;
+
+private:
+    void buildLeftPanel();
+    void buildStagesPanel();
+    void buildDescriptionPanel();
+    void buildControlsPanel();
+    void buildClickAreas();
+    void setFocusOrder();
+
+    void Form_Load();
+    void Form_Unload();
+    void closeEvent(QCloseEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+
+    QImage background_;
+    QImage titleStrip_;
+};
+
+} // namespace velsaro

@@ -1,0 +1,82 @@
+#include "controls/image_list.h"
+
+#include <algorithm>
+#include <stdexcept>
+#include <string>
+
+namespace velsaro {
+
+namespace {
+
+[[noreturn]] void badIndex(int index, int count)
+{
+    throw std::out_of_range("image list index " + std::to_string(index) + " outside 1.." +
+                            std::to_string(count));
+}
+
+} // namespace
+
+void ImageList::add(int index, const QString& key, const QImage& picture)
+{
+    if (index < 1 || index > count() + 1)
+        badIndex(index, count() + 1);
+    if (picture.isNull())
+        throw std::invalid_argument("image list entry without a picture");
+    if (!key.isEmpty() && indexOfKey(key) > 0)
+        throw std::invalid_argument("image list key already in use: " + key.toStdString());
+    entries_.insert(entries_.begin() + (index - 1), ImageListEntry{0, key, picture});
+    for (int i = index - 1; i < count(); ++i)
+        entries_[i].index = i + 1;
+}
+
+void ImageList::remove(int index)
+{
+    if (index < 1 || index > count())
+        badIndex(index, count());
+    entries_.erase(entries_.begin() + (index - 1));
+    for (int i = index - 1; i < count(); ++i)
+        entries_[i].index = i + 1;
+}
+
+ImageListEntry ImageList::item(int index) const
+{
+    if (index < 1 || index > count())
+        badIndex(index, count());
+    return entries_[index - 1];
+}
+
+ImageListEntry ImageList::item(const QString& key) const
+{
+    const int index = key.isEmpty() ? 0 : indexOfKey(key);
+    if (index == 0)
+        throw std::out_of_range("no image list entry with key " + key.toStdString());
+    return entries_[index - 1];
+}
+
+int ImageList::indexOfKey(const QString& key) const
+{
+    const auto found = std::find_if(entries_.begin(), entries_.end(),
+                                    [&](const ImageListEntry& entry) { return entry.key == key; });
+    return found == entries_.end() ? 0 : int(found - entries_.begin()) + 1;
+}
+
+QImage ImageList::overlay(const QString& key1, const QString& key2) const
+{
+    QImage result = item(key1).picture.convertToFormat(QImage::Format_ARGB32);
+    result.setDevicePixelRatio(1.0);
+    const QImage top = item(key2).picture.convertToFormat(QImage::Format_ARGB32);
+    const int width = std::min(result.width(), top.width());
+    const int height = std::min(result.height(), top.height());
+    for (int y = 0; y < height; ++y) {
+        auto* below = reinterpret_cast<QRgb*>(result.scanLine(y));
+        const auto* above = reinterpret_cast<const QRgb*>(top.constScanLine(y));
+        for (int x = 0; x < width; ++x) {
+            const bool transparent = qAlpha(above[x]) == 0 || (above[x] & 0xFFFFFFu) == maskColour_;
+            if (!transparent)
+                below[x] = above[x] | 0xFF000000u;
+        }
+    }
+    return result;
+}
+
+} // namespace velsaro

@@ -1,0 +1,42 @@
+// The program's message box behind a small interface, so that tests can record what would be shown
+// instead of blocking on a modal box.
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+class QWidget;
+
+namespace velsaro {
+
+// The title every message of the program carries.
+inline constexpr char messageBoxTitle[] = "Velsaro";
+
+class MessageBox {
+public:
+    virtual ~MessageBox() = default;
+    // Shows text with an OK button and the program's title; returns once the user has dismissed it.
+    virtual void show(const QString& text) = 0;
+};
+
+// A modal Qt message box over parent.
+class QtMessageBox : public MessageBox {
+public:
+    explicit QtMessageBox(QWidget* parent) : parent_(parent) {}
+    void show(const QString& text) override;
+
+private:
+    QWidget* parent_;
+};
+
+// Shows nothing; keeps every text it was asked to show, in order.
+class RecordingMessageBox : public MessageBox {
+public:
+    void show(const QString& text) override { shown_.append(text); }
+    const QStringList& shown() const { return shown_; }
+
+private:
+    QStringList shown_;
+};
+
+} // namespace velsaro

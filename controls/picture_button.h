@@ -1,0 +1,28 @@
+// A graphical command button: no caption, a picture as its only face on a plain background colour,
+// with a raised edge that sinks while the button is held down.
+#pragma once
+
+#include <QAbstractButton>
+#include <QColor>
+#include <QImage>
+
+namespace velsaro {
+
+class PictureButton : public QAbstractButton {
+    Q_OBJECT
+
+public:
+    PictureButton(const QImage& picture, QColor background, QWidget* parent = nullptr);
+
+    const QImage& picture() const { return picture_; }
+    QSize sizeHint() const override;
+
+private:
+    void paintEvent(QPaintEvent* event) override;
+
+    QImage picture_;
+    QImage disabledPicture_;
+    QColor background_;
+};
+
+} // namespace velsaro

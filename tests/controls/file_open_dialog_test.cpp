@@ -1,0 +1,198 @@
+#include "controls/file_open_dialog.h"
+#include "tests/controls/qstring_printer.h"
+
+#include "tests/support/picture_files.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+
+namespace {
+
+using velsaro::FileOpenResult;
+using velsaro::FileOpenSettings;
+using Status = FileOpenResult::Status;
+
+const QString programFilter = QStringLiteral(
+    "Todos los archivos compatibles(*.bmp;*.jpg;*.gif)|*.bmp;*.jpg;*.gif|Mapa de Bits Windows|*.bmp|"
+    "Mapa de bits JPEG|*.jpg|Archivo GIF|*.gif");
+
+FileOpenSettings loadSettings()
+{
+    return {QStringLiteral("Cargar Imágenes"), programFilter, true, 3000};
+}
+
+QString nul()
+{
+    return QString(QChar(u'\0'));
+}
+
+// Runs the real dialog, handing it to user once it is open; user must accept or reject it.
+FileOpenResult openWith(const FileOpenSettings& settings, const std::function<void(QFileDialog&)>& user)
+{
+    QTimer::singleShot(0, [&] {
+        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        if (dialog)
+            user(*dialog);
+        else if (QWidget* other = QApplication::activeModalWidget())
+            other->close();
+    });
+    velsaro::QtFileOpenDialog dialog(nullptr);
+    return dialog.open(settings);
+}
+
+void typeNames(QFileDialog& dialog, const QString& folder, const QString& names)
+{
+    dialog.setDirectory(folder);
+    dialog.findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->setText(names);
+    static_cast<QDialog&>(dialog).accept(); // public as a QDialog, and still the file dialog's own
+}
+
+TEST(FileNameText, OneFileIsItsFullPath)
+{
+    EXPECT_EQ(velsaro::fileNameText({QStringLiteral("/fotos/cara.jpg")}), QStringLiteral("/fotos/cara.jpg"));
+}
+
+TEST(FileNameText, SeveralFilesAreTheFolderThenEachNameInOrderSeparatedByNul)
+{
+    const QString text = velsaro::fileNameText(
+        {QStringLiteral("/fotos/b.gif"), QStringLiteral("/fotos/a.bmp"), QStringLiteral("/fotos/c d.jpg")});
+    EXPECT_EQ(text, QStringLiteral("/fotos") + nul() + QStringLiteral("b.gif") + nul() +
+                        QStringLiteral("a.bmp") + nul() + QStringLiteral("c d.jpg"));
+    EXPECT_EQ(text.split(QChar(u'\0')).size(), 4);
+}
+
+TEST(FileNameText, FilesInTheRootFolderStartWithTheRoot)
+{
+    EXPECT_EQ(velsaro::fileNameText({QStringLiteral("/a.bmp"), QStringLiteral("/b.bmp")}),
+              QStringLiteral("/") + nul() + QStringLiteral("a.bmp") + nul() + QStringLiteral("b.bmp"));
+}
+
+TEST(FileNameText, FilesFromDifferentFoldersHaveNoText)
+{
+    EXPECT_EQ(velsaro::fileNameText({QStringLiteral("/a/x.bmp"), QStringLiteral("/b/y.bmp")}), QString());
+}
+
+TEST(FileOpenResult, ChoiceLongerThanTheLimitFailsAndOneAtTheLimitIsChosen)
+{
+    FileOpenSettings settings = loadSettings();
+    const QStringList paths{QStringLiteral("/f/a.bmp"), QStringLiteral("/f/b.bmp")};
+    settings.maxNameLength = int(velsaro::fileNameText(paths).size());
+    EXPECT_EQ(velsaro::fileOpenResult(paths, settings).status, Status::Chosen);
+    settings.maxNameLength -= 1;
+    const FileOpenResult tooLong = velsaro::fileOpenResult(paths, settings);
+    EXPECT_EQ(tooLong.status, Status::Failed);
+    EXPECT_EQ(tooLong.fileNames, QString());
+    EXPECT_EQ(velsaro::fileOpenResult({}, settings).status, Status::Cancelled);
+}
+
+TEST(NameFilters, EachPairBecomesADescriptionWithItsPatterns)
+{
+    const QStringList filters = velsaro::nameFilters(programFilter);
+    ASSERT_EQ(filters.size(), 4);
+    EXPECT_EQ(filters[0], QStringLiteral("Todos los archivos compatibles(*.bmp;*.jpg;*.gif) (*.bmp *.jpg *.gif)"));
+    EXPECT_EQ(filters[1], QStringLiteral("Mapa de Bits Windows (*.bmp)"));
+    EXPECT_EQ(filters[2], QStringLiteral("Mapa de bits JPEG (*.jpg)"));
+    EXPECT_EQ(filters[3], QStringLiteral("Archivo GIF (*.gif)"));
+    EXPECT_EQ(velsaro::nameFilters(QStringLiteral("Solo|*.bmp|Sin patrones")).size(), 1);
+}
+
+TEST(QtFileOpenDialog, OpensWithTheTitleAndTheFourFilterDescriptionsFirstSelected)
+{
+    QString title;
+    QStringList shownFilters;
+    QStringList filters;
+    int selectedType = -1;
+    bool multiple = false;
+    const FileOpenResult result = openWith(loadSettings(), [&](QFileDialog& dialog) {
+        title = dialog.windowTitle();
+        multiple = dialog.fileMode() == QFileDialog::ExistingFiles;
+        auto* types = dialog.findChild<QComboBox*>(QStringLiteral("fileTypeCombo"));
+        for (int i = 0; types && i < types->count(); ++i)
+            shownFilters.append(types->itemText(i));
+        selectedType = types ? types->currentIndex() : -1;
+        filters = dialog.nameFilters();
+        dialog.reject();
+    });
+    EXPECT_EQ(result.status, Status::Cancelled);
+    EXPECT_EQ(result.fileNames, QString());
+    EXPECT_EQ(title, QStringLiteral("Cargar Imágenes"));
+    EXPECT_TRUE(multiple);
+    EXPECT_EQ(shownFilters, QStringList({QStringLiteral("Todos los archivos compatibles(*.bmp;*.jpg;*.gif)"),
+                                         QStringLiteral("Mapa de Bits Windows"),
+                                         QStringLiteral("Mapa de bits JPEG"), QStringLiteral("Archivo GIF")}));
+    EXPECT_EQ(selectedType, 0);
+    // The patterns are there, only not shown a second time.
+    EXPECT_EQ(filters, velsaro::nameFilters(programFilter));
+}
+
+TEST(QtFileOpenDialog, SeveralChosenFilesGiveTheFolderAndTheirNames)
+{
+    const velsaro::testing::TemporaryFolder folder;
+    folder.write(QStringLiteral("uno.bmp"), QByteArray("x"));
+    folder.write(QStringLiteral("dos.gif"), QByteArray("x"));
+    const FileOpenResult result = openWith(loadSettings(), [&](QFileDialog& dialog) {
+        typeNames(dialog, folder.path(), QStringLiteral("\"uno.bmp\" \"dos.gif\""));
+    });
+    ASSERT_EQ(result.status, Status::Chosen);
+    const QStringList parts = result.fileNames.split(QChar(u'\0'));
+    ASSERT_EQ(parts.size(), 3);
+    EXPECT_EQ(QFileInfo(parts[0]).canonicalFilePath(), QFileInfo(folder.path()).canonicalFilePath());
+    EXPECT_EQ(parts[1], QStringLiteral("uno.bmp"));
+    EXPECT_EQ(parts[2], QStringLiteral("dos.gif"));
+}
+
+TEST(QtFileOpenDialog, OneChosenFileGivesItsFullPath)
+{
+    const velsaro::testing::TemporaryFolder folder;
+    const QString path = folder.write(QStringLiteral("cara.jpg"), QByteArray("x"));
+    const FileOpenResult result = openWith(loadSettings(), [&](QFileDialog& dialog) {
+        typeNames(dialog, folder.path(), QStringLiteral("cara.jpg"));
+    });
+    ASSERT_EQ(result.status, Status::Chosen);
+    EXPECT_EQ(QFileInfo(result.fileNames).canonicalFilePath(), QFileInfo(path).canonicalFilePath());
+}
+
+TEST(QtFileOpenDialog, SingleFileModeWhenSeveralAreNotAllowed)
+{
+    FileOpenSettings settings = loadSettings();
+    settings.allowMultiple = false;
+    QFileDialog::FileMode mode = QFileDialog::Directory;
+    openWith(settings, [&](QFileDialog& dialog) {
+        mode = dialog.fileMode();
+        dialog.reject();
+    });
+    EXPECT_EQ(mode, QFileDialog::ExistingFile);
+}
+
+TEST(ScriptedFileOpenDialog, AnswersInOrderThenCancelsAndKeepsEverySetting)
+{
+    velsaro::ScriptedFileOpenDialog scripted;
+    scripted.choose({QStringLiteral("/f/a.bmp"), QStringLiteral("/f/b.bmp")});
+    scripted.fail();
+    scripted.choose({QStringLiteral("/f/c.gif")});
+    velsaro::FileOpenDialog& dialog = scripted;
+
+    const FileOpenResult first = dialog.open(loadSettings());
+    EXPECT_EQ(first.status, Status::Chosen);
+    EXPECT_EQ(first.fileNames,
+              QStringLiteral("/f") + nul() + QStringLiteral("a.bmp") + nul() + QStringLiteral("b.bmp"));
+    EXPECT_EQ(dialog.open(loadSettings()).status, Status::Failed);
+    FileOpenSettings shortLimit = loadSettings();
+    shortLimit.maxNameLength = 5;
+    EXPECT_EQ(dialog.open(shortLimit).status, Status::Failed);
+    EXPECT_EQ(dialog.open(loadSettings()).status, Status::Cancelled);
+
+    ASSERT_EQ(scripted.openings().size(), 4u);
+    EXPECT_EQ(scripted.openings()[0].title, QStringLiteral("Cargar Imágenes"));
+    EXPECT_EQ(scripted.openings()[0].filter, programFilter);
+    EXPECT_EQ(scripted.openings()[2].maxNameLength, 5);
+}
+
+} // namespace

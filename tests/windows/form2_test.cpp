@@ -1,0 +1,193 @@
+#include "controls/combo_box.h"
+#include "controls/flex_grid.h"
+#include "controls/image_control.h"
+#include "controls/rectangle_shape.h"
+#include "tests/app/form1_fixture.h"
+#include "tests/windows/fake_main_window.h"
+#include "windows/form2.h"
+
+#include <QGuiApplication>
+#include <QPushButton>
+#include <QScreen>
+#include <QTableWidget>
+#include <QTest>
+
+namespace velsaro::testing {
+namespace {
+
+void doubleClickRow(FlexGrid& grid, int row)
+{
+    QTableWidget* table = grid.table();
+    const QRect cell = table->visualRect(table->model()->index(row, 0));
+    ASSERT_TRUE(cell.isValid()) << row;
+    QTest::mouseClick(table->viewport(), Qt::LeftButton, {}, cell.center());
+    QTest::mouseDClick(table->viewport(), Qt::LeftButton, {}, cell.center());
+}
+
+// A grid as a compare run of count images leaves it.
+void fillKeys(FlexGrid& grid, int count)
+{
+    grid.setRows(count + 1);
+    for (int row = 1; row <= count; ++row) {
+        grid.setCol(0);
+        grid.setRow(row);
+        grid.setText(QString("%1.").arg(row));
+    }
+}
+
+TEST(Form2Layout, CaptionSizeAndControlsAtTheirPlaces)
+{
+    FakeMainWindow main;
+    Form2 form(main);
+    EXPECT_EQ(form.windowTitle(), "Claves");
+    EXPECT_EQ(form.size(), QSize(609, 252));
+    EXPECT_EQ(form.maximumSize(), QSize(609, 252));
+    EXPECT_FALSE(form.windowFlags().testFlag(Qt::WindowMaximizeButtonHint));
+    EXPECT_EQ(form.aceptar->geometry(), QRect(264, 200, 81, 33));
+    EXPECT_EQ(form.aceptar->text(), "Aceptar");
+    EXPECT_EQ(form.GridClaves->geometry(), QRect(16, 40, 580, 153));
+    QLabel* title = labelWithText(form, "Claves");
+    ASSERT_NE(title, nullptr);
+    EXPECT_EQ(title->geometry(), QRect(274, 8, 60, 22));
+    const QList<ImageControl*> strips = form.findChildren<ImageControl*>();
+    ASSERT_EQ(strips.size(), 1);
+    EXPECT_EQ(strips[0]->geometry(), QRect(8, 8, 596, 25));
+    const QList<RectangleShape*> frames = form.findChildren<RectangleShape*>();
+    ASSERT_EQ(frames.size(), 1);
+    EXPECT_EQ(frames[0]->geometry(), QRect(8, 8, 596, 236));
+}
+
+TEST(Form2Layout, OpensCentredOnTheScreen)
+{
+    FakeMainWindow main;
+    Form2 form(main);
+    form.show();
+    const QPoint screenCentre = QGuiApplication::primaryScreen()->availableGeometry().center();
+    EXPECT_LE((form.geometry().center() - screenCentre).manhattanLength(), 60);
+}
+
+TEST(Form2Layout, TabGoesFromTheGridToAceptarAndBack)
+{
+    FakeMainWindow main;
+    Form2 form(main);
+    EXPECT_EQ(focusAfterTab(form, *form.GridClaves), form.aceptar);
+    EXPECT_EQ(focusAfterTab(form, *form.aceptar), form.GridClaves->table());
+}
+
+TEST(Form2Load, PreparesTheGridWithItsHeader)
+{
+    FakeMainWindow main;
+    Form2 form(main);
+    FlexGrid& grid = *form.GridClaves;
+    EXPECT_EQ(grid.rows(), 2);
+    EXPECT_EQ(grid.cols(), 1);
+    EXPECT_EQ(grid.fixedRows(), 1);
+    EXPECT_EQ(grid.fixedCols(), 0);
+    EXPECT_EQ(grid.colWidth(0), 8700);
+    EXPECT_EQ(grid.table()->columnWidth(0), 580);
+    EXPECT_EQ(grid.colAlignment(0), 4);
+    EXPECT_EQ(grid.textAt(0, 0), "Estas son las Claves obtenidas");
+    EXPECT_TRUE(grid.textAt(1, 0).isEmpty());
+    EXPECT_FALSE(form.isVisible());
+}
+
+TEST(Form2DoubleClick, OnARowSelectsItsImageAndBringsTheMainWindowForward)
+{
+    FakeMainWindow main;
+    main.entries = 3;
+    Form2 form(main);
+    fillKeys(*form.GridClaves, 3);
+    form.show();
+    doubleClickRow(*form.GridClaves, 3);
+    EXPECT_EQ(main.selected, std::vector<int>{2});
+    EXPECT_EQ(main.broughtToFront, 1);
+    doubleClickRow(*form.GridClaves, 1);
+    EXPECT_EQ(main.selected, (std::vector<int>{2, 0}));
+}
+
+TEST(Form2DoubleClick, OnARowWithoutAnImageChangesNothing)
+{
+    FakeMainWindow main;
+    main.entries = 2;
+    Form2 form(main);
+    // A second run of two images with the window still open after a run of four leaves empty rows.
+    fillKeys(*form.GridClaves, 4);
+    form.show();
+    doubleClickRow(*form.GridClaves, 3);
+    doubleClickRow(*form.GridClaves, 4);
+    EXPECT_TRUE(main.selected.empty());
+    // Once the images are unloaded no row has an image behind it.
+    main.entries = 0;
+    doubleClickRow(*form.GridClaves, 1);
+    EXPECT_TRUE(main.selected.empty());
+    EXPECT_EQ(main.broughtToFront, 0);
+}
+
+TEST(Form2DoubleClick, OnTheHeaderSelectsNothing)
+{
+    FakeMainWindow main;
+    main.entries = 1;
+    Form2 form(main);
+    fillKeys(*form.GridClaves, 1);
+    form.GridClaves->setRow(0);
+    form.show();
+    const QRect header = form.GridClaves->table()->visualRect(form.GridClaves->table()->model()->index(0, 0));
+    ASSERT_TRUE(header.isValid());
+    QTest::mouseDClick(form.GridClaves->table()->viewport(), Qt::LeftButton, {}, header.center());
+    EXPECT_TRUE(main.selected.empty());
+}
+
+using Form2Lifecycle = Form1Test;
+
+TEST_F(Form2Lifecycle, FirstReferenceCreatesItHiddenAceptarDestroysItTheNextIsFresh)
+{
+    form1->show();
+    FlexGrid* firstGrid = form1->form2->GridClaves;
+    EXPECT_FALSE(form1->form2->isVisible());
+    fillKeys(*firstGrid, 3);
+    firstGrid->setRow(2);
+    firstGrid->setCellBackColor(255);
+    form1->form2.show();
+    QPointer<Form2> first = &*form1->form2;
+
+    QTest::mouseClick(form1->form2->aceptar, Qt::LeftButton);
+    EXPECT_FALSE(form1->form2.exists());
+    runDeferredDeletes();
+    EXPECT_TRUE(first.isNull());
+
+    FlexGrid& grid = *form1->form2->GridClaves;
+    EXPECT_EQ(grid.rows(), 2);
+    EXPECT_EQ(grid.textAt(0, 0), "Estas son las Claves obtenidas");
+    EXPECT_TRUE(grid.textAt(1, 0).isEmpty());
+    EXPECT_NE(grid.cellBackColorAt(1, 0), 255);
+    EXPECT_FALSE(form1->form2->isVisible());
+}
+
+TEST_F(Form2Lifecycle, TheCloseBoxUnloadsLikeAceptar)
+{
+    form1->form2.show();
+    QPointer<Form2> first = &*form1->form2;
+    first->close();
+    EXPECT_FALSE(form1->form2.exists());
+    runDeferredDeletes();
+    EXPECT_TRUE(first.isNull());
+}
+
+TEST_F(Form2Lifecycle, DoubleClickSelectsTheEntryOfTheMainWindowsSelector)
+{
+    for (const char* entry : {"1:a.bmp", "2:b.bmp", "3:c.bmp"})
+        form1->co->addItem(entry);
+    form1->co->setListIndex(2);
+    form1->show();
+    fillKeys(*form1->form2->GridClaves, 3);
+    form1->form2.show();
+    doubleClickRow(*form1->form2->GridClaves, 2);
+    EXPECT_EQ(form1->co->listIndex(), 1);
+    // Below the last entry: the selection stays.
+    fillKeys(*form1->form2->GridClaves, 5);
+    doubleClickRow(*form1->form2->GridClaves, 5);
+    EXPECT_EQ(form1->co->listIndex(), 1);
+}
+
+} // namespace
+} // namespace velsaro::testing

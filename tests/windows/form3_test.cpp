@@ -1,0 +1,156 @@
+#include "controls/flex_grid.h"
+#include "controls/image_control.h"
+#include "controls/picture_box.h"
+#include "controls/rectangle_shape.h"
+#include "tests/app/form1_fixture.h"
+#include "windows/form3.h"
+
+#include <QLineEdit>
+#include <QTableWidget>
+
+namespace velsaro::testing {
+namespace {
+
+TEST(Form3Layout, CaptionSizeAndNoMinimiseOrMaximise)
+{
+    Form3 form;
+    EXPECT_EQ(form.windowTitle(), QString::fromUtf8("Datos de la intersección seleccionada"));
+    EXPECT_EQ(form.size(), QSize(698, 365));
+    EXPECT_EQ(form.maximumSize(), QSize(698, 365));
+    EXPECT_FALSE(form.windowFlags().testFlag(Qt::WindowMaximizeButtonHint));
+    EXPECT_FALSE(form.windowFlags().testFlag(Qt::WindowMinimizeButtonHint));
+    EXPECT_TRUE(form.windowFlags().testFlag(Qt::WindowCloseButtonHint));
+    EXPECT_FALSE(form.isVisible());
+}
+
+TEST(Form3Layout, ThreePagesStackedAtOnePlaceTheFirstInFront)
+{
+    Form3 form;
+    EXPECT_EQ(form.Frame1[0]->geometry(), QRect(20, 45, 665, 294));
+    EXPECT_EQ(form.Frame1[1]->geometry(), QRect(20, 45, 665, 300));
+    EXPECT_EQ(form.Frame1[2]->geometry(), QRect(20, 45, 665, 298));
+    EXPECT_EQ(form.frontPage(), 0);
+    // A point on the sample picture of every page belongs to the page in front.
+    const QPoint onSample = form.Frame1[0]->geometry().topLeft() + QPoint(100, 100);
+    EXPECT_TRUE(form.Frame1[0]->isAncestorOf(form.childAt(onSample)));
+    form.Frame1[2]->raise();
+    EXPECT_EQ(form.frontPage(), 2);
+    EXPECT_TRUE(form.Frame1[2]->isAncestorOf(form.childAt(onSample)));
+    form.Frame1[2]->lower();
+    EXPECT_EQ(form.frontPage(), 0);
+}
+
+TEST(Form3Layout, SamplePicturesAreBlankWindowColouredSquares)
+{
+    Form3 form;
+    const std::array<PictureBox*, 3> pictures = {form.Picture1, form.Picture2, form.Picture3};
+    const std::int32_t windowColour = numberOfColour(form.palette().color(QPalette::Base));
+    for (int level = 0; level < 3; ++level) {
+        PictureBox* picture = pictures[level];
+        EXPECT_EQ(picture->parentWidget(), form.Frame1[level]);
+        EXPECT_EQ(picture->geometry(), QRect(18, 35, 245, 245));
+        EXPECT_EQ(picture->point(2, 2), windowColour);
+        EXPECT_EQ(picture->point(240, 240), windowColour);
+        EXPECT_FALSE(picture->hasPicture());
+    }
+}
+
+TEST(Form3Layout, GridsHaveNRowsAndColumnsWithoutHeaders)
+{
+    Form3 form;
+    const std::array<FlexGrid*, 3> grids = {form.MSFlexGrid1, form.MSFlexGrid2, form.MSFlexGrid3};
+    const std::array<QRect, 3> places = {QRect(332, 35, 274, 67), QRect(332, 35, 259, 146), QRect(332, 35, 275, 147)};
+    for (int level = 0; level < 3; ++level) {
+        const int n = 4 << level;
+        FlexGrid* grid = grids[level];
+        EXPECT_EQ(grid->parentWidget(), form.Frame1[level]);
+        EXPECT_EQ(grid->geometry(), places[level]) << level;
+        EXPECT_EQ(grid->rows(), n);
+        EXPECT_EQ(grid->cols(), n);
+        EXPECT_EQ(grid->fixedRows(), 0);
+        EXPECT_EQ(grid->fixedCols(), 0);
+        EXPECT_TRUE(grid->textAt(n - 1, n - 1).isEmpty());
+    }
+}
+
+TEST(Form3Load, WidensTheFirstColumnOfTheFirstGridOnly)
+{
+    Form3 form;
+    EXPECT_EQ(form.MSFlexGrid1->colWidth(0), 1200);
+    EXPECT_EQ(form.MSFlexGrid1->table()->columnWidth(0), 80);
+    EXPECT_EQ(form.MSFlexGrid1->colWidth(1), FlexGrid::defaultColumnTwips);
+    EXPECT_EQ(form.MSFlexGrid2->colWidth(0), FlexGrid::defaultColumnTwips);
+    EXPECT_EQ(form.MSFlexGrid3->colWidth(0), FlexGrid::defaultColumnTwips);
+}
+
+TEST(Form3Layout, TextBoxesShowTheirDesignTextsCentred)
+{
+    Form3 form;
+    struct Box {
+        QLineEdit* box;
+        const char* text;
+        int page;
+        QRect place;
+    };
+    for (const Box& expected : {Box{form.Text1, "Text1", 0, {333, 181, 106, 25}},
+                                Box{form.Text4, "Text4", 0, {483, 181, 106, 25}},
+                                Box{form.Text2, "Text2", 1, {333, 255, 106, 25}},
+                                Box{form.Text3, "Text3", 1, {485, 255, 106, 25}},
+                                Box{form.Text5, "Text5", 2, {333, 255, 106, 25}},
+                                Box{form.Text6, "Text6", 2, {500, 255, 106, 25}}}) {
+        EXPECT_EQ(expected.box->text(), expected.text);
+        EXPECT_EQ(expected.box->parentWidget(), form.Frame1[expected.page]) << expected.text;
+        EXPECT_EQ(expected.box->geometry(), expected.place) << expected.text;
+        EXPECT_EQ(expected.box->alignment() & Qt::AlignHCenter, Qt::AlignHCenter);
+    }
+}
+
+TEST(Form3Layout, EveryPageHasItsFourCaptionedSections)
+{
+    Form3 form;
+    const std::array<const char*, 3> samples = {"Muestra de tamaño 4x4", "Muestra de tamaño 8x8",
+                                                "Muestra de tamaño 16x16"};
+    for (int level = 0; level < 3; ++level) {
+        QWidget& page = *form.Frame1[level];
+        for (const char* caption : {samples[level], "Matriz de Coeficientes", "Promedio", "Clave"}) {
+            QLabel* label = labelWithText(page, QString::fromUtf8(caption));
+            ASSERT_NE(label, nullptr) << caption;
+            EXPECT_LE(label->fontMetrics().horizontalAdvance(label->text()), label->width()) << caption;
+        }
+        EXPECT_EQ(page.findChildren<ImageControl*>().size(), 4);
+        EXPECT_EQ(page.findChildren<RectangleShape*>().size(), 4);
+    }
+    QLabel* average = labelWithText(*form.Frame1[0], "Promedio");
+    EXPECT_EQ(average->geometry(), QRect(324, 155, 121, 22));
+}
+
+TEST(Form3Drawing, WhatIsDrawnBeforeTheWindowIsShownStays)
+{
+    Form3 form;
+    form.Picture2->fillBox(2, 2, 30, 30, 255);
+    form.show();
+    form.Frame1[1]->raise();
+    EXPECT_EQ(form.Picture2->point(10, 10), 255);
+    const QImage painted = form.Picture2->grab().toImage();
+    EXPECT_EQ(painted.pixelColor(PictureBox::borderWidth + 10, PictureBox::borderWidth + 10), QColor(255, 0, 0));
+}
+
+using Form3Lifecycle = Form1Test;
+
+TEST_F(Form3Lifecycle, ClosedAndReferencedAgainItIsFreshWithItsLoadStepDone)
+{
+    form1->form3->Text1->setText("12,5");
+    form1->form3->MSFlexGrid1->setColWidth(0, 3000);
+    form1->form3.show();
+    QPointer<Form3> first = &*form1->form3;
+    first->close();
+    EXPECT_FALSE(form1->form3.exists());
+    runDeferredDeletes();
+    EXPECT_TRUE(first.isNull());
+    EXPECT_EQ(form1->form3->Text1->text(), "Text1");
+    EXPECT_EQ(form1->form3->MSFlexGrid1->colWidth(0), 1200);
+    EXPECT_FALSE(form1->form3->isVisible());
+}
+
+} // namespace
+} // namespace velsaro::testing

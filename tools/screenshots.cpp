@@ -1,0 +1,95 @@
+// velsaro_screenshots: renders the four windows offscreen into PNG files for the documentation.
+// The main window and the detail window are shown as they open; the keys windows hold the keys of the
+// bundled sample pictures, computed by the engine, so that the pictures show what they are for.
+#include "app/main_window.h"
+#include "controls/drawing_area.h"
+#include "controls/file_open_dialog.h"
+#include "controls/flex_grid.h"
+#include "controls/fonts.h"
+#include "controls/list_box.h"
+#include "controls/picture_file.h"
+#include "engine/key_engine.h"
+#include "windows/form2.h"
+#include "windows/form3.h"
+#include "windows/form_clave_sola.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QStyleFactory>
+
+#include <cstdio>
+
+namespace {
+
+QString keyOfPicture(const QString& path)
+{
+    const velsaro::PictureFile file = velsaro::readPictureFile(path);
+    if (file.error != velsaro::PictureFileError::None)
+        return {};
+    const velsaro::DrawingArea area(file.image);
+    const auto read = [&](int x, int y) { return area.point(x, y); };
+    return QString::fromStdString(velsaro::computeKey(read).text);
+}
+
+bool save(QWidget& window, const QDir& out, const char* name)
+{
+    const QString path = out.filePath(QString::fromLatin1(name));
+    if (!window.grab().save(path, "PNG")) {
+        std::fprintf(stderr, "velsaro_screenshots: cannot write %s\n", qPrintable(QDir::toNativeSeparators(path)));
+        return false;
+    }
+    return true;
+}
+
+// The keys of the samples in the keys grid, coloured as a compare run colours them.
+void showSampleKeys(velsaro::Form1& form1, const QStringList& keys)
+{
+    velsaro::FlexGrid& grid = *form1.form2->GridClaves;
+    grid.setRows(int(keys.size()) + 1);
+    for (int i = 0; i < keys.size(); ++i) {
+        form1.claves[i] = keys[i];
+        grid.setCol(0);
+        grid.setRow(i + 1);
+        grid.setText(keys[i]);
+    }
+    form1.numImgs = std::int16_t(keys.size());
+    form1.numClavesDistintas = 0;
+    form1.coloreaClaves();
+    if (!keys.isEmpty())
+        form1.formClaveSola->LClave->addItem(keys.front());
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication application(argc, argv);
+    application.setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
+    velsaro::installFontSubstitutes();
+    if (argc != 3) {
+        std::fprintf(stderr, "usage: velsaro_screenshots SAMPLES_FOLDER OUTPUT_FOLDER\n");
+        return 2;
+    }
+    const QDir samples(QString::fromLocal8Bit(argv[1]));
+    const QDir out(QString::fromLocal8Bit(argv[2]));
+    QDir().mkpath(out.path());
+
+    QStringList keys;
+    for (const QString& name : samples.entryList({"*.bmp", "*.jpg", "*.gif"}, QDir::Files, QDir::Name))
+        if (const QString key = keyOfPicture(samples.filePath(name)); !key.isEmpty())
+            keys.append(key);
+
+    velsaro::ScriptedFileOpenDialog dialog;
+    velsaro::Form1 form1(dialog);
+    form1.show();
+    showSampleKeys(form1, keys.mid(0, velsaro::SharedState::maxImages));
+    form1.form3.show();
+
+    bool saved = save(form1, out, "form1.png");
+    saved = save(*form1.form2, out, "form2.png") && saved;
+    saved = save(*form1.formClaveSola, out, "formclavesola.png") && saved;
+    saved = save(*form1.form3, out, "form3.png") && saved;
+    return saved ? 0 : 1;
+}

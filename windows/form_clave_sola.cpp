@@ -1,0 +1,53 @@
+#include "windows/form_clave_sola.h"
+
+#include "controls/decorations.h"
+#include "controls/fonts.h"
+#include "controls/list_box.h"
+#include "controls/window_placement.h"
+#include "resources/pictures.h"
+#include "windows/main_window_link.h"
+
+#include <QPushButton>
+
+namespace velsaro {
+
+FormClaveSola::FormClaveSola(MainWindowLink& mainWindow)
+    : QWidget(nullptr, fixedWindowFlags()), mainWindow_(mainWindow)
+{
+    setWindowTitle(QStringLiteral("Clave"));
+    setFont(defaultWindowFont());
+    setFixedSize(clientWidth, clientHeight);
+    centreOnScreen(*this);
+
+    addStretchedPicture(this, QRect(8, 16, 596, 25), resources::titleStripPicture());
+    addLabel(this, QStringLiteral("Clave"), QRect(276, 16, 60, 22), titleFont(), Qt::AlignCenter);
+    addFrame(this, QRect(8, 16, 596, 116));
+
+    LClave = new ListBox(this);
+    LClave->setGeometry(18, 48, 577, 30);
+    // A key of 27 three-digit codes is a few pixels wider than the row in the free substitute of the
+    // window font; spacing its letters 2 % closer keeps every key whole without changing the font.
+    QFont keyFont = LClave->font();
+    keyFont.setLetterSpacing(QFont::PercentageSpacing, 98);
+    LClave->setFont(keyFont);
+
+    aceptar = new QPushButton(QStringLiteral("Aceptar"), this);
+    aceptar->setGeometry(266, 88, 81, 33);
+    aceptar->setAutoDefault(false);
+    setTabOrder(LClave, aceptar);
+
+    connect(aceptar, &QPushButton::clicked, this, &FormClaveSola::aceptar_Click);
+    connect(LClave, &ListBox::doubleClicked, this, &FormClaveSola::LClave_DblClick);
+}
+
+void FormClaveSola::aceptar_Click()
+{
+    close();
+}
+
+void FormClaveSola::LClave_DblClick()
+{
+    mainWindow_.bringMainWindowToFront();
+}
+
+} // namespace velsaro
