@@ -6,8 +6,18 @@
 #include <QApplication>
 #include <QStyleFactory>
 
+#include <cstdio>
+#include <cstring>
+
 int main(int argc, char** argv)
 {
+    // Answered before any window system is needed, so that scripts and packages can ask.
+    if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
+        std::printf("velsaro %s\n", VELSARO_VERSION);
+        return 0;
+    }
+    QApplication::setApplicationName(QStringLiteral("Velsaro"));
+    QApplication::setApplicationVersion(QStringLiteral(VELSARO_VERSION));
     QApplication application(argc, argv);
     // One look on every desktop, so that the controls' fixed sizes suit what they draw.
     application.setStyle(QStyleFactory::create(QStringLiteral("Fusion")));

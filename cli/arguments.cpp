@@ -67,6 +67,9 @@ ParsedArguments parseArguments(const std::vector<std::string>& arguments, int de
             onlyPathsFollow = true;
         } else if (argument == "--help" || argument == "-h") {
             parsed.request = Request::ShowHelp;
+        } else if (argument == "--version") {
+            if (parsed.request != Request::ShowHelp)
+                parsed.request = Request::ShowVersion;
         } else if (argument == "--compare") {
             parsed.options.compare = true;
         } else if (argument == "--json") {
@@ -85,6 +88,11 @@ ParsedArguments parseArguments(const std::vector<std::string>& arguments, int de
     if (parsed.request == Request::Run && parsed.options.paths.empty())
         return usageError("falta la RUTA de al menos una imagen o carpeta");
     return parsed;
+}
+
+std::string versionText()
+{
+    return std::string("velsaro-clave ") + VELSARO_VERSION + "\n";
 }
 
 std::string helpHint()
@@ -111,6 +119,7 @@ std::string helpText(int defaultJobs)
            ",\n"
            "                   uno por procesador); el resultado no depende de N\n"
            "  -h, --help       muestra esta ayuda y termina\n"
+           "  --version        muestra la versión y termina\n"
            "  --               lo que sigue son rutas, aunque empiecen por «-»\n"
            "\n"
            "Salida:\n"

@@ -16,7 +16,7 @@ struct Options {
     std::vector<std::string> paths;
 };
 
-enum class Request { Run, ShowHelp, UsageError };
+enum class Request { Run, ShowHelp, ShowVersion, UsageError };
 
 struct ParsedArguments {
     Request request = Request::Run;
@@ -28,6 +28,9 @@ struct ParsedArguments {
 ParsedArguments parseArguments(const std::vector<std::string>& arguments, int defaultJobs);
 
 std::string helpText(int defaultJobs);
+
+// "velsaro-clave VERSION", the version of the package it came in.
+std::string versionText();
 
 // The line that follows a usage error.
 std::string helpHint();

@@ -89,6 +89,9 @@ int runTool(const std::vector<std::string>& arguments, const Console& console)
     case Request::ShowHelp:
         write(console.out, helpText(defaultJobs()));
         return exitSuccess;
+    case Request::ShowVersion:
+        write(console.out, versionText());
+        return exitSuccess;
     case Request::UsageError:
         write(console.err, "velsaro-clave: " + parsed.error + "\n" + helpHint() + "\n");
         return exitUsageError;

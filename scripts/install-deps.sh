@@ -6,6 +6,7 @@ set -euo pipefail
 
 packages=(
   cmake g++ make pkgconf
+  dpkg-dev file
   qt6-base-dev
   libgtest-dev libgmock-dev
   libbenchmark-dev

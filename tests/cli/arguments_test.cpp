@@ -84,6 +84,14 @@ TEST(Arguments, ShowsHelpEvenWithoutPaths)
     EXPECT_EQ(parse({"x.bmp", "-h"}).request, Request::ShowHelp);
 }
 
+TEST(Arguments, ShowsVersionWithoutPathsUnlessHelpIsAskedFor)
+{
+    EXPECT_EQ(parse({"--version"}).request, Request::ShowVersion);
+    EXPECT_EQ(parse({"--version", "--help"}).request, Request::ShowHelp);
+    EXPECT_EQ(parse({"--help", "--version"}).request, Request::ShowHelp);
+    EXPECT_EQ(parse({"--version", "--bad"}).request, Request::UsageError);
+}
+
 TEST(Arguments, TreatsDashAndEverythingAfterDoubleDashAsPaths)
 {
     const ParsedArguments parsed = parse({"-", "--", "--json", "-j"});

@@ -286,6 +286,14 @@ TEST_F(ClaveToolTest, ExplainsUsageOptionsOutputAndExitCodesInHelp)
         EXPECT_NE(run.out.find(part), std::string::npos) << part;
 }
 
+TEST_F(ClaveToolTest, PrintsThePackageVersion)
+{
+    const ClaveRun run = runClave({"--version"});
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_EQ(run.err, "");
+    EXPECT_EQ(run.out, std::string("velsaro-clave ") + VELSARO_VERSION + "\n");
+}
+
 TEST_F(ClaveToolTest, TakesArgumentsAfterDoubleDashAsPaths)
 {
     write("-j", bmp24(solidPicture(8, 8, teal)));
