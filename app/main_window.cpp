@@ -62,6 +62,8 @@ Form1::Form1(FileOpenDialog& commonDialog, QWidget* parent)
     buildControlsPanel();
     buildClickAreas();
     setFocusOrder();
+    connectDriver();
+    connectSelection();
     Form_Load();
 }
 
