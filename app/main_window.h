@@ -25,7 +25,9 @@ class Form2;
 class Form3;
 class FormClaveSola;
 class ImageControl;
+struct LevelResult;
 class ListBox;
+class MessageBox;
 class PictureBox;
 class PictureButton;
 class ProgressBar;
@@ -37,8 +39,8 @@ public:
     static constexpr int clientWidth = 800;
     static constexpr int clientHeight = 600;
 
-    // The file dialog is the one control the tests replace; the window does not own it.
-    explicit Form1(FileOpenDialog& commonDialog, QWidget* parent = nullptr);
+    // The file dialog and the message box are the controls the tests replace; the window owns neither.
+    Form1(FileOpenDialog& commonDialog, MessageBox& messageBox, QWidget* parent = nullptr);
     ~Form1() override;
 
     // Left panel.
@@ -83,6 +85,18 @@ public:
     // numClavesDistintas rows holds it.
     std::int32_t colorDeClave(const QString& clave) const;
 
+    // "Comparar": the keys of every loaded picture into the keys window. "Normal" and the walkthrough's
+    // computing stages run the same driver in single-image and step mode.
+    void bTodas_Click();
+    void bUnaSola_Click();
+
+    // "Cargar Imagen": one to eight picture files replace the loaded set.
+    void bCargaImgs_Click();
+    // Picking an entry of the image selector shows that image.
+    void co_Click();
+    // "Descargar": no picture loaded, the results windows empty, only "Cargar Imagen" enabled.
+    void bReset_Click();
+
     // MainWindowLink.
     int selectorEntryCount() const override;
     void selectSelectorEntry(int index) override;
@@ -95,12 +109,27 @@ private:
     void buildControlsPanel();
     void buildClickAreas();
     void setFocusOrder();
+    void connectDriver();
+    void connectSelection();
+    void connectLoading();
+    void abandonLoad(const QString& fileName);
+
+    // The driver's steps.
+    bool isCompareRun() const { return !modoUnaSola && !modoPaso; }
+    int stepMaskSize() const;
+    void prepareKeysGrid();
+    QString keyOfImage(int image);
+    LevelResult computeLevelOnShow(int n);
+    void keepLevel(const LevelResult& level);
+    void handOverKey(int image, const QString& key);
+    void presentKeys(int count);
 
     void Form_Load();
     void Form_Unload();
     void closeEvent(QCloseEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
 
+    MessageBox& messageBox_;
     QImage background_;
     QImage titleStrip_;
 };

@@ -1,12 +1,14 @@
 // velsaro_screenshots: renders the four windows offscreen into PNG files for the documentation.
 // The main window and the detail window are shown as they open; the keys windows hold the keys of the
-// bundled sample pictures, computed by the engine, so that the pictures show what they are for.
+// bundled sample pictures, computed by the engine, so that the pictures show what they are for. Two
+// more show a real use: the main window with samples loaded, and the keys window after "Comparar".
 #include "app/main_window.h"
 #include "controls/drawing_area.h"
 #include "controls/file_open_dialog.h"
 #include "controls/flex_grid.h"
 #include "controls/fonts.h"
 #include "controls/list_box.h"
+#include "controls/message_box.h"
 #include "controls/picture_file.h"
 #include "engine/key_engine.h"
 #include "windows/form2.h"
@@ -14,6 +16,7 @@
 #include "windows/form_clave_sola.h"
 
 #include <QApplication>
+#include <QPushButton>
 #include <QDir>
 #include <QStyleFactory>
 
@@ -59,6 +62,27 @@ void showSampleKeys(velsaro::Form1& form1, const QStringList& keys)
         form1.formClaveSola->LClave->addItem(keys.front());
 }
 
+// The main window after a real load of three samples, the serious face twice (as BMP and as GIF)
+// around the smiling one, and the keys window after "Comparar".
+bool saveCompareRun(const QDir& samples, const QDir& out)
+{
+    velsaro::ScriptedFileOpenDialog dialog;
+    velsaro::RecordingMessageBox messages;
+    velsaro::Form1 form1(dialog, messages);
+    form1.show();
+    dialog.choose({samples.absoluteFilePath("cara_seria.bmp"), samples.absoluteFilePath("cara_sonriente.jpg"),
+                   samples.absoluteFilePath("cara_seria.gif")});
+    form1.bCargaImgs->click();
+    if (form1.numImgs != 3) {
+        std::fprintf(stderr, "velsaro_screenshots: the samples did not load\n");
+        return false;
+    }
+    bool saved = save(form1, out, "form1_loaded.png");
+    form1.bTodas->click();
+    saved = save(*form1.form2, out, "form2_compare.png") && saved;
+    return saved;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -82,7 +106,8 @@ int main(int argc, char** argv)
             keys.append(key);
 
     velsaro::ScriptedFileOpenDialog dialog;
-    velsaro::Form1 form1(dialog);
+    velsaro::RecordingMessageBox messages;
+    velsaro::Form1 form1(dialog, messages);
     form1.show();
     showSampleKeys(form1, keys.mid(0, velsaro::SharedState::maxImages));
     form1.form3.show();
@@ -91,5 +116,6 @@ int main(int argc, char** argv)
     saved = save(*form1.form2, out, "form2.png") && saved;
     saved = save(*form1.formClaveSola, out, "formclavesola.png") && saved;
     saved = save(*form1.form3, out, "form3.png") && saved;
+    saved = saveCompareRun(samples, out) && saved;
     return saved ? 0 : 1;
 }
