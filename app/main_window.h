@@ -83,6 +83,17 @@ public:
     // numClavesDistintas rows holds it.
     std::int32_t colorDeClave(const QString& clave) const;
 
+    // The nine click areas: each shows its intersection's detail for the level of the current stage.
+    void zona11_Click();
+    void zona12_Click();
+    void zona13_Click();
+    void zona21_Click();
+    void zona22_Click();
+    void zona23_Click();
+    void zona31_Click();
+    void zona32_Click();
+    void zona33_Click();
+
     // MainWindowLink.
     int selectorEntryCount() const override;
     void selectSelectorEntry(int index) override;
@@ -95,6 +106,11 @@ private:
     void buildControlsPanel();
     void buildClickAreas();
     void setFocusOrder();
+    void connectClickAreas();
+
+    // Fills the detail window with the sample, coefficients, average and digits of the intersection
+    // zona (row and column from 1, as in zona22) for the level of the current stage, then shows it.
+    void muestraInterseccion(const std::int16_t& zona);
 
     void Form_Load();
     void Form_Unload();
