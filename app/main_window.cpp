@@ -63,6 +63,8 @@ Form1::Form1(FileOpenDialog& commonDialog, QWidget* parent)
     buildClickAreas();
     setFocusOrder();
     connectClickAreas();
+    connectDriver();
+    connectSelection();
     Form_Load();
 }
 

@@ -25,6 +25,7 @@ class Form2;
 class Form3;
 class FormClaveSola;
 class ImageControl;
+struct LevelResult;
 class ListBox;
 class PictureBox;
 class PictureButton;
@@ -83,6 +84,14 @@ public:
     // numClavesDistintas rows holds it.
     std::int32_t colorDeClave(const QString& clave) const;
 
+    // "Comparar": the keys of every loaded picture into the keys window. "Normal" and the walkthrough's
+    // computing stages run the same driver in single-image and step mode.
+    void bTodas_Click();
+    void bUnaSola_Click();
+
+    // Picking an entry of the image selector shows that image.
+    void co_Click();
+
     // The nine click areas: each shows its intersection's detail for the level of the current stage.
     void zona11_Click();
     void zona12_Click();
@@ -106,6 +115,19 @@ private:
     void buildControlsPanel();
     void buildClickAreas();
     void setFocusOrder();
+    void connectDriver();
+    void connectSelection();
+
+    // The driver's steps.
+    bool isCompareRun() const { return !modoUnaSola && !modoPaso; }
+    int stepMaskSize() const;
+    void prepareKeysGrid();
+    QString keyOfImage(int image);
+    LevelResult computeLevelOnShow(int n);
+    void keepLevel(const LevelResult& level);
+    void handOverKey(int image, const QString& key);
+    void presentKeys(int count);
+
     void connectClickAreas();
 
     // Fills the detail window with the sample, coefficients, average and digits of the intersection
