@@ -62,6 +62,7 @@ Form1::Form1(FileOpenDialog& commonDialog, QWidget* parent)
     buildControlsPanel();
     buildClickAreas();
     setFocusOrder();
+    connectWalkthrough();
     connectClickAreas();
     connectDriver();
     connectSelection();
