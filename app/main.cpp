@@ -2,6 +2,7 @@
 #include "app/main_window.h"
 #include "controls/file_open_dialog.h"
 #include "controls/fonts.h"
+#include "controls/message_box.h"
 
 #include <QApplication>
 #include <QStyleFactory>
@@ -14,7 +15,8 @@ int main(int argc, char** argv)
     velsaro::installFontSubstitutes();
 
     velsaro::QtFileOpenDialog dialog(nullptr);
-    velsaro::Form1 form1(dialog);
+    velsaro::QtMessageBox messages(nullptr);
+    velsaro::Form1 form1(dialog, messages);
     form1.show();
     return QApplication::exec();
 }

@@ -40,12 +40,13 @@ QPushButton* addButton(QWidget* parent, const QString& text, const QRect& rect)
 
 } // namespace
 
-Form1::Form1(FileOpenDialog& commonDialog, QWidget* parent)
+Form1::Form1(FileOpenDialog& commonDialog, MessageBox& messageBox, QWidget* parent)
     : QWidget(parent, fixedWindowFlags()),
       CommonDialog1(commonDialog),
       form2([this] { return std::make_unique<Form2>(*this); }),
       formClaveSola([this] { return std::make_unique<FormClaveSola>(*this); }),
       form3([] { return std::make_unique<Form3>(); }),
+      messageBox_(messageBox),
       background_(resources::backgroundPicture()),
       titleStrip_(resources::titleStripPicture())
 {
@@ -66,6 +67,7 @@ Form1::Form1(FileOpenDialog& commonDialog, QWidget* parent)
     connectClickAreas();
     connectDriver();
     connectSelection();
+    connectLoading();
     Form_Load();
 }
 

@@ -27,6 +27,7 @@ class FormClaveSola;
 class ImageControl;
 struct LevelResult;
 class ListBox;
+class MessageBox;
 class PictureBox;
 class PictureButton;
 class ProgressBar;
@@ -38,8 +39,8 @@ public:
     static constexpr int clientWidth = 800;
     static constexpr int clientHeight = 600;
 
-    // The file dialog is the one control the tests replace; the window does not own it.
-    explicit Form1(FileOpenDialog& commonDialog, QWidget* parent = nullptr);
+    // The file dialog and the message box are the controls the tests replace; the window owns neither.
+    Form1(FileOpenDialog& commonDialog, MessageBox& messageBox, QWidget* parent = nullptr);
     ~Form1() override;
 
     // Left panel.
@@ -89,8 +90,12 @@ public:
     void bTodas_Click();
     void bUnaSola_Click();
 
+    // "Cargar Imagen": one to eight picture files replace the loaded set.
+    void bCargaImgs_Click();
     // Picking an entry of the image selector shows that image.
     void co_Click();
+    // "Descargar": no picture loaded, the results windows empty, only "Cargar Imagen" enabled.
+    void bReset_Click();
 
     // The walkthrough: "Paso a Paso" enters step mode, the next-step button performs stage pasoActual.
     void bPaso_Click();
@@ -121,6 +126,8 @@ private:
     void setFocusOrder();
     void connectDriver();
     void connectSelection();
+    void connectLoading();
+    void abandonLoad(const QString& fileName);
 
     // The driver's steps.
     bool isCompareRun() const { return !modoUnaSola && !modoPaso; }
@@ -154,6 +161,7 @@ private:
     void closeEvent(QCloseEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
 
+    MessageBox& messageBox_;
     QImage background_;
     QImage titleStrip_;
 };

@@ -1,14 +1,25 @@
-// Choosing the image on show.
+// Choosing the image on show, and "Descargar", which empties the loaded set and the results windows.
 #include "app/main_window.h"
 
 #include "controls/combo_box.h"
+#include "controls/flex_grid.h"
+#include "controls/image_control.h"
+#include "controls/list_box.h"
 #include "controls/picture_box.h"
+#include "controls/picture_button.h"
+#include "controls/progress_bar.h"
+#include "windows/form2.h"
+#include "windows/form3.h"
+#include "windows/form_clave_sola.h"
+
+#include <QPushButton>
 
 namespace velsaro {
 
 void Form1::connectSelection()
 {
     connect(co, &ComboBox::clicked, this, &Form1::co_Click);
+    connect(bReset, &QPushButton::clicked, this, &Form1::bReset_Click);
 }
 
 void Form1::co_Click()
@@ -20,6 +31,31 @@ void Form1::co_Click()
     if (!isNumber || entry < 1 || entry > ImageList1.count())
         return;
     Picture1->setPicture(ImageList1.item(entry).picture);
+}
+
+void Form1::bReset_Click()
+{
+    pasoActual = 1;
+    Picture1->setPicture(QImage());
+    ProgressBar1->setValue(1);
+    ImageList1.clear();
+    for (QWidget* button : std::initializer_list<QWidget*>{bUnaSola, bTodas, bReset, bPaso, bPasoPaso})
+        button->setEnabled(false);
+    co->setEnabled(false);
+    for (ImageControl* zone : zonas())
+        zone->setEnabled(false);
+    modoPaso = false;
+    co->clear();
+
+    FlexGrid& grid = *form2->GridClaves;
+    grid.clear();
+    grid.setRows(2);
+    grid.setCols(1);
+    grid.setFixedRows(1);
+    grid.setFixedCols(0);
+    formClaveSola->LClave->clear();
+    for (PictureBox* sample : {form3->Picture1, form3->Picture2, form3->Picture3})
+        sample->cls();
 }
 
 } // namespace velsaro

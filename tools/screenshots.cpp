@@ -7,6 +7,7 @@
 #include "controls/flex_grid.h"
 #include "controls/fonts.h"
 #include "controls/list_box.h"
+#include "controls/message_box.h"
 #include "controls/picture_file.h"
 #include "engine/key_engine.h"
 #include "windows/form2.h"
@@ -82,7 +83,8 @@ int main(int argc, char** argv)
             keys.append(key);
 
     velsaro::ScriptedFileOpenDialog dialog;
-    velsaro::Form1 form1(dialog);
+    velsaro::RecordingMessageBox messages;
+    velsaro::Form1 form1(dialog, messages);
     form1.show();
     showSampleKeys(form1, keys.mid(0, velsaro::SharedState::maxImages));
     form1.form3.show();

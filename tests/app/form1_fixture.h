@@ -1,9 +1,10 @@
-// A main window as the program creates it, with the file dialog replaced by a scripted one, and a few
-// helpers to find its decorations by their texts.
+// A main window as the program creates it, with the file dialog replaced by a scripted one and the
+// message box by a recorder, and a few helpers to find its decorations by their texts.
 #pragma once
 
 #include "app/main_window.h"
 #include "controls/file_open_dialog.h"
+#include "controls/message_box.h"
 
 #include <QApplication>
 #include <QCoreApplication>
@@ -20,7 +21,8 @@ namespace velsaro::testing {
 class Form1Test : public ::testing::Test {
 protected:
     ScriptedFileOpenDialog dialog;
-    std::unique_ptr<Form1> form1 = std::make_unique<Form1>(dialog);
+    RecordingMessageBox messages;
+    std::unique_ptr<Form1> form1 = std::make_unique<Form1>(dialog, messages);
 
     void TearDown() override
     {

@@ -12,6 +12,7 @@
 #include "controls/list_box.h"
 #include "controls/picture_button.h"
 #include "engine/key_engine.h"
+#include "tests/support/picture_files.h"
 
 #include <QPushButton>
 #include <QStringList>
@@ -61,26 +62,34 @@ inline QStringList enabledControls(const Form1& form1)
 inline const QStringList nothingLoaded = {"bCargaImgs"};
 inline const QStringList picturesLoaded = {"bCargaImgs", "bReset", "bUnaSola", "bPaso", "bTodas", "co"};
 
+// Whether two pictures show the same pixels, whatever their formats.
+inline bool samePixels(const QImage& a, const QImage& b)
+{
+    return a.convertToFormat(QImage::Format_RGB32) == b.convertToFormat(QImage::Format_RGB32);
+}
+
 class LoadedForm1Test : public Form1Test {
 protected:
-    // Puts pictures into the window as a successful load leaves them: named imagen1.bmp, ...,
-    // listed in the selector, the first one on show.
-    void load(const std::vector<QImage>& pictures)
+    TemporaryFolder folder;
+
+    // Writes pictures as the bitmaps imagen1.bmp, imagen2.bmp, ... and returns their paths.
+    QStringList writeBitmaps(const std::vector<QImage>& pictures)
     {
-        form1->ImageList1.clear();
-        form1->co->clear();
-        for (std::size_t i = 0; i < pictures.size(); ++i) {
-            const QString name = QStringLiteral("imagen%1.bmp").arg(i + 1);
-            form1->ImageList1.add(int(i) + 1, name, pictures[i]);
-            form1->co->addItem(QStringLiteral("%1:%2").arg(i + 1).arg(name));
-        }
-        form1->co->setListIndex(0);
-        form1->numImgs = std::int16_t(pictures.size());
-        for (QWidget* control : {static_cast<QWidget*>(form1->bUnaSola), static_cast<QWidget*>(form1->bTodas),
-                                 static_cast<QWidget*>(form1->bReset), static_cast<QWidget*>(form1->bPaso),
-                                 static_cast<QWidget*>(form1->co)})
-            control->setEnabled(true);
+        QStringList paths;
+        for (std::size_t i = 0; i < pictures.size(); ++i)
+            paths.append(folder.write(QStringLiteral("imagen%1.bmp").arg(i + 1), bmp24(pictures[i])));
+        return paths;
     }
+
+    // The user picks paths in the file dialog of "Cargar Imagen".
+    void loadFiles(const QStringList& paths)
+    {
+        dialog.choose(paths);
+        QTest::mouseClick(form1->bCargaImgs, Qt::LeftButton);
+    }
+
+    // Loads pictures written as bitmaps, the way the user does.
+    void load(const std::vector<QImage>& pictures) { loadFiles(writeBitmaps(pictures)); }
 
     // A user's pick of entry index in the image selector, made with the arrow keys.
     void pickEntry(int index)

@@ -1,0 +1,122 @@
+// "Cargar Imagen": one to eight picture files, chosen in the file dialog, become the loaded set, listed
+// in the selector with the first one on show.
+#include "app/main_window.h"
+
+#include "controls/combo_box.h"
+#include "controls/file_open_dialog.h"
+#include "controls/list_box.h"
+#include "controls/message_box.h"
+#include "controls/picture_box.h"
+#include "controls/picture_file.h"
+#include "controls/progress_bar.h"
+#include "windows/form_clave_sola.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QPushButton>
+
+namespace velsaro {
+
+namespace {
+
+// The descriptions are the ones the user reads; the patterns also offer ".jpeg" files as JPEG, and
+// the dialog matches them whatever the letters' case, so a camera's "FOTO.JPG" is offered too.
+const char dialogFilter[] = "Todos los archivos compatibles(*.bmp;*.jpg;*.gif)|*.bmp;*.jpg;*.jpeg;*.gif|"
+                            "Mapa de Bits Windows|*.bmp|"
+                            "Mapa de bits JPEG|*.jpg;*.jpeg|"
+                            "Archivo GIF|*.gif";
+constexpr int maxFileNameText = 3000;
+
+const char tooManyFiles[] =
+    "Ha seleccionado demasiados archivos (Máximo 8). O la ruta del directorio es demasiado larga.";
+
+QString unreadablePicture(const QString& fileName)
+{
+    return QString::fromUtf8("No se pudo cargar la imagen \"%1\". El archivo no existe, no se puede leer o no "
+                             "es una imagen BMP, JPEG o GIF válida.")
+        .arg(fileName);
+}
+
+FileOpenSettings loadDialogSettings()
+{
+    FileOpenSettings settings;
+    settings.title = QString::fromUtf8("Cargar Imágenes");
+    settings.filter = QString::fromUtf8(dialogFilter);
+    settings.allowMultiple = true;
+    settings.maxNameLength = maxFileNameText;
+    return settings;
+}
+
+// Each part of the progress: the folder and every file count ten.
+constexpr int progressPerPart = 10;
+
+} // namespace
+
+void Form1::connectLoading()
+{
+    connect(bCargaImgs, &QPushButton::clicked, this, &Form1::bCargaImgs_Click);
+}
+
+void Form1::bCargaImgs_Click()
+{
+    bReset_Click();
+    int progress = 0;
+
+    // Cancelling, or a choice the dialog cannot express, ends the load without a word.
+    const FileOpenResult chosen = CommonDialog1.open(loadDialogSettings());
+    if (chosen.status != FileOpenResult::Status::Chosen)
+        return;
+    // One file: its full path. Several: the folder, then each file name, separated by NUL.
+    const QString nombresArchivos = chosen.fileNames;
+    const QStringList parts = nombresArchivos.split(QChar(u'\0'));
+    const int lastPart = int(parts.size()) - 1;
+    if (lastPart > maxImages) {
+        messageBox_.show(QString::fromUtf8(tooManyFiles));
+        return;
+    }
+
+    formClaveSola->LClave->clear();
+    ImageList1.clear();
+    co->clear();
+    ProgressBar1->setValue(1);
+    ProgressBar1->setMax((lastPart + 1) * progressPerPart);
+    for (int i = 0; i <= lastPart; ++i) {
+        progress += progressPerPart;
+        ProgressBar1->setValue(progress);
+        if (lastPart > 0 && i == 0)
+            continue; // the folder
+        const QString path = lastPart == 0 ? parts[0] : QDir(parts[0]).filePath(parts[i]);
+        const QString key = lastPart == 0 ? QFileInfo(path).fileName() : parts[i];
+        const PictureFile file = readPictureFile(path);
+        if (file.error != PictureFileError::None) {
+            abandonLoad(key);
+            return;
+        }
+        ImageList1.add(ImageList1.count() + 1, key, file.image);
+    }
+    ProgressBar1->setValue(progress);
+    ProgressBar1->setValue(1);
+    ProgressBar1->setMax(10);
+
+    Picture1->setPicture(ImageList1.item(1).picture);
+    for (int entry = 1; entry <= ImageList1.count(); ++entry)
+        co->addItem(QStringLiteral("%1:%2").arg(entry).arg(ImageList1.item(entry).key));
+    co->setListIndex(0);
+
+    numImgs = std::int16_t(ImageList1.count());
+    for (QPushButton* button : {bUnaSola, bTodas, bReset, bPaso})
+        button->setEnabled(true);
+    co->setEnabled(true);
+}
+
+void Form1::abandonLoad(const QString& fileName)
+{
+    // Nothing of a load that could not read all its files stays: the window is as "Descargar" leaves
+    // it, and the message says which file stopped it.
+    ImageList1.clear();
+    ProgressBar1->setValue(1);
+    ProgressBar1->setMax(10);
+    messageBox_.show(unreadablePicture(fileName));
+}
+
+} // namespace velsaro
