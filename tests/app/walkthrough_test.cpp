@@ -5,7 +5,6 @@
 
 #include "controls/flex_grid.h"
 #include "controls/picture_box.h"
-#include "controls/picture_file.h"
 #include "controls/progress_bar.h"
 #include "controls/user_number_text.h"
 #include "resources/pictures.h"
@@ -285,11 +284,9 @@ QString cliKey(const QString& path)
 TEST_P(WalkedKey, EqualsTheKeyOfNormalAndOfTheCommandLineTool)
 {
     const QSize size = GetParam();
-    TemporaryFolder folder;
     const QString path = folder.write(QStringLiteral("cara.bmp"), bmp24(variedPicture(size.width(), size.height(), 21)));
-    const PictureFile file = readPictureFile(path);
-    ASSERT_EQ(file.error, PictureFileError::None);
-    load({file.image});
+    loadFiles({path});
+    ASSERT_EQ(form1->numImgs, 1);
     walkTo(15);
     pressNext();
     const QString walked = walkedKey();
@@ -425,7 +422,32 @@ TEST_F(WalkthroughDetail, TheNextPressClosesTheClickAreasAgain)
     walkTo(6);
     pressNext();
     click(form1->zona22);
-    EXPECT_FALSE(form1->form3.exists());
+    EXPECT_FALSE(form1->form3.isShown());
+    EXPECT_EQ(form1->form3->Text1->text(), "Text1");
+}
+
+TEST_F(WalkthroughDetail, DescargarClearsTheThreeSamplesAndKeepsTheNumbers)
+{
+    walkTo(6);
+    click(form1->zona11);
+    pressNext(4);
+    click(form1->zona22);
+    pressNext(4);
+    click(form1->zona33);
+    pressNext(2);
+    ASSERT_TRUE(form1->bReset->isEnabled());
+    Form3& form3 = *form1->form3;
+    const std::array<PictureBox*, 3> samples = {form3.Picture1, form3.Picture2, form3.Picture3};
+    for (PictureBox* sample : samples)
+        ASSERT_NE(sample->point(100, 100), numberOfColour(sample->backgroundColour()));
+    const QString average = form3.Text5->text();
+    QTest::mouseClick(form1->bReset, Qt::LeftButton);
+    for (PictureBox* sample : samples)
+        for (const QPoint at : {QPoint(2, 2), QPoint(100, 100), QPoint(239, 239)})
+            EXPECT_EQ(sample->point(at.x(), at.y()), numberOfColour(sample->backgroundColour()));
+    EXPECT_TRUE(form1->form3.isShown());
+    EXPECT_EQ(form3.Text5->text(), average);
+    EXPECT_FALSE(form3.MSFlexGrid1->textAt(0, 0).isEmpty());
 }
 
 } // namespace
