@@ -268,6 +268,40 @@ TEST_F(WalkthroughTest, OverASmallPictureTheMeshCoversTheGreyBackgroundToo)
     EXPECT_EQ(picture.point(216, 253), backgroundColour);
 }
 
+TEST_F(WalkthroughTest, AKeyWindowLeftOpenByNormalEmptiesAtOnceAndStaysOnShow)
+{
+    load({variedPicture(430, 503, 8)});
+    QTest::mouseClick(form1->bUnaSola, Qt::LeftButton);
+    ASSERT_TRUE(form1->formClaveSola.isShown());
+    const QString normalKey = form1->formClaveSola->LClave->itemText(0);
+    pressPaso();
+    EXPECT_EQ(form1->formClaveSola->LClave->listCount(), 0);
+    pressNext(15);
+    EXPECT_TRUE(form1->formClaveSola.isShown());
+    EXPECT_EQ(form1->formClaveSola->LClave->listCount(), 1);
+    EXPECT_EQ(walkedKey(), normalKey);
+}
+
+TEST_F(WalkthroughTest, FilesNamedLikeTheMeshOrHoldingAColonWalkThrough)
+{
+    const QImage picture = variedPicture(430, 503, 9);
+    const QStringList paths = {folder.write(QStringLiteral("malla4"), bmp24(variedPicture(430, 503, 10))),
+                               folder.write(QStringLiteral("a:b.bmp"), bmp24(picture))};
+    loadFiles(paths);
+    ASSERT_EQ(form1->numImgs, 2);
+    pickEntry(1);
+    pressPaso();
+    pressNext(2);
+    // The slot is entry 3 whatever its key; the loaded "malla4" keeps its own.
+    ASSERT_EQ(form1->ImageList1.count(), 3);
+    EXPECT_EQ(form1->ImageList1.item(3).picture, resources::meshPicture(2));
+    EXPECT_EQ(form1->ImageList1.item(1).key, "malla4");
+    EXPECT_EQ(form1->Picture1->point(107, 126), numberOfColour(picture.pixelColor(107, 126)));
+    pressNext(13);
+    EXPECT_EQ(walkedKey(), engineKey(picture));
+    EXPECT_EQ(form1->ImageList1.count(), 2);
+}
+
 // Pictures of the area's size, smaller than every mask needs and larger than the area, each keyed
 // three ways: walked through, by "Normal", and by velsaro-clave on the same file.
 class WalkedKey : public WalkthroughTest, public ::testing::WithParamInterface<QSize> {};
