@@ -1,4 +1,5 @@
 // velsaro: the desktop program. One main window; the program ends when it is closed.
+#include "app/close_on_signal.h"
 #include "app/main_window.h"
 #include "controls/file_open_dialog.h"
 #include "controls/fonts.h"
@@ -17,6 +18,8 @@ int main(int argc, char** argv)
     velsaro::QtFileOpenDialog dialog(nullptr);
     velsaro::QtMessageBox messages(nullptr);
     velsaro::Form1 form1(dialog, messages);
+    // Asked to end from outside, the program closes its window as the user would, and exits with 0.
+    velsaro::CloseOnSignal closeOnSignal(form1);
     form1.show();
     return QApplication::exec();
 }

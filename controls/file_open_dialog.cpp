@@ -1,5 +1,6 @@
 #include "controls/file_open_dialog.h"
 
+#include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 
@@ -58,6 +59,8 @@ FileOpenResult QtFileOpenDialog::open(const FileOpenSettings& settings)
     // The descriptions already name their patterns; Qt would show them a second time.
     dialog.setOptions(QFileDialog::DontUseNativeDialog | QFileDialog::HideNameFilterDetails);
     const QStringList filters = nameFilters(settings.filter);
+    // Patterns match whatever the letters' case, so that a camera's "FOTO.JPG" is offered for "*.jpg".
+    dialog.setFilter(dialog.filter() & ~QDir::CaseSensitive);
     dialog.setNameFilters(filters);
     if (!filters.isEmpty())
         dialog.selectNameFilter(filters.front());

@@ -1,7 +1,8 @@
 // velsaro_screenshots: renders the four windows offscreen into PNG files for the documentation.
 // The main window and the detail window are shown as they open; the keys windows hold the keys of the
 // bundled sample pictures, computed by the engine, so that the pictures show what they are for. Two
-// more follow a walkthrough of a sample face: the main window at stage 6, with the mesh and its
+// more show a real use: the main window with samples loaded, and the keys window after "Comparar";
+// and two follow a walkthrough of a sample face: the main window at stage 6, with the mesh and its
 // squares over the face, and the detail window at stage 14.
 #include "app/main_window.h"
 #include "controls/drawing_area.h"
@@ -64,6 +65,27 @@ void showSampleKeys(velsaro::Form1& form1, const QStringList& keys)
         form1.formClaveSola->LClave->addItem(keys.front());
 }
 
+// The main window after a real load of three samples, the serious face twice (as BMP and as GIF)
+// around the smiling one, and the keys window after "Comparar".
+bool saveCompareRun(const QDir& samples, const QDir& out)
+{
+    velsaro::ScriptedFileOpenDialog dialog;
+    velsaro::RecordingMessageBox messages;
+    velsaro::Form1 form1(dialog, messages);
+    form1.show();
+    dialog.choose({samples.absoluteFilePath("cara_seria.bmp"), samples.absoluteFilePath("cara_sonriente.jpg"),
+                   samples.absoluteFilePath("cara_seria.gif")});
+    form1.bCargaImgs->click();
+    if (form1.numImgs != 3) {
+        std::fprintf(stderr, "velsaro_screenshots: the samples did not load\n");
+        return false;
+    }
+    bool saved = save(form1, out, "form1_loaded.png");
+    form1.bTodas->click();
+    saved = save(*form1.form2, out, "form2_compare.png") && saved;
+    return saved;
+}
+
 // Loads the face as a user does, walks it to stage 6 and then to stage 14, opening the detail of the
 // centre intersection there.
 bool saveWalkthrough(const QString& face, const QDir& out)
@@ -122,6 +144,7 @@ int main(int argc, char** argv)
     saved = save(*form1.form2, out, "form2.png") && saved;
     saved = save(*form1.formClaveSola, out, "formclavesola.png") && saved;
     saved = save(*form1.form3, out, "form3.png") && saved;
+    saved = saveCompareRun(samples, out) && saved;
     saved = saveWalkthrough(samples.filePath(QStringLiteral("cara_seria.bmp")), out) && saved;
     return saved ? 0 : 1;
 }

@@ -5,6 +5,9 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QEventLoop>
+#include <QFileSystemModel>
+#include <QListView>
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QTimer>
@@ -157,6 +160,41 @@ TEST(QtFileOpenDialog, OneChosenFileGivesItsFullPath)
     });
     ASSERT_EQ(result.status, Status::Chosen);
     EXPECT_EQ(QFileInfo(result.fileNames).canonicalFilePath(), QFileInfo(path).canonicalFilePath());
+}
+
+// The names the dialog lists in folder, once it has read the folder.
+QStringList listedNames(QFileDialog& dialog, const QString& folder)
+{
+    auto* model = dialog.findChild<QFileSystemModel*>();
+    auto* view = dialog.findChild<QListView*>(QStringLiteral("listView"));
+    if (!model || !view)
+        return {};
+    QEventLoop loop;
+    QObject::connect(model, &QFileSystemModel::directoryLoaded, &loop, &QEventLoop::quit);
+    QTimer::singleShot(10000, &loop, &QEventLoop::quit); // a stuck listing fails the test, not the run
+    dialog.setDirectory(folder);
+    loop.exec();
+    QCoreApplication::processEvents();
+    QStringList names;
+    for (int row = 0; row < view->model()->rowCount(view->rootIndex()); ++row)
+        names.append(view->model()->index(row, 0, view->rootIndex()).data().toString());
+    names.sort();
+    return names;
+}
+
+TEST(QtFileOpenDialog, PatternsMatchWhateverTheCaseOfTheNames)
+{
+    const velsaro::testing::TemporaryFolder folder;
+    for (const char* name : {"FOTO.JPG", "cara.jpeg", "Retrato.Bmp", "anim.GIF", "notas.txt"})
+        folder.write(QString::fromLatin1(name), QByteArray("x"));
+    FileOpenSettings settings = loadSettings();
+    settings.filter = QStringLiteral("Todos los archivos compatibles(*.bmp;*.jpg;*.gif)|*.bmp;*.jpg;*.jpeg;*.gif");
+    QStringList listed;
+    openWith(settings, [&](QFileDialog& dialog) {
+        listed = listedNames(dialog, folder.path());
+        dialog.reject();
+    });
+    EXPECT_EQ(listed, QStringList({"FOTO.JPG", "Retrato.Bmp", "anim.GIF", "cara.jpeg"}));
 }
 
 TEST(QtFileOpenDialog, SingleFileModeWhenSeveralAreNotAllowed)
