@@ -36,7 +36,7 @@ const char* const nivel2 = "   Nivel: 2 -> Máscaras 8x8";
 const char* const nivel3 = "   Nivel: 3 -> Máscaras 16x16";
 const char* const composicion = "Composición de la Clave";
 
-QString text(const char* utf8) { return QString::fromUtf8(utf8); }
+QString utf8(const char* text) { return QString::fromUtf8(text); }
 
 } // namespace
 
@@ -66,10 +66,10 @@ void Form1::bPasoPaso_Click()
     switch (stage) {
     case 1:
         showMesh(image);
-        Label7->setText(text(d1));
+        Label7->setText(utf8(d1));
         break;
     case 2:
-        Label7->setText(text(d2));
+        Label7->setText(utf8(d2));
         replaceMeshSlot(2, QStringLiteral("malla4"));
         showMesh(image);
         advanceHighlight(1);
@@ -83,39 +83,39 @@ void Form1::bPasoPaso_Click()
     case 8:
     case 12:
         advanceHighlight(1);
-        Label7->setText(text(d4));
+        Label7->setText(utf8(d4));
         break;
     case 5:
     case 9:
         advanceHighlight(1);
-        Label7->setText(text(d5));
+        Label7->setText(utf8(d5));
         setZonesEnabled(true);
         break;
     case 6:
         setZonesEnabled(false);
-        Label7->setText(text(d6));
-        List1->setItemText(1, text(nivel2));
+        Label7->setText(utf8(d6));
+        List1->setItemText(1, utf8(nivel2));
         replaceMeshSlot(3, QStringLiteral("malla8"));
         showMesh(image);
         advanceHighlight(2);
         break;
     case 10:
         setZonesEnabled(false);
-        Label7->setText(text(d7));
-        List1->setItemText(1, text(nivel3));
+        Label7->setText(utf8(d7));
+        List1->setItemText(1, utf8(nivel3));
         replaceMeshSlot(4, QStringLiteral("malla16"));
         showMesh(image);
         advanceHighlight(2);
         break;
     case 13:
         advanceHighlight(1);
-        Label7->setText(text(d5));
+        Label7->setText(utf8(d5));
         setZonesEnabled(true);
-        List1->addItem(text(composicion));
+        List1->addItem(utf8(composicion));
         break;
     case 14:
         setZonesEnabled(false);
-        Label7->setText(text(d8));
+        Label7->setText(utf8(d8));
         advanceHighlight(1);
         break;
     case 15:
@@ -171,7 +171,7 @@ void Form1::setZonesEnabled(bool enabled)
 
 void Form1::computeStageLevel()
 {
-    Label7->setText(text(d3));
+    Label7->setText(utf8(d3));
     // The computation keeps the window from repainting until it ends; the user reads what it does.
     Label7->repaint();
     advanceHighlight(1);
@@ -189,7 +189,7 @@ void Form1::endWalkthrough(std::int16_t image)
     setZonesEnabled(false);
     pasoActual = 1;
     ProgressBar1->setValue(1);
-    List1->setItemText(1, text(nivel1));
+    List1->setItemText(1, utf8(nivel1));
     advanceHighlight(1);
     List1->removeItem(5);
     Label7->clear();
