@@ -13,7 +13,9 @@ QT_QPA_PLATFORM=offscreen ctest --test-dir build --output-on-failure -j2
 cmake -S . -B build-sanitize -DCMAKE_BUILD_TYPE=None -DCMAKE_CXX_FLAGS="-O1 -g1" \
   -DVELSARO_SANITIZE=ON -DVELSARO_BENCHMARKS=OFF
 cmake --build build-sanitize -j2
-export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1:strict_string_checks=1
+# Not strict_string_checks: libxkbcommon, under Qt's X11 plugin, passes strndup a buffer that is not
+# NUL-terminated with its exact length, which that check reports as an overflow of a correct call.
+export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 export LSAN_OPTIONS="suppressions=$PWD/tests/sanitizer/lsan.supp:print_suppressions=0"
 QT_QPA_PLATFORM=offscreen ctest --test-dir build-sanitize --output-on-failure -j2
