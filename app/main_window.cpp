@@ -63,6 +63,8 @@ Form1::Form1(FileOpenDialog& commonDialog, MessageBox& messageBox, QWidget* pare
     buildControlsPanel();
     buildClickAreas();
     setFocusOrder();
+    connectWalkthrough();
+    connectClickAreas();
     connectDriver();
     connectSelection();
     connectLoading();

@@ -97,6 +97,21 @@ public:
     // "Descargar": no picture loaded, the results windows empty, only "Cargar Imagen" enabled.
     void bReset_Click();
 
+    // The walkthrough: "Paso a Paso" enters step mode, the next-step button performs stage pasoActual.
+    void bPaso_Click();
+    void bPasoPaso_Click();
+
+    // The nine click areas: each shows its intersection's detail for the level of the current stage.
+    void zona11_Click();
+    void zona12_Click();
+    void zona13_Click();
+    void zona21_Click();
+    void zona22_Click();
+    void zona23_Click();
+    void zona31_Click();
+    void zona32_Click();
+    void zona33_Click();
+
     // MainWindowLink.
     int selectorEntryCount() const override;
     void selectSelectorEntry(int index) override;
@@ -123,6 +138,23 @@ private:
     void keepLevel(const LevelResult& level);
     void handOverKey(int image, const QString& key);
     void presentKeys(int count);
+
+    void connectWalkthrough();
+    void connectClickAreas();
+
+    // The walkthrough's steps.
+    std::int16_t selectedImageNumber() const;
+    void advanceHighlight(int k);
+    void addMeshSlot(int meshEntry, const QString& key);
+    void replaceMeshSlot(int meshEntry, const QString& key);
+    void showMesh(std::int16_t image);
+    void setZonesEnabled(bool enabled);
+    void computeStageLevel();
+    void endWalkthrough(std::int16_t image);
+
+    // Fills the detail window with the sample, coefficients, average and digits of the intersection
+    // zona (row and column from 1, as in zona22) for the level of the current stage, then shows it.
+    void muestraInterseccion(const std::int16_t& zona);
 
     void Form_Load();
     void Form_Unload();

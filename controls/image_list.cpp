@@ -1,5 +1,7 @@
 #include "controls/image_list.h"
 
+#include "controls/drawing_area.h"
+
 #include <algorithm>
 #include <stdexcept>
 #include <string>
@@ -64,19 +66,33 @@ QImage ImageList::overlay(const QString& key1, const QString& key2) const
 {
     QImage result = item(key1).picture.convertToFormat(QImage::Format_ARGB32);
     result.setDevicePixelRatio(1.0);
-    const QImage top = item(key2).picture.convertToFormat(QImage::Format_ARGB32);
-    const int width = std::min(result.width(), top.width());
-    const int height = std::min(result.height(), top.height());
+    drawOver(result, item(key2).picture);
+    return result;
+}
+
+QImage ImageList::overlayOnArea(int below, int above, QSize areaSize, QColor background) const
+{
+    const QImage& top = item(above).picture;
+    QImage result = DrawingArea(areaSize, background, item(below).picture).image()
+                        .convertToFormat(QImage::Format_ARGB32);
+    drawOver(result, top);
+    return result;
+}
+
+void ImageList::drawOver(QImage& picture, const QImage& top) const
+{
+    const QImage above = top.convertToFormat(QImage::Format_ARGB32);
+    const int width = std::min(picture.width(), above.width());
+    const int height = std::min(picture.height(), above.height());
     for (int y = 0; y < height; ++y) {
-        auto* below = reinterpret_cast<QRgb*>(result.scanLine(y));
-        const auto* above = reinterpret_cast<const QRgb*>(top.constScanLine(y));
+        auto* below = reinterpret_cast<QRgb*>(picture.scanLine(y));
+        const auto* over = reinterpret_cast<const QRgb*>(above.constScanLine(y));
         for (int x = 0; x < width; ++x) {
-            const bool transparent = qAlpha(above[x]) == 0 || (above[x] & 0xFFFFFFu) == maskColour_;
+            const bool transparent = qAlpha(over[x]) == 0 || (over[x] & 0xFFFFFFu) == maskColour_;
             if (!transparent)
-                below[x] = above[x] | 0xFF000000u;
+                below[x] = over[x] | 0xFF000000u;
         }
     }
-    return result;
 }
 
 } // namespace velsaro

@@ -2,8 +2,10 @@
 // picture shows never depends on the pictures loaded before it.
 #pragma once
 
+#include <QColor>
 #include <QImage>
 #include <QRgb>
+#include <QSize>
 #include <QString>
 
 #include <vector>
@@ -29,6 +31,7 @@ public:
     void remove(int index);
     void clear() { entries_.clear(); }
     int count() const { return int(entries_.size()); }
+    bool containsKey(const QString& key) const { return !key.isEmpty() && indexOfKey(key) > 0; }
 
     // Entry at index (1..count()). Throws std::out_of_range.
     ImageListEntry item(int index) const;
@@ -39,11 +42,20 @@ public:
     // corner. key2's pixels in the mask colour, and fully transparent ones, leave the pixel below;
     // every other pixel replaces it. The result has the size of key1's picture.
     QImage overlay(const QString& key1, const QString& key2) const;
+    // The same over what a drawing area of areaSize and background shows of the entry at index below
+    // (its picture unscaled from the top-left corner, the background where it does not reach), with
+    // the picture at index above laid over it from (0, 0). The result has the area's size, so a mesh
+    // as large as the area is drawn whole over a smaller picture, and a larger picture is cut as the
+    // area cuts it. Entries are named by index: keys come from file names, which may hold anything.
+    // Throws std::out_of_range for a missing index.
+    QImage overlayOnArea(int below, int above, QSize areaSize, QColor background) const;
 
     QRgb maskColour() const { return maskColour_; }
 
 private:
     int indexOfKey(const QString& key) const;
+    // Draws top over picture (ARGB32) from the top-left corner, the mask colour left transparent.
+    void drawOver(QImage& picture, const QImage& top) const;
 
     QRgb maskColour_;
     std::vector<ImageListEntry> entries_;

@@ -1,7 +1,9 @@
 // velsaro_screenshots: renders the four windows offscreen into PNG files for the documentation.
 // The main window and the detail window are shown as they open; the keys windows hold the keys of the
 // bundled sample pictures, computed by the engine, so that the pictures show what they are for. Two
-// more show a real use: the main window with samples loaded, and the keys window after "Comparar".
+// more show a real use: the main window with samples loaded, and the keys window after "Comparar";
+// and two follow a walkthrough of a sample face: the main window at stage 6, with the mesh and its
+// squares over the face, and the detail window at stage 14.
 #include "app/main_window.h"
 #include "controls/drawing_area.h"
 #include "controls/file_open_dialog.h"
@@ -9,6 +11,7 @@
 #include "controls/fonts.h"
 #include "controls/list_box.h"
 #include "controls/message_box.h"
+#include "controls/picture_button.h"
 #include "controls/picture_file.h"
 #include "engine/key_engine.h"
 #include "windows/form2.h"
@@ -83,6 +86,31 @@ bool saveCompareRun(const QDir& samples, const QDir& out)
     return saved;
 }
 
+// Loads the face as a user does, walks it to stage 6 and then to stage 14, opening the detail of the
+// centre intersection there.
+bool saveWalkthrough(const QString& face, const QDir& out)
+{
+    velsaro::ScriptedFileOpenDialog dialog;
+    velsaro::RecordingMessageBox messages;
+    velsaro::Form1 form1(dialog, messages);
+    form1.show();
+    dialog.choose({face});
+    form1.bCargaImgs->click();
+    if (form1.numImgs != 1) {
+        std::fprintf(stderr, "velsaro_screenshots: cannot load %s\n", qPrintable(QDir::toNativeSeparators(face)));
+        return false;
+    }
+    form1.bPaso->click();
+    while (form1.pasoActual < 6)
+        form1.bPasoPaso->click();
+    bool saved = save(form1, out, "form1_paso6.png");
+    while (form1.pasoActual < 14)
+        form1.bPasoPaso->click();
+    form1.zona22_Click();
+    saved = save(*form1.form3, out, "form3_paso14.png") && saved;
+    return saved;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -117,5 +145,6 @@ int main(int argc, char** argv)
     saved = save(*form1.formClaveSola, out, "formclavesola.png") && saved;
     saved = save(*form1.form3, out, "form3.png") && saved;
     saved = saveCompareRun(samples, out) && saved;
+    saved = saveWalkthrough(samples.filePath(QStringLiteral("cara_seria.bmp")), out) && saved;
     return saved ? 0 : 1;
 }

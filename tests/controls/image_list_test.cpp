@@ -146,5 +146,65 @@ TEST(ImageListOverlay, OtherMaskColourIsHonoured)
     EXPECT_EQ(overlaid.pixelColor(1, 0), QColor(255, 0, 0));
 }
 
+TEST(ImageListOverlayOnArea, SmallerPictureGetsTheMeshOverTheBackgroundBeyondIt)
+{
+    ImageList list;
+    list.add(1, "small", solidPicture(3, 2, QColor(90, 60, 30)));
+    list.add(2, "malla", meshLike());
+    const QImage overlaid = list.overlayOnArea(1, 2, QSize(6, 6), QColor(192, 192, 192));
+    ASSERT_EQ(overlaid.size(), QSize(6, 6));
+    // Inside the picture: its own colour, black where the mesh is.
+    EXPECT_EQ(overlaid.pixelColor(0, 1), QColor(90, 60, 30));
+    EXPECT_EQ(overlaid.pixelColor(2, 1), QColor(0, 0, 0));
+    // Beyond it: the background, black where the mesh is, including the mesh's lower rows.
+    EXPECT_EQ(overlaid.pixelColor(4, 0), QColor(192, 192, 192));
+    EXPECT_EQ(overlaid.pixelColor(2, 5), QColor(0, 0, 0));
+    EXPECT_EQ(overlaid.pixelColor(5, 3), QColor(0, 0, 0));
+    // The fully transparent mesh pixel leaves the background.
+    EXPECT_EQ(overlaid.pixelColor(5, 5), QColor(192, 192, 192));
+}
+
+TEST(ImageListOverlayOnArea, LargerPictureIsCutAtTheArea)
+{
+    ImageList list;
+    QImage big = solidPicture(9, 9, QColor(10, 20, 30));
+    big.setPixel(0, 4, qRgb(200, 100, 50));
+    list.add(1, "big", big);
+    list.add(2, "malla", meshLike());
+    const QImage overlaid = list.overlayOnArea(1, 2, QSize(6, 6), QColor(192, 192, 192));
+    ASSERT_EQ(overlaid.size(), QSize(6, 6));
+    EXPECT_EQ(overlaid.pixelColor(0, 4), QColor(200, 100, 50));
+    EXPECT_EQ(overlaid.pixelColor(5, 5), QColor(10, 20, 30));
+    EXPECT_EQ(overlaid.pixelColor(5, 3), QColor(0, 0, 0));
+}
+
+TEST(ImageListOverlayOnArea, TransparentPicturePixelsShowTheBackgroundUnderTheMesh)
+{
+    ImageList list;
+    QImage picture(6, 6, QImage::Format_ARGB32);
+    picture.fill(qRgba(0, 0, 0, 0));
+    picture.setPixel(1, 1, qRgb(5, 6, 7));
+    list.add(1, "transparent.gif", picture);
+    list.add(2, "malla", meshLike());
+    const QImage overlaid = list.overlayOnArea(1, 2, QSize(6, 6), QColor(192, 192, 192));
+    EXPECT_EQ(overlaid.pixelColor(1, 1), QColor(5, 6, 7));
+    EXPECT_EQ(overlaid.pixelColor(0, 1), QColor(192, 192, 192));
+    EXPECT_EQ(overlaid.pixelColor(2, 1), QColor(0, 0, 0));
+    EXPECT_EQ(qAlpha(overlaid.pixel(0, 1)), 255);
+}
+
+TEST(ImageListOverlayOnArea, EntriesAreNamedByIndex)
+{
+    ImageList list;
+    list.add(1, "a:b.bmp", solidPicture(2, 2, QColor(1, 2, 3)));
+    list.add(2, QString(), solidPicture(2, 2, QColor(4, 5, 6)));
+    EXPECT_EQ(list.overlayOnArea(1, 2, QSize(2, 2), Qt::white).pixelColor(1, 1), QColor(4, 5, 6));
+    EXPECT_EQ(list.overlayOnArea(2, 1, QSize(2, 2), Qt::white).pixelColor(1, 1), QColor(1, 2, 3));
+    EXPECT_THROW(list.overlayOnArea(1, 3, QSize(2, 2), Qt::white), std::out_of_range);
+    EXPECT_TRUE(list.containsKey("a:b.bmp"));
+    EXPECT_FALSE(list.containsKey("a"));
+    EXPECT_FALSE(list.containsKey(QString()));
+}
+
 } // namespace
 } // namespace velsaro::testing
