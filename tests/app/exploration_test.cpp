@@ -41,9 +41,11 @@ namespace velsaro::testing {
 namespace {
 
 // Seeds that found a fault once, each kept with the fault it found.
-const std::vector<unsigned> regressionSeeds = {};
+const std::vector<unsigned> regressionSeeds = {
+    6, // a double-click in the keys window during a walkthrough changed the image under the mesh
+};
 // Further seeds explored on every run.
-const std::vector<unsigned> explorationSeeds = {1, 2, 3, 4, 5, 6};
+const std::vector<unsigned> explorationSeeds = {1, 2, 3, 4, 5, 7};
 
 std::vector<unsigned> seedsToRun()
 {
