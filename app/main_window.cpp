@@ -170,7 +170,15 @@ void Form1::paintEvent(QPaintEvent*)
 
 int Form1::selectorEntryCount() const { return co->listCount(); }
 
-void Form1::selectSelectorEntry(int index) { co->setListIndex(index); }
+void Form1::selectSelectorEntry(int index)
+{
+    // The keys window selects through the selector as the user would. While the selector is disabled
+    // (a walkthrough holds the image under its mesh) the user cannot pick, so neither can it: the
+    // walkthrough would go on with another picture on show, or with its mesh gone.
+    if (!co->isEnabled())
+        return;
+    co->setListIndex(index);
+}
 
 void Form1::bringMainWindowToFront()
 {

@@ -122,5 +122,28 @@ TEST_F(Selection, ADoubleClickOnARowWithoutAPictureChangesNothing)
     EXPECT_EQ(enabledControls(*form1), nothingLoaded);
 }
 
+// The walkthrough keeps the selector disabled: a double-click in the keys window may not change the
+// image under the mesh, nor put it back without its mesh.
+TEST_F(Selection, ADoubleClickOnTheKeysDuringAWalkthroughLeavesTheWalkedImageAndItsMesh)
+{
+    QTest::mouseClick(form1->bTodas, Qt::LeftButton);
+    pickEntry(1);
+    QTest::mouseClick(form1->bPaso, Qt::LeftButton);
+    for (int press = 0; press < 3; ++press)
+        QTest::mouseClick(form1->bPasoPaso, Qt::LeftButton);
+    const QImage meshed = form1->Picture1->shownImage();
+    ASSERT_FALSE(samePixels(meshed, DrawingArea(pictures[1]).image()));
+
+    doubleClickRow(*form1->form2->GridClaves, 3);
+    doubleClickRow(*form1->form2->GridClaves, 2);
+    EXPECT_EQ(form1->co->listIndex(), 1);
+    EXPECT_TRUE(samePixels(form1->Picture1->shownImage(), meshed));
+
+    for (int press = 3; press < 15; ++press)
+        QTest::mouseClick(form1->bPasoPaso, Qt::LeftButton);
+    EXPECT_EQ(form1->formClaveSola->LClave->itemText(0), engineKey(pictures[1]));
+    EXPECT_TRUE(samePixels(form1->Picture1->picture(), pictures[1]));
+}
+
 } // namespace
 } // namespace velsaro::testing

@@ -1,5 +1,7 @@
 #include "tests/cli/clave_process.h"
+#include "tests/support/user_without_rights.h"
 
+#include <grp.h>
 #include <poll.h>
 #include <pty.h>
 #include <sys/wait.h>
@@ -73,9 +75,17 @@ bool openErrorStream(ErrorStream kind, int ends[2])
     return true;
 }
 
-} // namespace
+// Drops root for good, so that the program runs as an ordinary process of that user.
+void becomeUser(const std::optional<UserIds>& user)
+{
+    if (!user)
+        return;
+    if (setgroups(0, nullptr) != 0 || setgid(user->gid) != 0 || setuid(user->uid) != 0)
+        _exit(126);
+}
 
-ClaveRun runClave(const std::vector<std::string>& arguments, ErrorStream errorStream)
+ClaveRun runClaveAs(const std::vector<std::string>& arguments, ErrorStream errorStream,
+                    const std::optional<UserIds>& user)
 {
     int outPipe[2];
     int errEnds[2];
@@ -85,6 +95,7 @@ ClaveRun runClave(const std::vector<std::string>& arguments, ErrorStream errorSt
     if (child == 0) {
         close(outPipe[0]);
         close(errEnds[0]);
+        becomeUser(user);
         execClave(arguments, outPipe[1], errEnds[1]);
     }
     close(outPipe[1]);
@@ -95,6 +106,18 @@ ClaveRun runClave(const std::vector<std::string>& arguments, ErrorStream errorSt
     waitpid(child, &status, 0);
     run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     return run;
+}
+
+} // namespace
+
+ClaveRun runClave(const std::vector<std::string>& arguments, ErrorStream errorStream)
+{
+    return runClaveAs(arguments, errorStream, std::nullopt);
+}
+
+ClaveRun runClaveWithoutRights(const std::vector<std::string>& arguments)
+{
+    return runClaveAs(arguments, ErrorStream::Pipe, userWithoutRights());
 }
 
 std::vector<std::string> linesOf(const std::string& text)

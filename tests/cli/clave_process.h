@@ -19,6 +19,10 @@ enum class ErrorStream {
 
 ClaveRun runClave(const std::vector<std::string>& arguments, ErrorStream errorStream = ErrorStream::Pipe);
 
+// The same as a user without root's rights ("nobody" when the test runs as root, whom file permissions
+// do not stop), so that a file's permissions apply.
+ClaveRun runClaveWithoutRights(const std::vector<std::string>& arguments);
+
 // Lines of text without their line breaks; a last line without a break counts too.
 std::vector<std::string> linesOf(const std::string& text);
 

@@ -1,6 +1,7 @@
 // velsaro-clave as a user runs it: the real executable on generated picture files.
 #include "tests/cli/clave_process.h"
 #include "tests/support/picture_files.h"
+#include "tests/support/user_without_rights.h"
 
 #include "controls/drawing_area.h"
 #include "controls/picture_file.h"
@@ -242,6 +243,67 @@ TEST_F(ClaveToolTest, ReportsBadPictureInsideFolderAndKeysItsNeighbours)
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_EQ(run.out, keyLine(flatColourKey, folder + "/a.bmp") + keyLine(blackKey, folder + "/c.gif"));
     EXPECT_EQ(run.err, errorLine(folder + "/b.jpg", "no es una imagen BMP, JPEG o GIF válida"));
+}
+
+// What a user is likely to give besides the cases above: cut GIF and bitmap files, a text saved as .jpg,
+// a header claiming 60000 x 60000 pixels, a link that leads nowhere, a folder named like a picture,
+// and files that are good although their names hold blanks and letters beyond ASCII or they are
+// read-only.
+TEST_F(ClaveToolTest, ReportsTheOtherBadInputsAndKeysUnusualNamesAndReadOnlyFiles)
+{
+    const QImage stripes = palettePicture(430, 503, blackAndTeal, [](int x, int y) { return (x / 9 + y / 4) % 2; });
+    const QByteArray wholeGif = gif({stripes});
+    const QByteArray wholeBitmap = bmp24(variedPicture(430, 503, 5));
+    QByteArray huge = bmp24(solidPicture(4, 4, teal));
+    for (int at : {18, 22}) { // width and height: 60000, four bytes each
+        huge[at] = char(0x60);
+        huge[at + 1] = char(0xEA);
+    }
+    const std::string cutGif = write("cortada.gif", wholeGif.left(wholeGif.size() / 2));
+    const std::string cutBitmap = write("cortada.bmp", wholeBitmap.chopped(100));
+    const std::string text = write("nota.jpg", "Esto es un texto, no una foto.\n");
+    const std::string claiming = write("enorme.bmp", huge);
+    const std::string link = path(folder_.filePath("enlace.jpg"));
+    ASSERT_TRUE(QFile::link(folder_.filePath("ya-no-existe.jpg"), QFile::decodeName(link.c_str())));
+    const std::string namedLikeAPicture = path(folder_.makeFolder("carpeta.jpg"));
+    const QImage face = variedPicture(430, 503, 6);
+    const std::string unusual = write(QString::fromUtf8("fotos de la señora ñ/cara señora ñ.jpg"), jpeg(face));
+    const std::string readOnly = write("solo-lectura.bmp", bmp24(face));
+    ASSERT_TRUE(QFile::setPermissions(QFile::decodeName(readOnly.c_str()), QFileDevice::ReadOwner));
+    const auto keyOf = [](const std::string& file) {
+        const DrawingArea area(readPictureFile(QFile::decodeName(file.c_str())).image);
+        return computeKey([&](int x, int y) { return area.point(x, y); }).text;
+    };
+
+    const ClaveRun run = runClave({cutGif, unusual, cutBitmap, text, claiming, link, namedLikeAPicture, readOnly});
+
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_EQ(run.out, keyLine(keyOf(unusual), unusual) + keyLine(keyOf(readOnly), readOnly));
+    const std::string notAPicture = "no es una imagen BMP, JPEG o GIF válida";
+    EXPECT_EQ(run.err, errorLine(cutGif, notAPicture) + errorLine(cutBitmap, notAPicture) +
+                           errorLine(text, notAPicture) +
+                           errorLine(claiming, "la imagen es demasiado grande (más de 256 MiB al decodificarla)") +
+                           errorLine(link, "el archivo no existe") +
+                           errorLine(namedLikeAPicture, "la carpeta no contiene imágenes BMP, JPEG o GIF"));
+}
+
+TEST_F(ClaveToolTest, ReportsAFileItsUserMayNotReadAndKeysTheRest)
+{
+    if (!UserWithoutRights::isPossible())
+        GTEST_SKIP() << "this process is root and there is no user \"nobody\" to run the tool as";
+    // The folder stays open to everyone, so that only the file's own permissions stop the read.
+    QFile::setPermissions(folder_.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner |
+                                              QFileDevice::ReadOther | QFileDevice::ExeOther);
+    const std::string locked = write("privada.bmp", bmp24(solidPicture(430, 503, teal)));
+    ASSERT_TRUE(QFile::setPermissions(QFile::decodeName(locked.c_str()), QFileDevice::WriteOwner));
+    const std::string open = write("publica.gif", gif({flatIndexed(430, 503, 0)}));
+    QFile::setPermissions(QFile::decodeName(open.c_str()), QFileDevice::ReadOwner | QFileDevice::ReadOther);
+
+    const ClaveRun run = runClaveWithoutRights({locked, open});
+
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_EQ(run.out, keyLine(blackKey, open));
+    EXPECT_EQ(run.err, errorLine(locked, "no se puede leer"));
 }
 
 // ---- Usage ----

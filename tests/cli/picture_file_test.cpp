@@ -3,6 +3,7 @@
 #include "controls/drawing_area.h"
 #include "controls/picture_file.h"
 #include "tests/support/picture_files.h"
+#include "tests/support/user_without_rights.h"
 
 #include <gtest/gtest.h>
 
@@ -243,10 +244,14 @@ TEST_F(PictureFileTest, ReportsFolderAndPipeAsUnreadable)
 
 TEST_F(PictureFileTest, ReportsFileWithoutReadPermissionAsUnreadable)
 {
-    if (geteuid() == 0)
-        GTEST_SKIP() << "root reads any file";
+    if (!UserWithoutRights::isPossible())
+        GTEST_SKIP() << "root reads any file, and there is no user \"nobody\" to read as";
+    // The folder stays open to everyone, so that only the file's own permissions stop the read.
+    QFile::setPermissions(folder_.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner |
+                                              QFileDevice::ReadOther | QFileDevice::ExeOther);
     const QString path = folder_.write("locked.bmp", bmp24(variedPicture(8, 8, 1)));
     QFile::setPermissions(path, QFileDevice::WriteOwner);
+    const UserWithoutRights user;
     EXPECT_EQ(readPictureFile(path).error, PictureFileError::Unreadable);
 }
 
