@@ -178,6 +178,8 @@ TEST_F(Form2Lifecycle, DoubleClickSelectsTheEntryOfTheMainWindowsSelector)
     for (const char* entry : {"1:a.bmp", "2:b.bmp", "3:c.bmp"})
         form1->co->addItem(entry);
     form1->co->setListIndex(2);
+    // As a load leaves it: a selector the user can pick from, so the keys window may pick too.
+    form1->co->setEnabled(true);
     form1->show();
     fillKeys(*form1->form2->GridClaves, 3);
     form1->form2.show();
