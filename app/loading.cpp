@@ -7,7 +7,7 @@
 #include "controls/list_box.h"
 #include "controls/message_box.h"
 #include "controls/picture_box.h"
-#include "controls/picture_file.h"
+#include "picture/picture_file.h"
 #include "controls/progress_bar.h"
 #include "windows/form_clave_sola.h"
 

@@ -1,7 +1,7 @@
 #include "cli/batch.h"
 
-#include "controls/drawing_area.h"
-#include "controls/picture_file.h"
+#include "picture/drawing_area.h"
+#include "picture/picture_file.h"
 
 #include <QFile>
 

@@ -4,7 +4,7 @@
 // window is hidden or not yet shown.
 #pragma once
 
-#include "controls/drawing_area.h"
+#include "picture/drawing_area.h"
 
 #include <QColor>
 #include <QImage>

@@ -5,14 +5,14 @@
 // and two follow a walkthrough of a sample face: the main window at stage 6, with the mesh and its
 // squares over the face, and the detail window at stage 14.
 #include "app/main_window.h"
-#include "controls/drawing_area.h"
+#include "picture/drawing_area.h"
 #include "controls/file_open_dialog.h"
 #include "controls/flex_grid.h"
 #include "controls/fonts.h"
 #include "controls/list_box.h"
 #include "controls/message_box.h"
 #include "controls/picture_button.h"
-#include "controls/picture_file.h"
+#include "picture/picture_file.h"
 #include "engine/key_engine.h"
 #include "windows/form2.h"
 #include "windows/form3.h"

@@ -5,7 +5,7 @@
 
 #include "controls/flex_grid.h"
 #include "controls/picture_box.h"
-#include "controls/picture_file.h"
+#include "picture/picture_file.h"
 #include "tests/support/user_without_rights.h"
 #include "windows/form2.h"
 #include "windows/form_clave_sola.h"

@@ -13,7 +13,7 @@
 
 #include "controls/flex_grid.h"
 #include "controls/picture_box.h"
-#include "controls/picture_file.h"
+#include "picture/picture_file.h"
 #include "controls/progress_bar.h"
 #include "controls/user_number_text.h"
 #include "resources/pictures.h"

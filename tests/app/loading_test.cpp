@@ -1,7 +1,7 @@
 #include "tests/app/loaded_form1.h"
 
 #include "controls/picture_box.h"
-#include "controls/picture_file.h"
+#include "picture/picture_file.h"
 #include "controls/progress_bar.h"
 #include "windows/form_clave_sola.h"
 

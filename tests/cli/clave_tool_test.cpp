@@ -3,8 +3,8 @@
 #include "tests/support/picture_files.h"
 #include "tests/support/user_without_rights.h"
 
-#include "controls/drawing_area.h"
-#include "controls/picture_file.h"
+#include "picture/drawing_area.h"
+#include "picture/picture_file.h"
 #include "engine/key_engine.h"
 
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
 // Reading a picture file: identification by content, refusal of what would not fit in memory, checks
 // that the file is whole, and the corrections a few bitmap headers need before Qt decodes them.
-#include "controls/picture_file.h"
+#include "picture/picture_file.h"
 
 #include <QBuffer>
 #include <QFile>

@@ -1,7 +1,7 @@
 // readPictureFile on generated files: which files it accepts, how it decodes them, and how it refuses
 // the rest.
-#include "controls/drawing_area.h"
-#include "controls/picture_file.h"
+#include "picture/drawing_area.h"
+#include "picture/picture_file.h"
 #include "tests/support/picture_files.h"
 #include "tests/support/user_without_rights.h"
 
