@@ -7,9 +7,10 @@ set -euo pipefail
 packages=(
   cmake g++ make pkgconf
   dpkg-dev file
-  qt6-base-dev
+  qt6-base-dev libjpeg62-turbo-dev
   libgtest-dev libgmock-dev
   libbenchmark-dev
+  clang-14 libclang-rt-14-dev
   xvfb xauth x11-utils
   fonts-liberation fonts-dejavu-core
 )
