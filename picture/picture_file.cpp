@@ -141,8 +141,9 @@ bool isBitmapWhole(const QByteArray& bytes)
     const BitmapHeader header = bitmapHeader(bytes);
     if (header.compression == bmpRle8 || header.compression == bmpRle4)
         return isRunLengthDataWhole(bytes, header);
+    // Divided, not multiplied: a header may claim 2^31 x 2^31 pixels of 32 bits.
     const qint64 rowBytes = (header.width * header.bitsPerPixel + 31) / 32 * 4;
-    return bytes.size() >= header.dataOffset + rowBytes * header.height;
+    return bytes.size() >= header.dataOffset && (bytes.size() - header.dataOffset) / rowBytes >= header.height;
 }
 
 // Qt reads only the 40-, 108- and 124-byte info headers, but writers also use the 52- and 56-byte ones
@@ -395,7 +396,7 @@ PictureFile decodeBitmap(const QByteArray& bytes)
         readable = bitmapOfRegion(bytes, header, shownSize);
     } else {
         // Run-length rows can only be decoded from the first; the whole picture is decoded, then cut.
-        if (header.width * header.height * 4 > maxDecodingBytes)
+        if (header.width > maxDecodingBytes / 4 / header.height)
             return tooLarge();
         readable = QByteArray(bytes.constData(), bytes.size());
     }

@@ -3,6 +3,7 @@
 #include "tests/support/picture_files.h"
 
 #include <QBuffer>
+#include <QFile>
 #include <QImageWriter>
 
 #include <csetjmp>
@@ -59,7 +60,65 @@ bool compress(jpeg_compress_struct* info, EncoderErrors* errors, const JpegEncod
     return true;
 }
 
+// One row of the photo-like picture, red, green and blue.
+void photoLikeRow(std::vector<unsigned char>& row, int width, int y)
+{
+    for (int x = 0; x < width; ++x) {
+        const unsigned hash = (unsigned(x) * 2654435761u) ^ (unsigned(y) * 2246822519u);
+        const int grain = int((hash >> 13) & 15u) - 8;
+        const int band = ((x / 7 + y / 5) & 255);
+        row[3 * std::size_t(x)] = (unsigned char)qBound(0, band / 2 + 60 + grain, 255);
+        row[3 * std::size_t(x) + 1] = (unsigned char)qBound(0, ((x ^ y) >> 4 & 127) + 50 + grain, 255);
+        row[3 * std::size_t(x) + 2] = (unsigned char)qBound(0, 200 - band / 3 + grain, 255);
+    }
+}
+
+bool compressRows(jpeg_compress_struct* info, EncoderErrors* errors, const JpegEncoding& encoding,
+                  std::vector<unsigned char>* row)
+{
+    if (setjmp(errors->jump))
+        return false;
+    jpeg_set_defaults(info);
+    info->comp_info[0].h_samp_factor = encoding.hSampling;
+    info->comp_info[0].v_samp_factor = encoding.vSampling;
+    jpeg_set_quality(info, encoding.quality, TRUE);
+    if (encoding.progressive)
+        jpeg_simple_progression(info);
+    info->restart_in_rows = encoding.restartRows;
+    jpeg_start_compress(info, TRUE);
+    JSAMPROW rows[1] = {row->data()};
+    while (info->next_scanline < info->image_height) {
+        photoLikeRow(*row, int(info->image_width), int(info->next_scanline));
+        jpeg_write_scanlines(info, rows, 1);
+    }
+    jpeg_finish_compress(info);
+    return true;
+}
+
 } // namespace
+
+bool writePhotoLikeJpeg(const QString& path, int width, int height, const JpegEncoding& encoding)
+{
+    std::FILE* file = std::fopen(QFile::encodeName(path).constData(), "wb");
+    if (file == nullptr)
+        return false;
+    jpeg_compress_struct info{};
+    EncoderErrors errors{};
+    info.err = jpeg_std_error(&errors.base);
+    errors.base.error_exit = [](j_common_ptr common) {
+        std::longjmp(reinterpret_cast<EncoderErrors*>(common->err)->jump, 1);
+    };
+    jpeg_create_compress(&info);
+    jpeg_stdio_dest(&info, file);
+    info.image_width = JDIMENSION(width);
+    info.image_height = JDIMENSION(height);
+    info.input_components = 3;
+    info.in_color_space = JCS_RGB;
+    std::vector<unsigned char> row(std::size_t(width) * 3);
+    const bool written = compressRows(&info, &errors, encoding, &row);
+    jpeg_destroy_compress(&info);
+    return std::fclose(file) == 0 && written;
+}
 
 QByteArray jpegEncoded(const QImage& picture, const JpegEncoding& encoding)
 {

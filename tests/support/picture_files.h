@@ -79,6 +79,9 @@ struct JpegEncoding {
 // A JPEG written by libjpeg directly, for layouts Qt's writer does not make. CMYK is written from the
 // picture's red, green and blue as cyan, magenta and yellow, with black 0. Empty if libjpeg fails.
 QByteArray jpegEncoded(const QImage& picture, const JpegEncoding& encoding);
+// Writes a JPEG of width x height to path row by row, without the whole picture in memory: smooth
+// bands with fine grain, which costs a decoder about what a photograph does. False if it fails.
+bool writePhotoLikeJpeg(const QString& path, int width, int height, const JpegEncoding& encoding);
 // The JPEG with an EXIF segment after its start marker that holds only an orientation tag (1..8; 6
 // asks a viewer to turn the picture a quarter clockwise).
 QByteArray withExifOrientation(const QByteArray& jpegFile, int orientation);

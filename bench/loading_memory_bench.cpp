@@ -1,0 +1,88 @@
+// The program's resident memory after "Cargar Imagen" with eight 6000 x 4000 JPEG photographs, through
+// the real main window and the loading handler, offscreen. The figure is the counter rss_added_MiB:
+// what the loaded set holds over the window before its first load.
+#include "app/main_window.h"
+#include "controls/file_open_dialog.h"
+#include "controls/fonts.h"
+#include "controls/message_box.h"
+#include "tests/support/picture_files.h"
+
+#include <QApplication>
+#include <QPushButton>
+#include <QTest>
+
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <fstream>
+
+#include <unistd.h>
+
+namespace velsaro::bench {
+
+namespace {
+
+constexpr int pictureCount = 8;
+
+double residentMiB()
+{
+    std::ifstream statm("/proc/self/statm");
+    long pages = 0;
+    long resident = 0;
+    statm >> pages >> resident;
+    return double(resident) * double(sysconf(_SC_PAGESIZE)) / (1024.0 * 1024.0);
+}
+
+void settle()
+{
+    QCoreApplication::processEvents();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+void loadEightPhotos(benchmark::State& state)
+{
+    testing::TemporaryFolder folder;
+    QStringList paths;
+    for (int i = 0; i < pictureCount; ++i) {
+        const QString path = folder.filePath(QStringLiteral("foto%1.jpg").arg(i + 1));
+        if (!testing::writePhotoLikeJpeg(path, 6000, 4000, {}))
+            state.SkipWithError("could not write the photos");
+        paths.append(path);
+    }
+    ScriptedFileOpenDialog dialog;
+    RecordingMessageBox messages;
+    Form1 form1{dialog, messages};
+    form1.show();
+    settle();
+    const double before = residentMiB();
+    double after = before;
+    for (auto _ : state) {
+        dialog.choose(paths);
+        QTest::mouseClick(form1.bCargaImgs, Qt::LeftButton);
+        settle();
+        if (form1.numImgs != pictureCount)
+            state.SkipWithError("the eight photos did not load");
+        after = residentMiB();
+    }
+    state.counters["rss_before_MiB"] = before;
+    state.counters["rss_added_MiB"] = after - before;
+}
+
+} // namespace
+
+} // namespace velsaro::bench
+
+int main(int argc, char** argv)
+{
+    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication application(argc, argv);
+    velsaro::installFontSubstitutes();
+    benchmark::Initialize(&argc, argv);
+    benchmark::RegisterBenchmark("Load/8-photos-6000x4000", velsaro::bench::loadEightPhotos)
+        ->Unit(benchmark::kMillisecond)
+        ->Iterations(3);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
