@@ -46,12 +46,20 @@ grep -q '^Comment\[es\]=' "$usr/share/applications/velsaro.desktop" || fail "des
 for page in velsaro velsaro-clave; do
   manual=$usr/share/man/man1/$page.1.gz
   [ -s "$manual" ] || fail "manual page $page(1) not installed"
-  LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -E UTF-8 -l "$manual" >"$work/man.txt" 2>"$work/man.err" \
+  # By name, as "man velsaro-clave" finds it once installed, with the scratch root's pages only.
+  LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -E UTF-8 -M "$usr/share/man" "$page" >"$work/man.txt" 2>"$work/man.err" \
     || fail "man could not render $page(1)"
   [ ! -s "$work/man.err" ] || { cat "$work/man.err" >&2; fail "$page(1) renders with warnings"; }
   grep -Eq "^ *$page +- " "$work/man.txt" || fail "$page(1) lacks its name line"
 done
-grep -q -- '--jobs' "$work/man.txt" || fail "velsaro-clave(1) does not describe --jobs"
+# Every option the installed tool's --help lists is in its manual page (unhyphenated, to be found).
+MANROFFOPT=-rHY=0 LC_ALL=C.UTF-8 MANWIDTH=200 man -M "$usr/share/man" velsaro-clave >"$work/man.txt"
+options=$("$usr/bin/velsaro-clave" --help | sed -n '/^Opciones:/,/^$/p' | grep -oE -- '(^|[ ,])--?[a-z][a-z-]*' \
+  | tr -d ' ,')
+[ -n "$options" ] || fail "no options found in velsaro-clave --help"
+for option in $options; do
+  grep -qF -- "$option" "$work/man.txt" || fail "velsaro-clave(1) does not describe $option"
+done
 
 expected=$("$build/cli/velsaro-clave" "$sample" | cut -d' ' -f1)
 [ -n "$expected" ] || fail "the build's tool gave no key"
