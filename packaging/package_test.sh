@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds the Debian package from a finished build, has lintian check it, unpacks it into a scratch root
 # and runs the installed programs from there: both report the package's version, the tool keys a
-# picture as the build's own tool does, and both manual pages render without a warning.
+# picture as the build's own tool does, both manual pages render without a warning, and the tool's
+# describes every option its --help lists.
 # Arguments: BUILD_DIR VERSION SAMPLE_PICTURE.
 set -euo pipefail
 build=$1 version=$2 sample=$3
