@@ -7,6 +7,7 @@ set -euo pipefail
 packages=(
   cmake g++ make pkgconf
   dpkg-dev file
+  lintian appstream desktop-file-utils bash-completion man-db groff-base
   qt6-base-dev
   libgtest-dev libgmock-dev
   libbenchmark-dev
