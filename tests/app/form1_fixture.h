@@ -3,8 +3,8 @@
 #pragma once
 
 #include "app/main_window.h"
-#include "controls/file_open_dialog.h"
-#include "controls/message_box.h"
+#include "tests/support/recording_message_box.h"
+#include "tests/support/scripted_file_open_dialog.h"
 
 #include <QApplication>
 #include <QCoreApplication>
