@@ -177,7 +177,12 @@ void Form1::updateEnabledStates()
         zone->setEnabled(zonesClickable);
 }
 
-bool Form1::hasLoadedImages() const { return ImageList1.count() > 0; }
+bool Form1::hasLoadedImages() const
+{
+    // The selector lists the loaded set once a load has read every one of its files, and is emptied
+    // by "Descargar" and by every new load; what a failed load read does not count.
+    return co->listCount() > 0;
+}
 
 bool Form1::areZonesClickable() const
 {

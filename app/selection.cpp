@@ -38,8 +38,8 @@ void Form1::bReset_Click()
     ProgressBar1->setValue(1);
     ImageList1.clear();
     modoPaso = false;
-    updateEnabledStates();
     co->clear();
+    updateEnabledStates();
 
     FlexGrid& grid = *form2->GridClaves;
     grid.clear();
