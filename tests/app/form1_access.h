@@ -12,7 +12,6 @@ public:
     using Form1::Form1;
 
     // The shared state.
-    using Form1::maxImages;
     using Form1::numImgs;
     using Form1::modoUnaSola;
     using Form1::modoPaso;
