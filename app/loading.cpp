@@ -104,9 +104,7 @@ void Form1::bCargaImgs_Click()
     co->setListIndex(0);
 
     numImgs = std::int16_t(ImageList1.count());
-    for (QPushButton* button : {bUnaSola, bTodas, bReset, bPaso})
-        button->setEnabled(true);
-    co->setEnabled(true);
+    updateEnabledStates();
 }
 
 void Form1::abandonLoad(const QString& fileName)
@@ -114,6 +112,7 @@ void Form1::abandonLoad(const QString& fileName)
     // Nothing of a load that could not read all its files stays: the window is as "Descargar" leaves
     // it, and the message says which file stopped it.
     ImageList1.clear();
+    updateEnabledStates();
     ProgressBar1->setValue(1);
     ProgressBar1->setMax(10);
     messageBox_.show(unreadablePicture(fileName));

@@ -1,5 +1,7 @@
 #include "controls/flex_grid.h"
 
+#include "controls/colours_and_twips.h"
+
 #include <QEvent>
 #include <QHeaderView>
 #include <QLocale>
@@ -18,16 +20,6 @@ constexpr int ownBackRole = Qt::UserRole;
 constexpr int ownForeRole = Qt::UserRole + 1;
 
 constexpr std::int32_t largestColourNumber = 0xFFFFFF;
-
-QColor colourOfNumber(std::int32_t number)
-{
-    return QColor(number & 0xFF, (number >> 8) & 0xFF, (number >> 16) & 0xFF);
-}
-
-std::int32_t numberOfColour(const QColor& colour)
-{
-    return colour.red() + 256 * colour.green() + 65536 * colour.blue();
-}
 
 bool looksNumeric(const QString& text)
 {
@@ -59,7 +51,7 @@ FlexGrid::FlexGrid(QWidget* parent) : QWidget(parent), table_(new QTableWidget(2
     table_->horizontalHeader()->hide();
     table_->verticalHeader()->hide();
     table_->horizontalHeader()->setMinimumSectionSize(0);
-    table_->horizontalHeader()->setDefaultSectionSize(defaultColumnTwips / twipsPerPixel);
+    table_->horizontalHeader()->setDefaultSectionSize(twipsToPixels(defaultColumnTwips));
     table_->verticalHeader()->setMinimumSectionSize(0);
     fitRowsToFont();
     table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -202,7 +194,7 @@ bool FlexGrid::setColWidth(int col, int twips)
     if (col < 0 || col >= cols() || twips < 0)
         return false;
     // Whole pixels, nearest: 8700 twips are 580 pixels, 1200 are 80.
-    table_->setColumnWidth(col, (twips + twipsPerPixel / 2) / twipsPerPixel);
+    table_->setColumnWidth(col, twipsToPixels(twips));
     return true;
 }
 
@@ -210,7 +202,7 @@ int FlexGrid::colWidth(int col) const
 {
     if (col < 0 || col >= cols())
         return -1;
-    return table_->columnWidth(col) * twipsPerPixel;
+    return pixelsToTwips(table_->columnWidth(col));
 }
 
 bool FlexGrid::setColAlignment(int col, int alignment)

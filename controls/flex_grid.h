@@ -25,7 +25,6 @@ public:
         General,
     };
 
-    static constexpr int twipsPerPixel = 15;
     // Width of a column whose width was never set.
     static constexpr int defaultColumnTwips = 960;
 

@@ -34,16 +34,6 @@ int nearestPixel(double coordinate) { return int(roundHalfEven(coordinate)); }
 
 } // namespace
 
-QColor colourOfNumber(std::int32_t number)
-{
-    return QColor(number & 0xFF, (number >> 8) & 0xFF, (number >> 16) & 0xFF);
-}
-
-std::int32_t numberOfColour(QColor colour)
-{
-    return colour.red() + 256 * colour.green() + 65536 * colour.blue();
-}
-
 PictureBox::PictureBox(QSize outerSize, QColor background, QWidget* parent)
     : QWidget(parent), background_(background),
       area_(outerSize - QSize(2 * borderWidth, 2 * borderWidth), background)

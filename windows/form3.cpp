@@ -4,7 +4,7 @@
 #include "controls/flex_grid.h"
 #include "controls/fonts.h"
 #include "controls/picture_box.h"
-#include "controls/twips.h"
+#include "controls/colours_and_twips.h"
 #include "controls/window_placement.h"
 #include "resources/pictures.h"
 

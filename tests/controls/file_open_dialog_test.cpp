@@ -2,6 +2,7 @@
 #include "tests/controls/qstring_printer.h"
 
 #include "tests/support/picture_files.h"
+#include "tests/support/scripted_file_open_dialog.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -211,7 +212,7 @@ TEST(QtFileOpenDialog, SingleFileModeWhenSeveralAreNotAllowed)
 
 TEST(ScriptedFileOpenDialog, AnswersInOrderThenCancelsAndKeepsEverySetting)
 {
-    velsaro::ScriptedFileOpenDialog scripted;
+    velsaro::testing::ScriptedFileOpenDialog scripted;
     scripted.choose({QStringLiteral("/f/a.bmp"), QStringLiteral("/f/b.bmp")});
     scripted.fail();
     scripted.choose({QStringLiteral("/f/c.gif")});

@@ -47,15 +47,4 @@ TEST(QtMessageBox, ShowsTheTextWithTheProgramsTitleAndOnlyAnOkButton)
     EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
 }
 
-TEST(RecordingMessageBox, KeepsEveryTextInOrderThroughTheInterface)
-{
-    velsaro::RecordingMessageBox recorder;
-    velsaro::MessageBox& messages = recorder;
-    messages.show(tooMany);
-    messages.show(QStringLiteral("otro"));
-    ASSERT_EQ(recorder.shown().size(), 2);
-    EXPECT_EQ(recorder.shown()[0], tooMany);
-    EXPECT_EQ(recorder.shown()[1], QStringLiteral("otro"));
-}
-
 } // namespace
