@@ -12,6 +12,7 @@ packages=(
   libbenchmark-dev
   xvfb xauth x11-utils
   fonts-liberation fonts-dejavu-core
+  qt6-translations-l10n
 )
 
 missing=()
