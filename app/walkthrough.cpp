@@ -48,11 +48,14 @@ void Form1::connectWalkthrough()
 
 void Form1::bPaso_Click()
 {
+    clavePaso_.clear();
     formClaveSola->LClave->clear();
     for (QWidget* control : std::initializer_list<QWidget*>{bUnaSola, bTodas, bReset, bCargaImgs, bPaso, co})
         control->setEnabled(false);
     modoPaso = true;
     bPasoPaso->setEnabled(true);
+    // The next step is what the user does now: Space or Enter presses it.
+    bPasoPaso->setFocus(Qt::OtherFocusReason);
     ProgressBar1->setValue(1);
     addMeshSlot(1, QStringLiteral("malla"));
 }
@@ -193,6 +196,8 @@ void Form1::endWalkthrough(std::int16_t image)
     advanceHighlight(1);
     List1->removeItem(5);
     Label7->clear();
+    // A window opened afresh since the last level shows the whole key too.
+    formClaveSola->LClave->setItemText(0, clavePaso_);
     formClaveSola.show();
 }
 
