@@ -321,9 +321,11 @@ private:
         }
         if (kind < 8) {
             note("Cargar Imagen, the dialog fails");
+            const int messagesBefore = int(messages.shown().size());
             dialog.fail();
             click(form1->bCargaImgs);
             unloaded();
+            expectMessage(messagesBefore, tooManyFiles);
             return;
         }
         const bool onlyGood = kind < 75;
