@@ -51,7 +51,8 @@ Qt::Alignment qtAlignment(int alignment, const QString& text)
 }
 
 // Cells keep 2 pixels between their text and their edges, as the platform's grids do, instead of the
-// 3 of the Qt styles: a default 64-pixel column then shows a number such as 1033078,96 whole.
+// 3 of the Qt styles: a default 64-pixel column then shows a number such as 1033078,96 whole. A text
+// that cannot fit at all still ends in "…": cut at the edge, a number would read as another.
 class CellStyle : public QProxyStyle {
 public:
     int pixelMetric(PixelMetric metric, const QStyleOption* option, const QWidget* widget) const override
@@ -96,8 +97,6 @@ FlexGrid::FlexGrid(QWidget* parent) : QWidget(parent), table_(new QTableWidget(2
     cellStyle->setParent(table_);
     table_->setStyle(cellStyle);
     table_->setItemDelegate(new CellDelegate(table_));
-    // A text wider than its cell is cut at the cell's edge, never shortened to "…": its digits show.
-    table_->setTextElideMode(Qt::ElideNone);
     // No selection highlight: it would hide the colours given to the current cell.
     table_->setSelectionMode(QAbstractItemView::NoSelection);
     // The grid takes part in its window's focus order as one control, and Tab leaves it for the next
