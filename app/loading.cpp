@@ -62,10 +62,16 @@ void Form1::bCargaImgs_Click()
     bReset_Click();
     int progress = 0;
 
-    // Cancelling, or a choice the dialog cannot express, ends the load without a word.
+    // Cancelling ends the load without a word. A choice the dialog cannot express (a file-name text
+    // over the limit, files from several folders) has emptied the loaded set all the same, so the
+    // user is told, in the words that name the long path.
     const FileOpenResult chosen = CommonDialog1.open(loadDialogSettings());
-    if (chosen.status != FileOpenResult::Status::Chosen)
+    if (chosen.status == FileOpenResult::Status::Cancelled)
         return;
+    if (chosen.status == FileOpenResult::Status::Failed) {
+        messageBox_.show(QString::fromUtf8(tooManyFiles));
+        return;
+    }
     // One file: its full path. Several: the folder, then each file name, separated by NUL.
     const QString nombresArchivos = chosen.fileNames;
     const QStringList parts = nombresArchivos.split(QChar(u'\0'));

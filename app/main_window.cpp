@@ -93,12 +93,18 @@ void Form1::buildStagesPanel()
     addFrame(this, QRect(490, 36, 299, 187));
     List1 = new ListBox(this);
     List1->setGeometry(492, 50, 294, 114);
-    List1->setFont(verdanaFont(true));
+    // The free stand-in for Verdana is wider: letters 6 % closer keep the longest stage, "     Cálculo
+    // del Promedio de los coeficientes", whole in bold.
+    QFont stageFont = verdanaFont(true);
+    stageFont.setLetterSpacing(QFont::PercentageSpacing, 94);
+    List1->setFont(stageFont);
     QPalette white = List1->palette();
     white.setColor(QPalette::Base, Qt::white);
     List1->setPalette(white);
     bPasoPaso = new PictureButton(resources::pasoPasoButtonPicture(), pasoPasoBackground, this);
     bPasoPaso->setGeometry(622, 177, 34, 32);
+    // The button shows only a picture; a screen reader says what it does.
+    bPasoPaso->setAccessibleName(QStringLiteral("Paso siguiente"));
 }
 
 void Form1::buildDescriptionPanel()

@@ -174,6 +174,9 @@ private:
     void paintEvent(QPaintEvent* event) override;
 
     MessageBox& messageBox_;
+    // The key a walkthrough builds level by level, kept here so that closing the single-key window
+    // midway loses none of it.
+    QString clavePaso_;
     QImage background_;
     QImage titleStrip_;
 };

@@ -47,9 +47,12 @@ void Form1::connectWalkthrough()
 
 void Form1::bPaso_Click()
 {
+    clavePaso_.clear();
     formClaveSola->LClave->clear();
     modoPaso = true;
     updateEnabledStates();
+    // The next step is what the user does now: Space or Enter presses it.
+    bPasoPaso->setFocus(Qt::OtherFocusReason);
     ProgressBar1->setValue(1);
     addMeshSlot(1, QStringLiteral("malla"));
 }
@@ -178,6 +181,8 @@ void Form1::endWalkthrough(std::int16_t image)
     advanceHighlight(1);
     List1->removeItem(5);
     Label7->clear();
+    // A window opened afresh since the last level shows the whole key too.
+    formClaveSola->LClave->setItemText(0, clavePaso_);
     formClaveSola.show();
 }
 

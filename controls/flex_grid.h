@@ -74,6 +74,9 @@ public:
     // and the current cell stay.
     void clear();
 
+    // Scrolls the view so that cell (0, 0) shows in the top-left corner; the current cell stays.
+    void scrollToTopLeft();
+
     // The table the grid is drawn in, for tests that click on it.
     QTableWidget* table() const { return table_; }
 

@@ -79,7 +79,8 @@ void PictureBox::paintEvent(QPaintEvent*)
     // The sunken edge of a classic client area: dark grey and black above and to the left, white and
     // light grey below and to the right.
     QPainter painter(this);
-    const QRect outer = rect().adjusted(0, 0, -1, -1);
+    // QRect's right and bottom are the last pixel column and row, so the edges run to the box's own.
+    const QRect outer = rect();
     const QRect inner = outer.adjusted(1, 1, -1, -1);
     painter.setPen(QColor(128, 128, 128));
     painter.drawLine(outer.topLeft(), outer.topRight());

@@ -14,6 +14,7 @@ packages=(
   libbenchmark-dev
   xvfb xauth x11-utils
   fonts-liberation fonts-dejavu-core
+  qt6-translations-l10n
 )
 arm64_check_packages=(cmake make g++-aarch64-linux-gnu qemu-user)
 [ "${1:-}" = --arm64-check ] && packages=("${arm64_check_packages[@]}")

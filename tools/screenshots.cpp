@@ -4,7 +4,8 @@
 // bundled sample pictures after "Comparar", and the single-key window the key of the first of them
 // after "Normal". Two more show a real use: the main window with samples loaded, and the keys window
 // after "Comparar"; and two follow a walkthrough of a sample face: the main window at stage 6, with
-// the mesh and its squares over the face, and the detail window at stage 14.
+// the mesh and its squares over the face, and the detail window at stage 14. The last shows the file
+// dialog of "Cargar Imagen" in the samples folder, in Spanish as the program shows it.
 #include "app/main_window.h"
 #include "controls/combo_box.h"
 #include "controls/file_open_dialog.h"
@@ -12,15 +13,20 @@
 #include "controls/image_control.h"
 #include "controls/message_box.h"
 #include "controls/picture_button.h"
+#include "controls/translations.h"
 #include "windows/form2.h"
 #include "windows/form3.h"
 #include "windows/form_clave_sola.h"
 
 #include <QApplication>
 #include <QDir>
+#include <QElapsedTimer>
+#include <QFileDialog>
+#include <QListView>
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QStyleFactory>
+#include <QTimer>
 
 #include <cstdio>
 
@@ -147,6 +153,36 @@ bool saveWalkthrough(const QString& face, const QDir& out)
     return saved;
 }
 
+// Presses "Cargar Imagen" with the real file dialog, opened in the samples folder, and takes its
+// picture once the folder's files are listed; then cancels it.
+bool saveFileDialog(const QDir& samples, const QDir& out)
+{
+    QDir::setCurrent(samples.absolutePath());
+    velsaro::QtFileOpenDialog dialog(nullptr);
+    MessagesToStandardError messages;
+    velsaro::Form1 form1(dialog, messages);
+    form1.show();
+    bool saved = false;
+    // The dialog is modal: it is pictured from the event loop it runs.
+    QTimer::singleShot(0, [&] {
+        auto* shown = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        if (!shown)
+            return;
+        // The folder is listed in the background.
+        const auto* files = shown->findChild<QListView*>(QStringLiteral("listView"));
+        QElapsedTimer waited;
+        waited.start();
+        while (files && files->model()->rowCount(files->rootIndex()) < 3 && waited.elapsed() < 5000)
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+        saved = save(*shown, out, "dialogo_cargar.png");
+        shown->reject();
+    });
+    form1.bCargaImgs->click();
+    if (!saved)
+        std::fprintf(stderr, "velsaro_screenshots: the file dialog did not open\n");
+    return saved;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -156,16 +192,19 @@ int main(int argc, char** argv)
     QApplication application(argc, argv);
     application.setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
     velsaro::installFontSubstitutes();
+    velsaro::installSpanishTranslations();
     if (argc != 3) {
         std::fprintf(stderr, "usage: velsaro_screenshots SAMPLES_FOLDER OUTPUT_FOLDER\n");
         return 2;
     }
-    const QDir samples(QString::fromLocal8Bit(argv[1]));
-    const QDir out(QString::fromLocal8Bit(argv[2]));
+    // Absolute, since the file dialog's picture is taken from inside the samples folder.
+    const QDir samples(QDir(QString::fromLocal8Bit(argv[1])).absolutePath());
+    const QDir out(QDir(QString::fromLocal8Bit(argv[2])).absolutePath());
     QDir().mkpath(out.path());
 
     bool saved = saveFirstViews(samples, out);
     saved = saveCompareRun(samples, out) && saved;
     saved = saveWalkthrough(samples.absoluteFilePath(QStringLiteral("cara_seria.bmp")), out) && saved;
+    saved = saveFileDialog(samples, out) && saved;
     return saved ? 0 : 1;
 }

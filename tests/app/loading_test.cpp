@@ -146,11 +146,26 @@ TEST_F(Loading, CancellingTheDialogUnloadsThePreviousSetWithoutAWord)
     expectUnloaded();
 }
 
-TEST_F(Loading, AChoiceTheDialogCannotGiveEndsSilentlyToo)
+TEST_F(Loading, EightNamesOverTheLongestNameTextGetTheMessage)
 {
-    dialog.fail();
-    QTest::mouseClick(form1->bCargaImgs, Qt::LeftButton);
-    EXPECT_TRUE(messages.shown().isEmpty());
+    load({variedPicture(430, 503, 14)});
+    // Eight long names in a deep folder: the file-name text runs past 3000 characters.
+    const QString deep = folder.filePath(QStringList(5, QStringLiteral("carpeta").repeated(35)).join('/'));
+    QStringList paths;
+    for (int i = 1; i <= 8; ++i)
+        paths.append(deep + QStringLiteral("/%1_%2.bmp").arg(QStringLiteral("foto").repeated(60)).arg(i));
+    ASSERT_GT(fileNameText(paths).size(), 3000);
+    loadFiles(paths);
+    EXPECT_EQ(messages.shown(), QStringList{tooManyFiles});
+    expectUnloaded();
+}
+
+TEST_F(Loading, FilesFromTwoFoldersGetTheMessage)
+{
+    const QStringList paths = {folder.write("una/a.bmp", bmp24(variedPicture(430, 503, 15))),
+                               folder.write("otra/b.bmp", bmp24(variedPicture(430, 503, 16)))};
+    loadFiles(paths);
+    EXPECT_EQ(messages.shown(), QStringList{tooManyFiles});
     expectUnloaded();
 }
 

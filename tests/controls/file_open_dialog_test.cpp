@@ -6,6 +6,9 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QDialogButtonBox>
+#include <QLabel>
+#include <QPushButton>
 #include <QEventLoop>
 #include <QFileSystemModel>
 #include <QListView>
@@ -134,6 +137,24 @@ TEST(QtFileOpenDialog, OpensWithTheTitleAndTheFourFilterDescriptionsFirstSelecte
     EXPECT_EQ(selectedType, 0);
     // The patterns are there, only not shown a second time.
     EXPECT_EQ(filters, velsaro::nameFilters(programFilter));
+}
+
+TEST(QtFileOpenDialog, SpeaksSpanish)
+{
+    QStringList labels;
+    QStringList buttons;
+    openWith(loadSettings(), [&](QFileDialog& dialog) {
+        for (const char* name : {"lookInLabel", "fileNameLabel", "fileTypeLabel"})
+            if (auto* label = dialog.findChild<QLabel*>(QString::fromLatin1(name)))
+                labels.append(label->text());
+        if (auto* box = dialog.findChild<QDialogButtonBox*>(QStringLiteral("buttonBox")))
+            for (QAbstractButton* button : box->buttons())
+                buttons.append(button->text());
+        dialog.reject();
+    });
+    EXPECT_EQ(labels, QStringList({"Ver en:", "&Nombre de fichero:", "Ficheros de tipo:"}));
+    buttons.sort();
+    EXPECT_EQ(buttons, QStringList({"&Abrir", "Cancelar"}));
 }
 
 TEST(QtFileOpenDialog, SeveralChosenFilesGiveTheFolderAndTheirNames)

@@ -47,4 +47,22 @@ TEST(QtMessageBox, ShowsTheTextWithTheProgramsTitleAndOnlyAnOkButton)
     EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
 }
 
+TEST(QtMessageBox, ItsButtonReadsAceptar)
+{
+    QString button;
+    QTimer::singleShot(0, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!box) {
+            if (QWidget* other = QApplication::activeModalWidget())
+                other->close();
+            return;
+        }
+        if (QAbstractButton* ok = box->button(QMessageBox::Ok))
+            button = ok->text();
+        box->reject();
+    });
+    velsaro::QtMessageBox(nullptr).show(tooMany);
+    EXPECT_EQ(button, "Aceptar");
+}
+
 } // namespace
