@@ -124,6 +124,8 @@ void Form1::muestraInterseccion(const std::int16_t& zona)
                 page.grid->setRow(a);
                 page.grid->setText(twoDecimalUserText(coeficientes[std::size_t((j * n + a) * n + b)]));
             }
+        // The coefficient (0, 0) is the one the user looks for first.
+        page.grid->scrollToTopLeft();
 
         page.promedio->setText(twoDecimalUserText(matrizP[row - 1][column - 1]));
         page.clave->setText(clave);

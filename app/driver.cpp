@@ -139,10 +139,10 @@ void Form1::handOverKey(int image, const QString& key)
     if (modoUnaSola) {
         formClaveSola->LClave->addItem(key);
     } else if (modoPaso) {
-        // The walkthrough's three runs build the whole key in the list's first entry.
-        ListBox& list = *formClaveSola->LClave;
-        const QString before = list.listCount() > 0 ? list.itemText(0) : QString();
-        list.setItemText(0, before + key);
+        // The walkthrough's three runs build the whole key in the list's first entry, from the levels
+        // kept here: the user may have closed the window since the last run.
+        clavePaso_ += key;
+        formClaveSola->LClave->setItemText(0, clavePaso_);
     } else {
         FlexGrid& grid = *form2->GridClaves;
         grid.setCol(0);

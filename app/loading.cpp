@@ -64,10 +64,16 @@ void Form1::bCargaImgs_Click()
     bReset_Click();
     int progress = 0;
 
-    // Cancelling, or a choice the dialog cannot express, ends the load without a word.
+    // Cancelling ends the load without a word. A choice the dialog cannot express (a file-name text
+    // over the limit, files from several folders) has emptied the loaded set all the same, so the
+    // user is told, in the words that name the long path.
     const FileOpenResult chosen = CommonDialog1.open(loadDialogSettings());
-    if (chosen.status != FileOpenResult::Status::Chosen)
+    if (chosen.status == FileOpenResult::Status::Cancelled)
         return;
+    if (chosen.status == FileOpenResult::Status::Failed) {
+        messageBox_.show(QString::fromUtf8(tooManyFiles));
+        return;
+    }
     // One file: its full path. Several: the folder, then each file name, separated by NUL.
     const QString nombresArchivos = chosen.fileNames;
     const QStringList parts = nombresArchivos.split(QChar(u'\0'));
@@ -106,9 +112,7 @@ void Form1::bCargaImgs_Click()
     co->setListIndex(0);
 
     numImgs = std::int16_t(ImageList1.count());
-    for (QPushButton* button : {bUnaSola, bTodas, bReset, bPaso})
-        button->setEnabled(true);
-    co->setEnabled(true);
+    updateEnabledStates();
 }
 
 void Form1::abandonLoad(const QString& fileName, const QString& reason)
@@ -116,6 +120,7 @@ void Form1::abandonLoad(const QString& fileName, const QString& reason)
     // Nothing of a load that could not read all its files stays: the window is as "Descargar" leaves
     // it, and the message says which file stopped it and why.
     ImageList1.clear();
+    updateEnabledStates();
     ProgressBar1->setValue(1);
     ProgressBar1->setMax(10);
     messageBox_.show(unreadablePicture(fileName, reason));

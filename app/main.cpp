@@ -4,6 +4,7 @@
 #include "controls/file_open_dialog.h"
 #include "controls/fonts.h"
 #include "controls/message_box.h"
+#include "controls/translations.h"
 
 #include <QApplication>
 #include <QStyleFactory>
@@ -24,6 +25,9 @@ int main(int argc, char** argv)
     // One look on every desktop, so that the controls' fixed sizes suit what they draw.
     application.setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
     velsaro::installFontSubstitutes();
+    if (!velsaro::installSpanishTranslations())
+        std::fprintf(stderr, "velsaro: faltan las traducciones de Qt al español (qtbase_es.qm); los diálogos "
+                             "se muestran en inglés\n");
 
     velsaro::QtFileOpenDialog dialog(nullptr);
     velsaro::QtMessageBox messages(nullptr);

@@ -1,5 +1,5 @@
 // Form1's construction: every control at its pixel place, in the order that puts decorations below
-// and labels over their title strips.
+// and labels over their title strips; and the one function that sets every control's enabled state.
 #include "app/main_window.h"
 
 #include "controls/combo_box.h"
@@ -42,10 +42,10 @@ QPushButton* addButton(QWidget* parent, const QString& text, const QRect& rect)
 
 Form1::Form1(FileOpenDialog& commonDialog, MessageBox& messageBox, QWidget* parent)
     : QWidget(parent, fixedWindowFlags()),
-      CommonDialog1(commonDialog),
       form2([this] { return std::make_unique<Form2>(*this); }),
       formClaveSola([this] { return std::make_unique<FormClaveSola>(*this); }),
       form3([] { return std::make_unique<Form3>(); }),
+      CommonDialog1(commonDialog),
       messageBox_(messageBox),
       background_(resources::backgroundPicture()),
       titleStrip_(resources::titleStripPicture())
@@ -93,12 +93,18 @@ void Form1::buildStagesPanel()
     addFrame(this, QRect(490, 36, 299, 187));
     List1 = new ListBox(this);
     List1->setGeometry(492, 50, 294, 114);
-    List1->setFont(verdanaFont(true));
+    // The free stand-in for Verdana is wider: letters 6 % closer keep the longest stage, "     Cálculo
+    // del Promedio de los coeficientes", whole in bold.
+    QFont stageFont = verdanaFont(true);
+    stageFont.setLetterSpacing(QFont::PercentageSpacing, 94);
+    List1->setFont(stageFont);
     QPalette white = List1->palette();
     white.setColor(QPalette::Base, Qt::white);
     List1->setPalette(white);
     bPasoPaso = new PictureButton(resources::pasoPasoButtonPicture(), pasoPasoBackground, this);
     bPasoPaso->setGeometry(622, 177, 34, 32);
+    // The button shows only a picture; a screen reader says what it does.
+    bPasoPaso->setAccessibleName(QStringLiteral("Paso siguiente"));
 }
 
 void Form1::buildDescriptionPanel()
@@ -159,6 +165,36 @@ void Form1::setFocusOrder()
 std::array<ImageControl*, 9> Form1::zonas() const
 {
     return {zona11, zona12, zona13, zona21, zona22, zona23, zona31, zona32, zona33};
+}
+
+void Form1::updateEnabledStates()
+{
+    // A walkthrough holds the image on show under its mesh until its fifteenth press: nothing that
+    // would change or recompute the loaded set is open to the user until then.
+    const bool isIdleWithImages = hasLoadedImages() && !modoPaso;
+    bCargaImgs->setEnabled(!modoPaso);
+    for (QWidget* control : std::initializer_list<QWidget*>{bUnaSola, bPaso, bTodas, bReset, co})
+        control->setEnabled(isIdleWithImages);
+    bPasoPaso->setEnabled(modoPaso);
+    // The stage list only shows the walkthrough's progress; the user never moves its highlight.
+    List1->setEnabled(false);
+    const bool zonesClickable = areZonesClickable();
+    for (ImageControl* zone : zonas())
+        zone->setEnabled(zonesClickable);
+}
+
+bool Form1::hasLoadedImages() const
+{
+    // The selector lists the loaded set once a load has read every one of its files, and is emptied
+    // by "Descargar" and by every new load; what a failed load read does not count.
+    return co->listCount() > 0;
+}
+
+bool Form1::areZonesClickable() const
+{
+    // From the 'S' stage of each level (5, 9, 13) to the next press, when the arrays hold the level
+    // the detail shows.
+    return modoPaso && (pasoActual == 6 || pasoActual == 10 || pasoActual == 14);
 }
 
 void Form1::paintEvent(QPaintEvent*)

@@ -1,6 +1,7 @@
 // Form1, the main window: the picture under study, the walkthrough's stages and description, the
-// controls, and the shared state of the whole program. Its controls are public so that the other
-// windows and the tests reach them by the names the rest of the program uses.
+// controls, and the shared state of the whole program. Its controls and the windows it opens are
+// public, what a user sees and clicks; its state and handlers are its own. The other windows reach it
+// through MainWindowLink, the tests through testing::Form1Access.
 #pragma once
 
 #include "app/shared_state.h"
@@ -32,7 +33,11 @@ class PictureBox;
 class PictureButton;
 class ProgressBar;
 
-class Form1 : public QWidget, public SharedState, public MainWindowLink {
+namespace testing {
+class Form1Access;
+}
+
+class Form1 : public QWidget, private SharedState, public MainWindowLink {
     Q_OBJECT
 
 public:
@@ -66,11 +71,6 @@ public:
     QPushButton* bCargaImgs = nullptr;
     QPushButton* bReset = nullptr;
 
-    // The loaded pictures (and, during a walkthrough, the mesh slot) and the four mesh pictures.
-    ImageList ImageList1;
-    ImageList ImageList2;
-    FileOpenDialog& CommonDialog1;
-
     // The secondary windows, each created hidden by its first reference.
     SecondaryWindow<Form2> form2;
     SecondaryWindow<FormClaveSola> formClaveSola;
@@ -78,6 +78,19 @@ public:
 
     // The nine click areas, row by row from the top left.
     std::array<ImageControl*, 9> zonas() const;
+
+    // MainWindowLink.
+    int selectorEntryCount() const override;
+    void selectSelectorEntry(int index) override;
+    void bringMainWindowToFront() override;
+
+private:
+    friend class testing::Form1Access;
+
+    // The loaded pictures (and, during a walkthrough, the mesh slot) and the four mesh pictures.
+    ImageList ImageList1;
+    ImageList ImageList2;
+    FileOpenDialog& CommonDialog1;
 
     // Colours rows 1..numImgs of the keys grid: equal keys alike, in the order of tablaColores.
     void coloreaClaves();
@@ -112,12 +125,12 @@ public:
     void zona32_Click();
     void zona33_Click();
 
-    // MainWindowLink.
-    int selectorEntryCount() const override;
-    void selectSelectorEntry(int index) override;
-    void bringMainWindowToFront() override;
+    // Sets every control's enabled state from the loaded images, the walkthrough and its stage; called
+    // wherever one of them changes.
+    void updateEnabledStates();
+    bool hasLoadedImages() const;
+    bool areZonesClickable() const;
 
-private:
     void buildLeftPanel();
     void buildStagesPanel();
     void buildDescriptionPanel();
@@ -148,7 +161,6 @@ private:
     void addMeshSlot(int meshEntry, const QString& key);
     void replaceMeshSlot(int meshEntry, const QString& key);
     void showMesh(std::int16_t image);
-    void setZonesEnabled(bool enabled);
     void computeStageLevel();
     void endWalkthrough(std::int16_t image);
 
@@ -162,6 +174,9 @@ private:
     void paintEvent(QPaintEvent* event) override;
 
     MessageBox& messageBox_;
+    // The key a walkthrough builds level by level, kept here so that closing the single-key window
+    // midway loses none of it.
+    QString clavePaso_;
     QImage background_;
     QImage titleStrip_;
 };

@@ -3,10 +3,8 @@
 
 #include "controls/combo_box.h"
 #include "controls/flex_grid.h"
-#include "controls/image_control.h"
 #include "controls/list_box.h"
 #include "controls/picture_box.h"
-#include "controls/picture_button.h"
 #include "controls/progress_bar.h"
 #include "windows/form2.h"
 #include "windows/form3.h"
@@ -39,13 +37,9 @@ void Form1::bReset_Click()
     Picture1->setPicture(QImage());
     ProgressBar1->setValue(1);
     ImageList1.clear();
-    for (QWidget* button : std::initializer_list<QWidget*>{bUnaSola, bTodas, bReset, bPaso, bPasoPaso})
-        button->setEnabled(false);
-    co->setEnabled(false);
-    for (ImageControl* zone : zonas())
-        zone->setEnabled(false);
     modoPaso = false;
     co->clear();
+    updateEnabledStates();
 
     FlexGrid& grid = *form2->GridClaves;
     grid.clear();

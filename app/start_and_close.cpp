@@ -1,17 +1,13 @@
 // Form1's start-up state and its closing.
 #include "app/main_window.h"
 
-#include "controls/combo_box.h"
-#include "controls/image_control.h"
 #include "controls/list_box.h"
-#include "controls/picture_button.h"
 #include "controls/progress_bar.h"
 #include "windows/form2.h"
 #include "windows/form3.h"
 #include "windows/form_clave_sola.h"
 
 #include <QCloseEvent>
-#include <QPushButton>
 
 namespace velsaro {
 
@@ -45,10 +41,7 @@ void Form1::Form_Load()
     List1->setSelected(0, true);
 
     // Nothing is loaded yet: "Cargar Imagen" is the only action open to the user.
-    for (QWidget* control : std::initializer_list<QWidget*>{bUnaSola, bPaso, bTodas, bReset, bPasoPaso, co, List1})
-        control->setEnabled(false);
-    for (ImageControl* zone : zonas())
-        zone->setEnabled(false);
+    updateEnabledStates();
 }
 
 void Form1::Form_Unload()

@@ -3,7 +3,6 @@
 #include "app/main_window.h"
 
 #include "controls/combo_box.h"
-#include "controls/image_control.h"
 #include "controls/list_box.h"
 #include "controls/picture_box.h"
 #include "controls/picture_button.h"
@@ -48,11 +47,12 @@ void Form1::connectWalkthrough()
 
 void Form1::bPaso_Click()
 {
+    clavePaso_.clear();
     formClaveSola->LClave->clear();
-    for (QWidget* control : std::initializer_list<QWidget*>{bUnaSola, bTodas, bReset, bCargaImgs, bPaso, co})
-        control->setEnabled(false);
     modoPaso = true;
-    bPasoPaso->setEnabled(true);
+    updateEnabledStates();
+    // The next step is what the user does now: Space or Enter presses it.
+    bPasoPaso->setFocus(Qt::OtherFocusReason);
     ProgressBar1->setValue(1);
     addMeshSlot(1, QStringLiteral("malla"));
 }
@@ -89,10 +89,8 @@ void Form1::bPasoPaso_Click()
     case 9:
         advanceHighlight(1);
         Label7->setText(utf8(d5));
-        setZonesEnabled(true);
         break;
     case 6:
-        setZonesEnabled(false);
         Label7->setText(utf8(d6));
         List1->setItemText(1, utf8(nivel2));
         replaceMeshSlot(3, QStringLiteral("malla8"));
@@ -100,7 +98,6 @@ void Form1::bPasoPaso_Click()
         advanceHighlight(2);
         break;
     case 10:
-        setZonesEnabled(false);
         Label7->setText(utf8(d7));
         List1->setItemText(1, utf8(nivel3));
         replaceMeshSlot(4, QStringLiteral("malla16"));
@@ -110,11 +107,9 @@ void Form1::bPasoPaso_Click()
     case 13:
         advanceHighlight(1);
         Label7->setText(utf8(d5));
-        setZonesEnabled(true);
         List1->addItem(utf8(composicion));
         break;
     case 14:
-        setZonesEnabled(false);
         Label7->setText(utf8(d8));
         advanceHighlight(1);
         break;
@@ -125,6 +120,8 @@ void Form1::bPasoPaso_Click()
         return;
     }
     pasoActual = stage == 15 ? 1 : stage + 1;
+    // After stages 5, 9 and 13 the click areas open; the next press closes them.
+    updateEnabledStates();
 }
 
 std::int16_t Form1::selectedImageNumber() const
@@ -163,12 +160,6 @@ void Form1::showMesh(std::int16_t image)
                                                   Picture1->backgroundColour()));
 }
 
-void Form1::setZonesEnabled(bool enabled)
-{
-    for (ImageControl* zone : zonas())
-        zone->setEnabled(enabled);
-}
-
 void Form1::computeStageLevel()
 {
     Label7->setText(utf8(d3));
@@ -183,16 +174,15 @@ void Form1::endWalkthrough(std::int16_t image)
     ImageList1.remove(numImgs + 1);
     Picture1->setPicture(ImageList1.item(image).picture);
     modoPaso = false;
-    for (QWidget* control : std::initializer_list<QWidget*>{bUnaSola, bTodas, bReset, bCargaImgs, bPaso, co})
-        control->setEnabled(true);
-    bPasoPaso->setEnabled(false);
-    setZonesEnabled(false);
     pasoActual = 1;
+    updateEnabledStates();
     ProgressBar1->setValue(1);
     List1->setItemText(1, utf8(nivel1));
     advanceHighlight(1);
     List1->removeItem(5);
     Label7->clear();
+    // A window opened afresh since the last level shows the whole key too.
+    formClaveSola->LClave->setItemText(0, clavePaso_);
     formClaveSola.show();
 }
 

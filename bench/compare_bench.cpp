@@ -1,10 +1,10 @@
 // "Comparar" with eight 430 x 503 pictures in the real main window, offscreen: from the click on the
 // button to the keys window shown with the eight keys coloured.
-#include "app/main_window.h"
-#include "controls/file_open_dialog.h"
 #include "controls/fonts.h"
-#include "controls/message_box.h"
+#include "tests/app/form1_access.h"
 #include "tests/support/picture_files.h"
+#include "tests/support/recording_message_box.h"
+#include "tests/support/scripted_file_open_dialog.h"
 
 #include <QApplication>
 #include <QPushButton>
@@ -22,9 +22,9 @@ constexpr int pictureCount = 8;
 
 struct LoadedWindow {
     testing::TemporaryFolder folder;
-    ScriptedFileOpenDialog dialog;
-    RecordingMessageBox messages;
-    Form1 form1{dialog, messages};
+    testing::ScriptedFileOpenDialog dialog;
+    testing::RecordingMessageBox messages;
+    testing::Form1Access form1{dialog, messages};
 
     LoadedWindow()
     {

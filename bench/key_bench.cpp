@@ -9,11 +9,32 @@
 #include <random>
 
 namespace velsaro::bench {
+#if defined(__x86_64__)
 namespace sse2 { double independentMultiplyAdds(long long pairs, double seed); }
 namespace avx2 { double independentMultiplyAdds(long long pairs, double seed); }
 namespace avx512 { double independentMultiplyAdds(long long pairs, double seed); }
+#else
+namespace native { double independentMultiplyAdds(long long pairs, double seed); }
+#endif
 
 namespace {
+
+using MultiplyAdds = double (*)(long long pairs, double seed);
+
+// The floor at the engine's widest kernel on this CPU, built for the same target.
+MultiplyAdds floorAtWidth(KernelWidth width)
+{
+#if defined(__x86_64__)
+    if (width == KernelWidth::Eight)
+        return avx512::independentMultiplyAdds;
+    if (width == KernelWidth::Four)
+        return avx2::independentMultiplyAdds;
+    return sse2::independentMultiplyAdds;
+#else
+    (void)width;
+    return native::independentMultiplyAdds;
+#endif
+}
 
 using testing::SyntheticPicture;
 
@@ -42,7 +63,7 @@ void literalKey(benchmark::State& state)
         benchmark::DoNotOptimize(testing::literalKey(picture));
 }
 
-void arithmeticFloor(benchmark::State& state, double (*multiplyAdds)(long long, double))
+void arithmeticFloor(benchmark::State& state, MultiplyAdds multiplyAdds)
 {
     double seed = 0.5;
     for (auto _ : state) {
@@ -61,12 +82,7 @@ void registerBenchmarks()
     }
     benchmark::RegisterBenchmark("Key/fast/best", fastKey, KernelWidth::Best)->Unit(benchmark::kMicrosecond);
 
-    double (*best)(long long, double) = sse2::independentMultiplyAdds;
-    if (widths.back() == KernelWidth::Avx2)
-        best = avx2::independentMultiplyAdds;
-    if (widths.back() == KernelWidth::Avx512)
-        best = avx512::independentMultiplyAdds;
-    benchmark::RegisterBenchmark("Floor/multiply-adds-of-one-key/best", arithmeticFloor, best)
+    benchmark::RegisterBenchmark("Floor/multiply-adds-of-one-key/best", arithmeticFloor, floorAtWidth(widths.back()))
         ->Unit(benchmark::kMicrosecond);
 }
 

@@ -1,11 +1,11 @@
 // The program's resident memory after "Cargar Imagen" with eight 6000 x 4000 JPEG photographs, through
 // the real main window and the loading handler, offscreen. The figure is the counter rss_added_MiB:
 // what the loaded set holds over the window before its first load.
-#include "app/main_window.h"
-#include "controls/file_open_dialog.h"
 #include "controls/fonts.h"
-#include "controls/message_box.h"
+#include "tests/app/form1_access.h"
 #include "tests/support/picture_files.h"
+#include "tests/support/recording_message_box.h"
+#include "tests/support/scripted_file_open_dialog.h"
 
 #include <QApplication>
 #include <QPushButton>
@@ -49,9 +49,9 @@ void loadEightPhotos(benchmark::State& state)
             state.SkipWithError("could not write the photos");
         paths.append(path);
     }
-    ScriptedFileOpenDialog dialog;
-    RecordingMessageBox messages;
-    Form1 form1{dialog, messages};
+    testing::ScriptedFileOpenDialog dialog;
+    testing::RecordingMessageBox messages;
+    testing::Form1Access form1{dialog, messages};
     form1.show();
     settle();
     const double before = residentMiB();

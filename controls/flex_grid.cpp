@@ -1,8 +1,13 @@
 #include "controls/flex_grid.h"
 
+#include "controls/colours_and_twips.h"
+
 #include <QEvent>
 #include <QHeaderView>
 #include <QLocale>
+#include <QProxyStyle>
+#include <QScrollBar>
+#include <QStyledItemDelegate>
 #include <QTableWidget>
 #include <QVBoxLayout>
 
@@ -18,16 +23,6 @@ constexpr int ownBackRole = Qt::UserRole;
 constexpr int ownForeRole = Qt::UserRole + 1;
 
 constexpr std::int32_t largestColourNumber = 0xFFFFFF;
-
-QColor colourOfNumber(std::int32_t number)
-{
-    return QColor(number & 0xFF, (number >> 8) & 0xFF, (number >> 16) & 0xFF);
-}
-
-std::int32_t numberOfColour(const QColor& colour)
-{
-    return colour.red() + 256 * colour.green() + 65536 * colour.blue();
-}
 
 bool looksNumeric(const QString& text)
 {
@@ -47,6 +42,33 @@ Qt::Alignment qtAlignment(int alignment, const QString& text)
     return across[alignment / 3] | down[alignment % 3];
 }
 
+// Cells keep 2 pixels between their text and their edges, as the platform's grids do, instead of the
+// 3 of the Qt styles: a default 64-pixel column then shows a number such as 1033078,96 whole. A text
+// that cannot fit at all still ends in "…": cut at the edge, a number would read as another.
+class CellStyle : public QProxyStyle {
+public:
+    int pixelMetric(PixelMetric metric, const QStyleOption* option, const QWidget* widget) const override
+    {
+        if (metric == PM_FocusFrameHMargin)
+            return 1;
+        return QProxyStyle::pixelMetric(metric, option, widget);
+    }
+};
+
+// Every cell is painted in its own colours: the current cell gets no focus tint, which would change
+// the colour that tells equal keys apart.
+class CellDelegate : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+protected:
+    void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override
+    {
+        QStyledItemDelegate::initStyleOption(option, index);
+        option->state &= ~QStyle::State_HasFocus;
+    }
+};
+
 } // namespace
 
 FlexGrid::FlexGrid(QWidget* parent) : QWidget(parent), table_(new QTableWidget(2, 2, this))
@@ -59,10 +81,14 @@ FlexGrid::FlexGrid(QWidget* parent) : QWidget(parent), table_(new QTableWidget(2
     table_->horizontalHeader()->hide();
     table_->verticalHeader()->hide();
     table_->horizontalHeader()->setMinimumSectionSize(0);
-    table_->horizontalHeader()->setDefaultSectionSize(defaultColumnTwips / twipsPerPixel);
+    table_->horizontalHeader()->setDefaultSectionSize(twipsToPixels(defaultColumnTwips));
     table_->verticalHeader()->setMinimumSectionSize(0);
     fitRowsToFont();
     table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    auto* cellStyle = new CellStyle;
+    cellStyle->setParent(table_);
+    table_->setStyle(cellStyle);
+    table_->setItemDelegate(new CellDelegate(table_));
     // No selection highlight: it would hide the colours given to the current cell.
     table_->setSelectionMode(QAbstractItemView::NoSelection);
     // The grid takes part in its window's focus order as one control, and Tab leaves it for the next
@@ -202,7 +228,7 @@ bool FlexGrid::setColWidth(int col, int twips)
     if (col < 0 || col >= cols() || twips < 0)
         return false;
     // Whole pixels, nearest: 8700 twips are 580 pixels, 1200 are 80.
-    table_->setColumnWidth(col, (twips + twipsPerPixel / 2) / twipsPerPixel);
+    table_->setColumnWidth(col, twipsToPixels(twips));
     return true;
 }
 
@@ -210,7 +236,7 @@ int FlexGrid::colWidth(int col) const
 {
     if (col < 0 || col >= cols())
         return -1;
-    return table_->columnWidth(col) * twipsPerPixel;
+    return pixelsToTwips(table_->columnWidth(col));
 }
 
 bool FlexGrid::setColAlignment(int col, int alignment)
@@ -335,8 +361,19 @@ void FlexGrid::keepCurrentCellInside()
 
 void FlexGrid::showCurrentCell()
 {
-    if (hasCurrentCell())
-        table_->setCurrentCell(row_, col_, QItemSelectionModel::NoUpdate);
+    if (!hasCurrentCell())
+        return;
+    // Making a cell current does not scroll the grid, so that writing every cell in turn leaves the
+    // view where it was; the user's own moves scroll as usual.
+    table_->setAutoScroll(false);
+    table_->setCurrentCell(row_, col_, QItemSelectionModel::NoUpdate);
+    table_->setAutoScroll(true);
+}
+
+void FlexGrid::scrollToTopLeft()
+{
+    table_->scrollToTop();
+    table_->horizontalScrollBar()->setValue(table_->horizontalScrollBar()->minimum());
 }
 
 // A press on a data cell makes it current; the header cannot be made current by the user.

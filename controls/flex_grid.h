@@ -25,7 +25,6 @@ public:
         General,
     };
 
-    static constexpr int twipsPerPixel = 15;
     // Width of a column whose width was never set.
     static constexpr int defaultColumnTwips = 960;
 
@@ -74,6 +73,9 @@ public:
     // Empties the texts and drops the colours of every cell, fixed ones included; the shape, the widths
     // and the current cell stay.
     void clear();
+
+    // Scrolls the view so that cell (0, 0) shows in the top-left corner; the current cell stays.
+    void scrollToTopLeft();
 
     // The table the grid is drawn in, for tests that click on it.
     QTableWidget* table() const { return table_; }

@@ -3,7 +3,6 @@
 #pragma once
 
 #include <QString>
-#include <QStringList>
 
 class QWidget;
 
@@ -27,16 +26,6 @@ public:
 
 private:
     QWidget* parent_;
-};
-
-// Shows nothing; keeps every text it was asked to show, in order.
-class RecordingMessageBox : public MessageBox {
-public:
-    void show(const QString& text) override { shown_.append(text); }
-    const QStringList& shown() const { return shown_; }
-
-private:
-    QStringList shown_;
 };
 
 } // namespace velsaro

@@ -34,16 +34,6 @@ int nearestPixel(double coordinate) { return int(roundHalfEven(coordinate)); }
 
 } // namespace
 
-QColor colourOfNumber(std::int32_t number)
-{
-    return QColor(number & 0xFF, (number >> 8) & 0xFF, (number >> 16) & 0xFF);
-}
-
-std::int32_t numberOfColour(QColor colour)
-{
-    return colour.red() + 256 * colour.green() + 65536 * colour.blue();
-}
-
 PictureBox::PictureBox(QSize outerSize, QColor background, QWidget* parent)
     : QWidget(parent), background_(background),
       area_(outerSize - QSize(2 * borderWidth, 2 * borderWidth), background)
@@ -89,7 +79,8 @@ void PictureBox::paintEvent(QPaintEvent*)
     // The sunken edge of a classic client area: dark grey and black above and to the left, white and
     // light grey below and to the right.
     QPainter painter(this);
-    const QRect outer = rect().adjusted(0, 0, -1, -1);
+    // QRect's right and bottom are the last pixel column and row, so the edges run to the box's own.
+    const QRect outer = rect();
     const QRect inner = outer.adjusted(1, 1, -1, -1);
     painter.setPen(QColor(128, 128, 128));
     painter.drawLine(outer.topLeft(), outer.topRight());

@@ -4,6 +4,7 @@
 // window is hidden or not yet shown.
 #pragma once
 
+#include "controls/colours_and_twips.h"
 #include "picture/drawing_area.h"
 
 #include <QColor>
@@ -62,9 +63,5 @@ private:
     DrawingArea area_;
     QWidget* surface_ = nullptr;
 };
-
-// The colour of a colour number (red + 256 x green + 65536 x blue), and back.
-QColor colourOfNumber(std::int32_t number);
-std::int32_t numberOfColour(QColor colour);
 
 } // namespace velsaro

@@ -6,6 +6,20 @@ namespace velsaro {
 
 namespace {
 
+// The picture with its white pixels transparent: white is the mask colour of the button pictures,
+// so the button's own background shows around the face.
+QImage withWhiteTransparent(const QImage& picture)
+{
+    QImage out = picture.convertToFormat(QImage::Format_ARGB32);
+    for (int y = 0; y < out.height(); ++y) {
+        auto* line = reinterpret_cast<QRgb*>(out.scanLine(y));
+        for (int x = 0; x < out.width(); ++x)
+            if ((line[x] & 0xFFFFFF) == 0xFFFFFF)
+                line[x] = qRgba(255, 255, 255, 0);
+    }
+    return out;
+}
+
 // The picture as a disabled button shows it: its shape kept, its colours washed out towards grey,
 // so the user sees the button is there but not available.
 QImage washedOut(const QImage& picture)
@@ -24,7 +38,7 @@ QImage washedOut(const QImage& picture)
 } // namespace
 
 PictureButton::PictureButton(const QImage& picture, QColor background, QWidget* parent)
-    : QAbstractButton(parent), picture_(picture), disabledPicture_(washedOut(picture)),
+    : QAbstractButton(parent), picture_(withWhiteTransparent(picture)), disabledPicture_(washedOut(picture_)),
       background_(background)
 {
     setFocusPolicy(Qt::StrongFocus);

@@ -1,5 +1,5 @@
 // A graphical command button: no caption, a picture as its only face on a plain background colour,
-// with a raised edge that sinks while the button is held down.
+// with a raised edge that sinks while the button is held down. White in the picture is transparent.
 #pragma once
 
 #include <QAbstractButton>
@@ -14,6 +14,7 @@ class PictureButton : public QAbstractButton {
 public:
     PictureButton(const QImage& picture, QColor background, QWidget* parent = nullptr);
 
+    // The face as shown, its white made transparent.
     const QImage& picture() const { return picture_; }
     QSize sizeHint() const override;
 

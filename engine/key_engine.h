@@ -40,8 +40,9 @@ struct Key {
 };
 
 // Vector width of the DCT kernel in doubles. Every width gives the same bits; Best picks the widest
-// that this CPU runs.
-enum class KernelWidth { Best = 0, Sse2 = 2, Avx2 = 4, Avx512 = 8 };
+// that this CPU runs. Two runs on every CPU (SSE2 on x86-64, NEON on arm64); Four (AVX2) and Eight
+// (AVX-512) exist on x86-64 only.
+enum class KernelWidth { Best = 0, Two = 2, Four = 4, Eight = 8 };
 std::vector<KernelWidth> supportedKernelWidths();
 
 struct EngineOptions {

@@ -28,7 +28,7 @@ const LevelTables& levelTables(int n); // n is 4, 8 or 16
 using MaskKernel = void (*)(int n, const double* samples, const double* cosines, const double* scales,
                             double* coefficients);
 
-// The widest kernel this CPU runs for Best; KernelWidth::Sse2 runs everywhere.
+// The widest kernel this CPU runs for Best; KernelWidth::Two runs everywhere.
 MaskKernel maskKernel(KernelWidth width);
 
 } // namespace velsaro::detail

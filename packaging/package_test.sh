@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
-# Builds the Debian package from a finished build, unpacks it into a scratch root and runs the
-# installed programs from there: both report the package's version, and the tool keys a picture as
-# the build's own tool does. Arguments: BUILD_DIR VERSION SAMPLE_PICTURE.
+# Builds the Debian package from a finished build, has lintian check it, unpacks it into a scratch root
+# and runs the installed programs from there: both report the package's version, the tool keys a
+# picture as the build's own tool does, both manual pages render without a warning, and the tool's
+# describes every option its --help lists.
+# Arguments: BUILD_DIR VERSION SAMPLE_PICTURE.
 set -euo pipefail
 build=$1 version=$2 sample=$3
 
@@ -17,9 +19,16 @@ deb=$(ls "$work"/out/velsaro_*.deb) || fail "no package made"
 [ "$(dpkg-deb -f "$deb" Package)" = velsaro ] || fail "wrong package name"
 [ "$(dpkg-deb -f "$deb" Version)" = "$version" ] || fail "package version is not $version"
 depends=$(dpkg-deb -f "$deb" Depends)
-for runtime in libqt6core6 libqt6gui6 libqt6widgets6 fonts-liberation; do
+for runtime in libqt6core6 libqt6gui6 libqt6widgets6 fonts-liberation qt6-translations-l10n; do
   [[ $depends == *"$runtime"* ]] || fail "Depends lacks $runtime: $depends"
 done
+
+# Lintian's errors (E:) and warnings (W:) fail; its informational notes and overrides do not.
+if ! lintian --fail-on error,warning --tag-display-limit 0 "$deb" >"$work/lintian.log" 2>&1 \
+   || grep -qE '^[EW]: ' "$work/lintian.log"; then
+  cat "$work/lintian.log" >&2
+  fail "lintian reports errors or warnings, or could not check the package"
+fi
 
 dpkg -x "$deb" "$work/root"
 usr=$work/root/usr
@@ -28,10 +37,30 @@ grep -qx 'Categories=Graphics;2DGraphics;' "$usr/share/applications/velsaro.desk
   || fail "desktop entry missing or without its category"
 grep -q '^Comment\[es\]=' "$usr/share/applications/velsaro.desktop" || fail "desktop entry lacks its Spanish comment"
 [ -s "$usr/share/icons/hicolor/scalable/apps/velsaro.svg" ] || fail "icon not installed"
+[ -s "$usr/share/metainfo/org.velsaro.velsaro.metainfo.xml" ] || fail "AppStream metadata not installed"
+[ -s "$usr/share/bash-completion/completions/velsaro-clave" ] || fail "bash completion not installed"
 
 "$usr/bin/velsaro-clave" --help | grep -q '^Uso: velsaro-clave' || fail "installed --help"
 [ "$("$usr/bin/velsaro-clave" --version)" = "velsaro-clave $version" ] || fail "velsaro-clave --version"
 [ "$("$usr/bin/velsaro" --version)" = "velsaro $version" ] || fail "velsaro --version"
+
+for page in velsaro velsaro-clave; do
+  manual=$usr/share/man/man1/$page.1.gz
+  [ -s "$manual" ] || fail "manual page $page(1) not installed"
+  # By name, as "man velsaro-clave" finds it once installed, with the scratch root's pages only.
+  LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -E UTF-8 -M "$usr/share/man" "$page" >"$work/man.txt" 2>"$work/man.err" \
+    || fail "man could not render $page(1)"
+  [ ! -s "$work/man.err" ] || { cat "$work/man.err" >&2; fail "$page(1) renders with warnings"; }
+  grep -Eq "^ *$page +- " "$work/man.txt" || fail "$page(1) lacks its name line"
+done
+# Every option the installed tool's --help lists is in its manual page (unhyphenated, to be found).
+MANROFFOPT=-rHY=0 LC_ALL=C.UTF-8 MANWIDTH=200 man -M "$usr/share/man" velsaro-clave >"$work/man.txt"
+options=$("$usr/bin/velsaro-clave" --help | sed -n '/^Opciones:/,/^$/p' | grep -oE -- '(^|[ ,])--?[a-z][a-z-]*' \
+  | tr -d ' ,')
+[ -n "$options" ] || fail "no options found in velsaro-clave --help"
+for option in $options; do
+  grep -qF -- "$option" "$work/man.txt" || fail "velsaro-clave(1) does not describe $option"
+done
 
 expected=$("$build/cli/velsaro-clave" "$sample" | cut -d' ' -f1)
 [ -n "$expected" ] || fail "the build's tool gave no key"

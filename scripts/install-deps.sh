@@ -1,19 +1,24 @@
 #!/usr/bin/env bash
 # Installs the Debian 12 packages that building, running and testing Velsaro need, but only those
 # that are missing, without asking anything. Run as root (or with sudo available).
+# With --arm64-check, instead the packages of the arm64 cross check (scripts/cross-check-arm64.sh).
 # Why each package is here is in README.md, "Dependencies".
 set -euo pipefail
 
 packages=(
-  cmake g++ make pkgconf
+  cmake g++ make pkgconf ccache
   dpkg-dev file
+  lintian appstream desktop-file-utils bash-completion man-db groff-base
   qt6-base-dev libjpeg62-turbo-dev
   libgtest-dev libgmock-dev
   libbenchmark-dev
   clang-14 libclang-rt-14-dev
   xvfb xauth x11-utils
   fonts-liberation fonts-dejavu-core
+  qt6-translations-l10n
 )
+arm64_check_packages=(cmake make g++-aarch64-linux-gnu qemu-user)
+[ "${1:-}" = --arm64-check ] && packages=("${arm64_check_packages[@]}")
 
 missing=()
 for p in "${packages[@]}"; do

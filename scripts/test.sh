@@ -1,13 +1,24 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds everything (Release, 2 jobs) and runs every test through CTest; then
-# builds again with AddressSanitizer and UndefinedBehaviorSanitizer and runs every test there too.
+# Installs what is missing, builds everything (Release, 2 jobs) and runs every test through CTest; builds
+# the two programs without the test libraries; runs the engine's reference check on arm64 under
+# emulation; then builds again with AddressSanitizer and UndefinedBehaviorSanitizer and runs every test
+# there too.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
+# Through ccache, the build without the test libraries reuses the objects of the first build.
+export CMAKE_CXX_COMPILER_LAUNCHER=ccache CCACHE_BASEDIR="$PWD"
 
 cmake -S . -B build -DCMAKE_BUILD_TYPE=Release
 cmake --build build -j2
 QT_QPA_PLATFORM=offscreen ctest --test-dir build --output-on-failure -j2
+
+# The programs need neither GoogleTest nor Google Benchmark: this configuration must not even look for them.
+cmake -S . -B build-programs -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF -DVELSARO_BENCHMARKS=OFF \
+  -DCMAKE_DISABLE_FIND_PACKAGE_GTest=ON -DCMAKE_DISABLE_FIND_PACKAGE_benchmark=ON
+cmake --build build-programs -j2 --target velsaro velsaro-clave
+
+bash scripts/cross-check-arm64.sh
 
 # -O1 with line tables: readable reports at a fraction of a full optimised build's compile time.
 cmake -S . -B build-sanitize -DCMAKE_BUILD_TYPE=None -DCMAKE_CXX_FLAGS="-O1 -g1" \

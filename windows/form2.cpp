@@ -7,6 +7,9 @@
 #include "windows/main_window_link.h"
 #include "controls/window_placement.h"
 
+#include <QAction>
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QPushButton>
 
 #include <cstdint>
@@ -26,7 +29,11 @@ Form2::Form2(MainWindowLink& mainWindow) : QWidget(nullptr, fixedWindowFlags()),
 
     GridClaves = new FlexGrid(this);
     GridClaves->setGeometry(16, 40, 580, 153);
-    GridClaves->setFont(defaultWindowFont());
+    // A key of 27 three-digit codes is a few pixels wider than the column in the free substitute of
+    // the grid's font; letters 2 % closer keep every key whole, as in the single-key window.
+    QFont keyFont = defaultWindowFont();
+    keyFont.setLetterSpacing(QFont::PercentageSpacing, 98);
+    GridClaves->setFont(keyFont);
     GridClaves->setRows(2);
     GridClaves->setCols(1);
     GridClaves->setFixedRows(1);
@@ -37,8 +44,16 @@ Form2::Form2(MainWindowLink& mainWindow) : QWidget(nullptr, fixedWindowFlags()),
     aceptar->setAutoDefault(false);
     setTabOrder(GridClaves, aceptar);
 
+    auto* copiarClave = new QAction(QStringLiteral("Copiar clave"), GridClaves);
+    copiarClave->setShortcut(QKeySequence::Copy);
+    auto* copiarTodas = new QAction(QStringLiteral("Copiar todas las claves"), GridClaves);
+    GridClaves->addActions({copiarClave, copiarTodas});
+    GridClaves->setContextMenuPolicy(Qt::ActionsContextMenu);
+
     connect(aceptar, &QPushButton::clicked, this, &Form2::aceptar_Click);
     connect(GridClaves, &FlexGrid::doubleClicked, this, &Form2::GridClaves_DblClick);
+    connect(copiarClave, &QAction::triggered, this, &Form2::copyCurrentKey);
+    connect(copiarTodas, &QAction::triggered, this, &Form2::copyAllKeys);
     Form_Load();
 }
 
@@ -66,6 +81,24 @@ void Form2::GridClaves_DblClick()
         return;
     mainWindow_.selectSelectorEntry(entry);
     mainWindow_.bringMainWindowToFront();
+}
+
+void Form2::copyCurrentKey()
+{
+    // The header row cannot be current for the user; a key row left empty copies nothing.
+    if (GridClaves->row() < GridClaves->fixedRows() || GridClaves->text().isEmpty())
+        return;
+    QGuiApplication::clipboard()->setText(GridClaves->text());
+}
+
+void Form2::copyAllKeys()
+{
+    QStringList keys;
+    for (int row = GridClaves->fixedRows(); row < GridClaves->rows(); ++row)
+        if (const QString key = GridClaves->textAt(row, 0); !key.isEmpty())
+            keys.append(key);
+    if (!keys.isEmpty())
+        QGuiApplication::clipboard()->setText(keys.join(QLatin1Char('\n')));
 }
 
 } // namespace velsaro

@@ -1,5 +1,6 @@
 // Form2, "Claves": the keys of a compare run, one row per image, rows with equal keys in one colour.
-// A double-click on a row shows that image in the main window.
+// A double-click on a row shows that image in the main window. Ctrl+C or the context menu copies the
+// current row's key, or every key, one per line.
 #pragma once
 
 #include <QWidget>
@@ -28,6 +29,8 @@ private:
     void Form_Load();
     void aceptar_Click();
     void GridClaves_DblClick();
+    void copyCurrentKey();
+    void copyAllKeys();
 
     MainWindowLink& mainWindow_;
 };

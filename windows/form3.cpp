@@ -4,10 +4,11 @@
 #include "controls/flex_grid.h"
 #include "controls/fonts.h"
 #include "controls/picture_box.h"
-#include "controls/twips.h"
+#include "controls/colours_and_twips.h"
 #include "controls/window_placement.h"
 #include "resources/pictures.h"
 
+#include <QEvent>
 #include <QLabel>
 #include <QLineEdit>
 
@@ -98,6 +99,7 @@ Form3::Form3() : QWidget(nullptr, closeOnlyWindowFlags())
     // Built from the last page to the first, so that level 1 is in front until a detail is shown.
     for (int level = 2; level >= 0; --level)
         buildPage(level);
+    showOnlyFrontPage();
     Form_Load();
 }
 
@@ -109,6 +111,7 @@ void Form3::buildPage(int level)
     page->setGeometry(twipsRect(300, 675, 9975, layout.heightTwips));
     // Opaque, so the page in front hides the others.
     page->setAutoFillBackground(true);
+    page->installEventFilter(this);
     Frame1[level] = page;
 
     for (const Section* section : {&layout.sample, &layout.coefficients, &layout.average, &layout.keyDigits})
@@ -143,6 +146,22 @@ void Form3::buildPage(int level)
 void Form3::Form_Load()
 {
     MSFlexGrid1->setColWidth(0, 1200);
+}
+
+// A page brought to the front or sent behind changes which page shows.
+bool Form3::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::ZOrderChange)
+        showOnlyFrontPage();
+    return QWidget::eventFilter(watched, event);
+}
+
+void Form3::showOnlyFrontPage()
+{
+    const int front = frontPage();
+    for (int level = 0; level < 3; ++level)
+        if (Frame1[level])
+            Frame1[level]->setVisible(level == front);
 }
 
 int Form3::frontPage() const

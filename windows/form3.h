@@ -1,6 +1,7 @@
 // Form3, "Datos de la intersección seleccionada": one page per level, stacked at the same place, each
 // with the magnified sample of one intersection, its coefficient matrix, its average and its key
-// digits. Only the page in front shows.
+// digits. Only the page in front shows; the pages behind it are hidden, so that the focus and Tab
+// never reach their controls.
 #pragma once
 
 #include <QWidget>
@@ -43,8 +44,12 @@ public:
     // The page in front, 0..2: the one raised last.
     int frontPage() const;
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     void buildPage(int level);
+    void showOnlyFrontPage();
     void Form_Load();
 };
 

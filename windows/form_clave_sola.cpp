@@ -7,6 +7,9 @@
 #include "resources/pictures.h"
 #include "windows/main_window_link.h"
 
+#include <QAction>
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QPushButton>
 
 namespace velsaro {
@@ -36,8 +39,14 @@ FormClaveSola::FormClaveSola(MainWindowLink& mainWindow)
     aceptar->setAutoDefault(false);
     setTabOrder(LClave, aceptar);
 
+    auto* copiarClave = new QAction(QStringLiteral("Copiar clave"), LClave);
+    copiarClave->setShortcut(QKeySequence::Copy);
+    LClave->addAction(copiarClave);
+    LClave->setContextMenuPolicy(Qt::ActionsContextMenu);
+
     connect(aceptar, &QPushButton::clicked, this, &FormClaveSola::aceptar_Click);
     connect(LClave, &ListBox::doubleClicked, this, &FormClaveSola::LClave_DblClick);
+    connect(copiarClave, &QAction::triggered, this, &FormClaveSola::copyKey);
 }
 
 void FormClaveSola::aceptar_Click()
@@ -48,6 +57,14 @@ void FormClaveSola::aceptar_Click()
 void FormClaveSola::LClave_DblClick()
 {
     mainWindow_.bringMainWindowToFront();
+}
+
+void FormClaveSola::copyKey()
+{
+    // The row the user picked, or the key itself when none is picked.
+    const int row = LClave->listIndex() >= 0 ? LClave->listIndex() : 0;
+    if (row < LClave->listCount())
+        QGuiApplication::clipboard()->setText(LClave->itemText(row));
 }
 
 } // namespace velsaro

@@ -1,5 +1,6 @@
 // FormClaveSola, "Clave": the key of the picture on show, after "Normal" or at the end of the
-// walkthrough. A double-click on it brings the main window back to the front.
+// walkthrough. A double-click on it brings the main window back to the front; Ctrl+C or the context
+// menu copies the key.
 #pragma once
 
 #include <QWidget>
@@ -27,6 +28,7 @@ public:
 private:
     void aceptar_Click();
     void LClave_DblClick();
+    void copyKey();
 
     MainWindowLink& mainWindow_;
 };

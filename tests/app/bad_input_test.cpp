@@ -45,7 +45,7 @@ class BadInput : public ::testing::Test {
 protected:
     DialogThenRemoval dialog;
     RecordingMessageBox messages;
-    std::unique_ptr<Form1> form1 = std::make_unique<Form1>(dialog, messages);
+    std::unique_ptr<Form1Access> form1 = std::make_unique<Form1Access>(dialog, messages);
     TemporaryFolder folder;
     std::vector<QImage> goodPictures = {variedPicture(430, 503, 41), variedPicture(430, 503, 42)};
 

@@ -11,6 +11,8 @@
 #include "windows/form3.h"
 
 #include <QLineEdit>
+#include <QScrollBar>
+#include <QTableWidget>
 
 namespace velsaro::testing {
 namespace {
@@ -152,6 +154,26 @@ TEST_F(DetailTest, LevelThreeFillsAllTwoHundredFiftySixCells)
     EXPECT_EQ(form3.Picture3->point(239, 239), colourNumberAt(picture, 331, 388));
     expectGrid(*form3.MSFlexGrid3, 16, 8);
     EXPECT_EQ(form3.frontPage(), 2);
+}
+
+// Whether the grid's view starts at cell (0, 0) in its top-left corner.
+bool showsTopLeftCell(const FlexGrid& grid)
+{
+    return grid.table()->rowAt(0) == 0 && grid.table()->columnAt(0) == 0;
+}
+
+TEST_F(DetailTest, TheCoefficientGridShowsItsTopLeftCellAfterEveryClick)
+{
+    prepare(10, 8);
+    click(form1->zona22);
+    FlexGrid& grid = *form1->form3->MSFlexGrid2;
+    EXPECT_TRUE(showsTopLeftCell(grid));
+    // The user scrolls to the last cell, then clicks another intersection.
+    grid.table()->scrollToBottom();
+    grid.table()->horizontalScrollBar()->setValue(grid.table()->horizontalScrollBar()->maximum());
+    ASSERT_FALSE(showsTopLeftCell(grid));
+    click(form1->zona13);
+    EXPECT_TRUE(showsTopLeftCell(grid));
 }
 
 TEST_F(DetailTest, ShownWithoutOwnerAndWithoutBlockingTheMainWindow)

@@ -321,9 +321,11 @@ private:
         }
         if (kind < 8) {
             note("Cargar Imagen, the dialog fails");
+            const int messagesBefore = int(messages.shown().size());
             dialog.fail();
             click(form1->bCargaImgs);
             unloaded();
+            expectMessage(messagesBefore, tooManyFiles);
             return;
         }
         const bool onlyGood = kind < 75;
@@ -354,7 +356,8 @@ private:
         if (chosen.size() > 8) {
             expectMessage(messagesBefore, tooManyFiles);
         } else if (firstBad != chosen.end()) {
-            expectMessage(messagesBefore, unreadable((*firstBad)->name, readPictureFile((*firstBad)->path).reason));
+            const QString reason = readPictureFile((*firstBad)->path).reason;
+            expectMessage(messagesBefore, unreadable((*firstBad)->name, reason));
         } else {
             model_.loaded = chosen;
             model_.selected = 0;
@@ -422,14 +425,12 @@ private:
         const int stage = model_.stage;
         note(QStringLiteral("next step, stage %1").arg(stage));
         click(form1->bPasoPaso);
-        if (stage == 3 || stage == 7 || stage == 11) {
-            // A single-key window closed during the walkthrough comes back empty at the next level.
-            const int level = (stage + 1) / 4 - 1;
-            if (model_.clave)
-                model_.clave->count += 9;
-            else
-                model_.clave = Model::Codes{model_.walked, 9 * level, 9};
-        }
+        // The walkthrough keeps every level it has computed: a single-key window closed meanwhile
+        // comes back with all of them, at the next level and at the end.
+        if (stage == 3 || stage == 7 || stage == 11)
+            model_.clave = Model::Codes{model_.walked, 0, 9 * ((stage + 1) / 4)};
+        if (stage == 15)
+            model_.clave = Model::Codes{model_.walked, 0, 27};
         model_.stage = stage == 15 ? 0 : stage + 1;
         if (stage == 15) {
             EXPECT_TRUE(form1->formClaveSola.isShown());

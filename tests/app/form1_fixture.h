@@ -1,10 +1,11 @@
-// A main window as the program creates it, with the file dialog replaced by a scripted one and the
-// message box by a recorder, and a few helpers to find its decorations by their texts.
+// A main window as the program creates it, reached through its test seam, with the file dialog
+// replaced by a scripted one and the message box by a recorder, and a few helpers to find its
+// decorations by their texts.
 #pragma once
 
-#include "app/main_window.h"
-#include "controls/file_open_dialog.h"
-#include "controls/message_box.h"
+#include "tests/app/form1_access.h"
+#include "tests/support/recording_message_box.h"
+#include "tests/support/scripted_file_open_dialog.h"
 
 #include <QApplication>
 #include <QCoreApplication>
@@ -22,7 +23,7 @@ class Form1Test : public ::testing::Test {
 protected:
     ScriptedFileOpenDialog dialog;
     RecordingMessageBox messages;
-    std::unique_ptr<Form1> form1 = std::make_unique<Form1>(dialog, messages);
+    std::unique_ptr<Form1Access> form1 = std::make_unique<Form1Access>(dialog, messages);
 
     void TearDown() override
     {

@@ -9,7 +9,9 @@
 #include "controls/rectangle_shape.h"
 #include "engine/geometry.h"
 #include "resources/pictures.h"
+#include "tests/windows/what_the_user_sees.h"
 
+#include <QAccessible>
 #include <QFontInfo>
 #include <QPushButton>
 
@@ -142,6 +144,53 @@ TEST_F(Form1Layout, EveryCaptionFitsItsControl)
         const QFontMetrics metrics(button->font());
         EXPECT_LE(metrics.horizontalAdvance(button->text()) + 8, button->width()) << button->text().toStdString();
     }
+}
+
+TEST_F(Form1Layout, EveryStageRowShowsWhole)
+{
+    ListBox& list = *form1->List1;
+    list.addItem(QString::fromUtf8("Composición de la Clave"));
+    list.setItemText(1, QString::fromUtf8("   Nivel: 3 -> Máscaras 16x16"));
+    form1->show();
+    for (int row = 0; row < list.listCount(); ++row)
+        EXPECT_TRUE(showsWhole(list, row)) << list.itemText(row).toStdString();
+}
+
+TEST_F(Form1Layout, TheNextStepButtonShowsItsGreyAroundTheDisc)
+{
+    form1->show();
+    for (bool enabled : {false, true}) {
+        form1->bPasoPaso->setEnabled(enabled);
+        const QImage shown = form1->bPasoPaso->grab().toImage();
+        // Corners of the picture, outside the disc: white there is the transparent colour.
+        EXPECT_EQ(shown.pixelColor(2, 2), QColor(0x80, 0x80, 0x80)) << enabled;
+        EXPECT_EQ(shown.pixelColor(30, 28), QColor(0x80, 0x80, 0x80)) << enabled;
+    }
+}
+
+TEST_F(Form1Layout, TheNextStepButtonHasASpokenName)
+{
+    QAccessibleInterface* spoken = QAccessible::queryAccessibleInterface(form1->bPasoPaso);
+    ASSERT_NE(spoken, nullptr);
+    EXPECT_EQ(spoken->text(QAccessible::Name), "Paso siguiente");
+}
+
+TEST_F(Form1Layout, ThePictureAreasSunkenBorderRunsToItsLastPixels)
+{
+    form1->show();
+    const QImage shown = form1->Picture1->grab().toImage();
+    const int right = shown.width() - 1;
+    const int bottom = shown.height() - 1;
+    const QColor white(255, 255, 255);
+    const QColor light(212, 208, 200);
+    for (int y = 1; y <= bottom; ++y)
+        ASSERT_EQ(shown.pixelColor(right, y), white) << y;
+    for (int x = 1; x <= right; ++x)
+        ASSERT_EQ(shown.pixelColor(x, bottom), white) << x;
+    for (int y = 2; y < bottom; ++y)
+        ASSERT_EQ(shown.pixelColor(right - 1, y), light) << y;
+    for (int x = 2; x < right; ++x)
+        ASSERT_EQ(shown.pixelColor(x, bottom - 1), light) << x;
 }
 
 TEST_F(Form1Layout, BackgroundPictureCoversTheWindow)

@@ -21,6 +21,8 @@ QString unreadable(const QString& name, const QString& reason)
         .arg(name, reason);
 }
 
+const QString notAPicture = QString::fromUtf8("no es una imagen BMP, JPEG o GIF válida");
+
 QImage gifPicture(int width, int height, int stripes)
 {
     return palettePicture(width, height, {qRgb(10, 20, 30), qRgb(200, 40, 90), qRgb(60, 220, 120)},
@@ -147,11 +149,26 @@ TEST_F(Loading, CancellingTheDialogUnloadsThePreviousSetWithoutAWord)
     expectUnloaded();
 }
 
-TEST_F(Loading, AChoiceTheDialogCannotGiveEndsSilentlyToo)
+TEST_F(Loading, EightNamesOverTheLongestNameTextGetTheMessage)
 {
-    dialog.fail();
-    QTest::mouseClick(form1->bCargaImgs, Qt::LeftButton);
-    EXPECT_TRUE(messages.shown().isEmpty());
+    load({variedPicture(430, 503, 14)});
+    // Eight long names in a deep folder: the file-name text runs past 3000 characters.
+    const QString deep = folder.filePath(QStringList(5, QStringLiteral("carpeta").repeated(35)).join('/'));
+    QStringList paths;
+    for (int i = 1; i <= 8; ++i)
+        paths.append(deep + QStringLiteral("/%1_%2.bmp").arg(QStringLiteral("foto").repeated(60)).arg(i));
+    ASSERT_GT(fileNameText(paths).size(), 3000);
+    loadFiles(paths);
+    EXPECT_EQ(messages.shown(), QStringList{tooManyFiles});
+    expectUnloaded();
+}
+
+TEST_F(Loading, FilesFromTwoFoldersGetTheMessage)
+{
+    const QStringList paths = {folder.write("una/a.bmp", bmp24(variedPicture(430, 503, 15))),
+                               folder.write("otra/b.bmp", bmp24(variedPicture(430, 503, 16)))};
+    loadFiles(paths);
+    EXPECT_EQ(messages.shown(), QStringList{tooManyFiles});
     expectUnloaded();
 }
 
@@ -163,7 +180,7 @@ TEST_F(Loading, AnInvalidFileAmongValidOnesIsNamedAndNothingStays)
         folder.write("otra.gif", gif({gifPicture(430, 503, 5)})),
     };
     loadFiles(paths);
-    EXPECT_EQ(messages.shown(), QStringList{unreadable("mala.jpg", QString::fromUtf8("no es una imagen BMP, JPEG o GIF válida"))});
+    EXPECT_EQ(messages.shown(), QStringList{unreadable("mala.jpg", notAPicture)});
     expectUnloaded();
 }
 
@@ -176,7 +193,8 @@ TEST_F(Loading, AMissingFileAndABitmapThatDoesNotDecodeAreNamedToo)
     cut.truncate(40);
     loadFiles({folder.write("corta.bmp", cut), folder.write("bien.bmp", bmp24(variedPicture(430, 503, 16)))});
 
-    EXPECT_EQ(messages.shown(), QStringList({unreadable("borrada.bmp", "el archivo no existe"), unreadable("corta.bmp", QString::fromUtf8("no es una imagen BMP, JPEG o GIF válida"))}));
+    EXPECT_EQ(messages.shown(),
+              QStringList({unreadable("borrada.bmp", "el archivo no existe"), unreadable("corta.bmp", notAPicture)}));
     expectUnloaded();
 }
 

@@ -354,6 +354,31 @@ TEST_F(WalkthroughTest, TheKeyGrowsByOneLevelAtPressesThreeSevenAndEleven)
     EXPECT_FALSE(form1->formClaveSola.isShown());
 }
 
+TEST_F(WalkthroughTest, ClosingTheKeyWindowMidwayLosesNoLevel)
+{
+    const QImage picture = variedPicture(430, 503, 23);
+    load({picture});
+    // "Normal" leaves the key window open over the picture; the user walks on and closes it.
+    QTest::mouseClick(form1->bUnaSola, Qt::LeftButton);
+    walkTo(4);
+    QTest::mouseClick(form1->formClaveSola->aceptar, Qt::LeftButton);
+    runDeferredDeletes();
+    pressNext(12);
+    EXPECT_TRUE(form1->formClaveSola.isShown());
+    EXPECT_EQ(form1->formClaveSola->LClave->listCount(), 1);
+    EXPECT_EQ(walkedKey(), engineKey(picture));
+}
+
+TEST_F(WalkthroughTest, AfterPasoAPasoSpacePressesTheNextStep)
+{
+    load({variedPicture(430, 503, 24)});
+    QApplication::setActiveWindow(form1.get());
+    pressPaso();
+    EXPECT_EQ(QApplication::focusWidget(), form1->bPasoPaso);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
+    EXPECT_EQ(form1->pasoActual, 2);
+}
+
 // The detail window opened from the walkthrough.
 class WalkthroughDetail : public WalkthroughTest {
 protected:

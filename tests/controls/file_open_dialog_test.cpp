@@ -2,9 +2,13 @@
 #include "tests/controls/qstring_printer.h"
 
 #include "tests/support/picture_files.h"
+#include "tests/support/scripted_file_open_dialog.h"
 
 #include <QApplication>
 #include <QComboBox>
+#include <QDialogButtonBox>
+#include <QLabel>
+#include <QPushButton>
 #include <QEventLoop>
 #include <QFileSystemModel>
 #include <QListView>
@@ -135,6 +139,24 @@ TEST(QtFileOpenDialog, OpensWithTheTitleAndTheFourFilterDescriptionsFirstSelecte
     EXPECT_EQ(filters, velsaro::nameFilters(programFilter));
 }
 
+TEST(QtFileOpenDialog, SpeaksSpanish)
+{
+    QStringList labels;
+    QStringList buttons;
+    openWith(loadSettings(), [&](QFileDialog& dialog) {
+        for (const char* name : {"lookInLabel", "fileNameLabel", "fileTypeLabel"})
+            if (auto* label = dialog.findChild<QLabel*>(QString::fromLatin1(name)))
+                labels.append(label->text());
+        if (auto* box = dialog.findChild<QDialogButtonBox*>(QStringLiteral("buttonBox")))
+            for (QAbstractButton* button : box->buttons())
+                buttons.append(button->text());
+        dialog.reject();
+    });
+    EXPECT_EQ(labels, QStringList({"Ver en:", "&Nombre de fichero:", "Ficheros de tipo:"}));
+    buttons.sort();
+    EXPECT_EQ(buttons, QStringList({"&Abrir", "Cancelar"}));
+}
+
 TEST(QtFileOpenDialog, SeveralChosenFilesGiveTheFolderAndTheirNames)
 {
     const velsaro::testing::TemporaryFolder folder;
@@ -211,7 +233,7 @@ TEST(QtFileOpenDialog, SingleFileModeWhenSeveralAreNotAllowed)
 
 TEST(ScriptedFileOpenDialog, AnswersInOrderThenCancelsAndKeepsEverySetting)
 {
-    velsaro::ScriptedFileOpenDialog scripted;
+    velsaro::testing::ScriptedFileOpenDialog scripted;
     scripted.choose({QStringLiteral("/f/a.bmp"), QStringLiteral("/f/b.bmp")});
     scripted.fail();
     scripted.choose({QStringLiteral("/f/c.gif")});

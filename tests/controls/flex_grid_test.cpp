@@ -1,3 +1,4 @@
+#include "controls/colours_and_twips.h"
 #include "controls/flex_grid.h"
 #include "tests/controls/qstring_printer.h"
 
@@ -11,6 +12,7 @@
 namespace {
 
 using velsaro::FlexGrid;
+using velsaro::pixelsToTwips;
 
 constexpr std::int32_t blue = 16711680;
 constexpr std::int32_t red = 255;
@@ -286,7 +288,7 @@ TEST(FlexGridColours, CellIsPaintedInItsBackgroundAndTextColours)
     FlexGrid grid;
     makeKeysShape(grid);
     grid.resize(300, 100);
-    grid.setColWidth(0, 250 * FlexGrid::twipsPerPixel);
+    grid.setColWidth(0, pixelsToTwips(250));
     writeCell(grid, 1, 0, QStringLiteral("244.224.233."));
     ASSERT_TRUE(grid.setCellForeColor(white));
     ASSERT_TRUE(grid.setCellBackColor(blue));
@@ -328,7 +330,7 @@ TEST(FlexGridAlignment, CentredColumnShowsItsTextInTheMiddle)
     FlexGrid grid;
     makeKeysShape(grid);
     grid.resize(320, 100);
-    grid.setColWidth(0, 300 * FlexGrid::twipsPerPixel);
+    grid.setColWidth(0, pixelsToTwips(300));
     ASSERT_TRUE(grid.setColAlignment(0, FlexGrid::Centre));
     writeCell(grid, 1, 0, QStringLiteral("12.34.56."));
     grid.show();

@@ -1,5 +1,5 @@
 #include "controls/fonts.h"
-#include "controls/twips.h"
+#include "controls/colours_and_twips.h"
 
 #include <QFontInfo>
 #include <QFontMetrics>

@@ -1,6 +1,7 @@
 // main() of the widget tests: headless by default, one application object for every test of the binary, with the font
-// substitutes the program installs, so that texts are measured as the program shows them.
+// substitutes and the translations the program installs, so that texts are measured as the program shows them.
 #include "controls/fonts.h"
+#include "controls/translations.h"
 
 #include <QApplication>
 
@@ -14,5 +15,6 @@ int main(int argc, char** argv)
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication application(argc, argv);
     velsaro::installFontSubstitutes();
+    velsaro::installSpanishTranslations();
     return RUN_ALL_TESTS();
 }

@@ -1,11 +1,14 @@
 #include "controls/combo_box.h"
+#include "controls/picture_box.h"
 #include "controls/flex_grid.h"
 #include "controls/image_control.h"
 #include "controls/rectangle_shape.h"
 #include "tests/app/form1_fixture.h"
 #include "tests/windows/fake_main_window.h"
+#include "tests/windows/what_the_user_sees.h"
 #include "windows/form2.h"
 
+#include <QClipboard>
 #include <QGuiApplication>
 #include <QPushButton>
 #include <QScreen>
@@ -135,6 +138,59 @@ TEST(Form2DoubleClick, OnTheHeaderSelectsNothing)
     ASSERT_TRUE(header.isValid());
     QTest::mouseDClick(form.GridClaves->table()->viewport(), Qt::LeftButton, {}, header.center());
     EXPECT_TRUE(main.selected.empty());
+}
+
+// The widest key there is: 27 codes of three digits.
+const QString widestKey = QString("255.").repeated(27);
+
+TEST(Form2Look, AKeyOfThreeDigitCodesShowsWhole)
+{
+    FakeMainWindow main;
+    Form2 form(main);
+    fillKeys(*form.GridClaves, 1);
+    form.GridClaves->setText(widestKey);
+    form.show();
+    EXPECT_TRUE(showsWhole(*form.GridClaves, 1, 0));
+    EXPECT_TRUE(showsWhole(*form.GridClaves, 0, 0));
+}
+
+TEST(Form2Look, EveryRowShowsItsOwnColourTheCurrentOneWithTheFocusToo)
+{
+    FakeMainWindow main;
+    Form2 form(main);
+    FlexGrid& grid = *form.GridClaves;
+    const std::vector<std::int32_t> colours = {16711680, 255, 65535}; // blue, red, yellow
+    fillKeys(grid, int(colours.size()));
+    for (int row = 1; row <= int(colours.size()); ++row) {
+        grid.setRow(row);
+        grid.setCellBackColor(colours[std::size_t(row - 1)]);
+    }
+    // The last key row is current, as a compare run leaves it; the user tabs into the grid.
+    EXPECT_EQ(focusAfterTab(form, *form.aceptar), grid.table());
+    const QImage shown = grid.table()->viewport()->grab().toImage();
+    for (int row = 1; row <= int(colours.size()); ++row) {
+        const QRect cell = grid.table()->visualRect(grid.table()->model()->index(row, 0));
+        EXPECT_EQ(shown.pixelColor(cell.left() + 6, cell.center().y()), colourOfNumber(colours[std::size_t(row - 1)]))
+            << row;
+    }
+}
+
+TEST(Form2Copy, CtrlCCopiesTheCurrentKeyAndTheMenuEveryKeyOnePerLine)
+{
+    FakeMainWindow main;
+    Form2 form(main);
+    FlexGrid& grid = *form.GridClaves;
+    fillKeys(grid, 2);
+    grid.setText(widestKey);
+    QGuiApplication::clipboard()->clear();
+    focusAfterTab(form, *form.aceptar);
+    QTest::keyClick(grid.table(), Qt::Key_C, Qt::ControlModifier);
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), widestKey);
+
+    QWidget& cells = *grid.table()->viewport();
+    const QStringList offered = chooseFromContextMenu(cells, QPoint(10, 30), "Copiar todas las claves");
+    EXPECT_EQ(offered, QStringList({"Copiar clave", "Copiar todas las claves"}));
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), "1.\n" + widestKey);
 }
 
 using Form2Lifecycle = Form1Test;

@@ -3,6 +3,7 @@
 #include "controls/picture_box.h"
 #include "controls/rectangle_shape.h"
 #include "tests/app/form1_fixture.h"
+#include "tests/windows/what_the_user_sees.h"
 #include "windows/form3.h"
 
 #include <QLineEdit>
@@ -133,6 +134,45 @@ TEST(Form3Drawing, WhatIsDrawnBeforeTheWindowIsShownStays)
     EXPECT_EQ(form.Picture2->point(10, 10), 255);
     const QImage painted = form.Picture2->grab().toImage();
     EXPECT_EQ(painted.pixelColor(PictureBox::borderWidth + 10, PictureBox::borderWidth + 10), QColor(255, 0, 0));
+}
+
+TEST(Form3Look, ANumberThatNearlyFillsAColumnShowsItsDigits)
+{
+    Form3 form;
+    FlexGrid& grid = *form.MSFlexGrid2;
+    grid.setRow(0);
+    grid.setCol(1);
+    grid.setText("1033078,96");
+    grid.setCol(2);
+    grid.setText("-103307,96");
+    form.Frame1[1]->raise();
+    form.show();
+    EXPECT_EQ(grid.table()->columnWidth(1), 64);
+    EXPECT_TRUE(showsWhole(grid, 0, 1));
+    EXPECT_TRUE(showsWhole(grid, 0, 2));
+}
+
+// Whether the focus is on a control of page.
+bool focusIsOn(const QWidget& page)
+{
+    return page.isAncestorOf(QApplication::focusWidget());
+}
+
+TEST(Form3Focus, StartsOnThePageInFrontAndTabStaysThere)
+{
+    Form3 form;
+    form.Frame1[1]->raise();
+    form.show();
+    QApplication::setActiveWindow(&form);
+    EXPECT_TRUE(focusIsOn(*form.Frame1[1]));
+    for (int press = 0; press < 8; ++press) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        EXPECT_TRUE(focusIsOn(*form.Frame1[1])) << press;
+    }
+    // Another page brought forward takes the focus along.
+    form.Frame1[2]->raise();
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    EXPECT_TRUE(focusIsOn(*form.Frame1[2]));
 }
 
 using Form3Lifecycle = Form1Test;

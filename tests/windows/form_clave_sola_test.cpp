@@ -3,8 +3,10 @@
 #include "controls/rectangle_shape.h"
 #include "tests/app/form1_fixture.h"
 #include "tests/windows/fake_main_window.h"
+#include "tests/windows/what_the_user_sees.h"
 #include "windows/form_clave_sola.h"
 
+#include <QClipboard>
 #include <QFontInfo>
 #include <QGuiApplication>
 #include <QPushButton>
@@ -78,6 +80,23 @@ TEST(FormClaveSolaDoubleClick, BringsTheMainWindowForward)
                        form.LClave->visualItemRect(form.LClave->item(0)).center());
     EXPECT_EQ(main.broughtToFront, 1);
     EXPECT_TRUE(main.selected.empty());
+}
+
+TEST(FormClaveSolaCopy, CtrlCAndTheMenuCopyTheKeyAsShown)
+{
+    FakeMainWindow main;
+    FormClaveSola form(main);
+    const QString key = QString("255.").repeated(26) + "7.";
+    form.LClave->addItem(key);
+    QGuiApplication::clipboard()->clear();
+    focusAfterTab(form, *form.aceptar);
+    QTest::keyClick(form.LClave, Qt::Key_C, Qt::ControlModifier);
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), key);
+
+    QGuiApplication::clipboard()->clear();
+    const QStringList offered = chooseFromContextMenu(*form.LClave->viewport(), QPoint(10, 5), "Copiar clave");
+    EXPECT_EQ(offered, QStringList{"Copiar clave"});
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), key);
 }
 
 using FormClaveSolaLifecycle = Form1Test;
