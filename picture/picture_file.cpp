@@ -423,8 +423,11 @@ PictureFile decodeJpeg(const QByteArray& bytes, const QByteArray& formatName, Pi
         if (!keyed.isNull())
             return decoded(keyed, wholeSize);
     }
-    // Qt's reader stops after the last row of the clip rectangle.
-    decoder.reader().setClipRect(topLeft(wholeSize, shownSize));
+    // Qt's reader stops after the last row of the clip rectangle; a picture within the region is read
+    // as it is, without the copy of each row a clip rectangle costs.
+    const QRect shownRect = topLeft(wholeSize, shownSize);
+    if (shownRect.size() != wholeSize)
+        decoder.reader().setClipRect(shownRect);
     return decoded(cut(decoder.reader().read(), shownSize), wholeSize);
 }
 
