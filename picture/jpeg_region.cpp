@@ -29,20 +29,17 @@ void stayQuiet(j_common_ptr) {}
 // not taken this way.
 constexpr long decoderMemoryBytes = 64L * 1024 * 1024;
 
+// Owns libjpeg's decompressor; the error manager is set before anything can fail.
 class Decompressor {
 public:
-    explicit Decompressor(const QByteArray& bytes)
+    Decompressor()
     {
         info_.err = jpeg_std_error(&errors_.base);
         errors_.base.error_exit = jumpBack;
         errors_.base.output_message = stayQuiet;
         errors_.base.emit_message = [](j_common_ptr, int) {};
-        jpeg_create_decompress(&info_);
-        info_.mem->max_memory_to_use = decoderMemoryBytes;
-        jpeg_mem_src(&info_, reinterpret_cast<const unsigned char*>(bytes.constData()),
-                     static_cast<unsigned long>(bytes.size()));
     }
-    ~Decompressor() { jpeg_destroy_decompress(&info_); }
+    ~Decompressor() { jpeg_destroy_decompress(&info_); } // does nothing while it was never created
     Decompressor(const Decompressor&) = delete;
     Decompressor& operator=(const Decompressor&) = delete;
 
@@ -54,11 +51,16 @@ private:
     ErrorManager errors_{};
 };
 
-// jpeg_read_header under the error jump; false when it failed.
-bool readHeader(jpeg_decompress_struct* info, ErrorManager* errors)
+// Creates the decompressor over the bytes and reads the headers up to the first scan, all under the
+// error jump; false when any of it failed.
+bool readHeader(jpeg_decompress_struct* info, ErrorManager* errors, const QByteArray* bytes)
 {
     if (setjmp(errors->jump))
         return false;
+    jpeg_create_decompress(info);
+    info->mem->max_memory_to_use = decoderMemoryBytes;
+    jpeg_mem_src(info, reinterpret_cast<const unsigned char*>(bytes->constData()),
+                 static_cast<unsigned long>(bytes->size()));
     return jpeg_read_header(info, TRUE) == JPEG_HEADER_OK;
 }
 
@@ -117,10 +119,10 @@ bool decodeRegion(jpeg_decompress_struct* info, ErrorManager* errors, Region reg
 
 JpegLayout jpegLayout(const QByteArray& bytes)
 {
-    Decompressor decompressor(bytes);
+    Decompressor decompressor;
     jpeg_decompress_struct& info = decompressor.info();
     JpegLayout layout;
-    if (!readHeader(&info, &decompressor.errors()))
+    if (!readHeader(&info, &decompressor.errors(), &bytes))
         return layout;
     layout.isReadable = true;
     layout.width = int(info.image_width);
@@ -135,9 +137,9 @@ JpegLayout jpegLayout(const QByteArray& bytes)
 
 QImage readJpegRegion(const QByteArray& bytes, int endColumn, int firstRow, int endRow)
 {
-    Decompressor decompressor(bytes);
+    Decompressor decompressor;
     jpeg_decompress_struct& info = decompressor.info();
-    if (!readHeader(&info, &decompressor.errors()) || jpeg_has_multiple_scans(&info))
+    if (!readHeader(&info, &decompressor.errors(), &bytes) || jpeg_has_multiple_scans(&info))
         return {};
     const bool grey = info.num_components == 1 && info.jpeg_color_space == JCS_GRAYSCALE;
     const bool colour = info.num_components == 3 &&
