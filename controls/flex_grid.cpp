@@ -3,10 +3,12 @@
 #include "controls/colours_and_twips.h"
 
 #include <QEvent>
+#include <QFontMetrics>
 #include <QHeaderView>
 #include <QLocale>
 #include <QProxyStyle>
 #include <QScrollBar>
+#include <QStyle>
 #include <QStyledItemDelegate>
 #include <QTableWidget>
 #include <QVBoxLayout>
@@ -43,8 +45,7 @@ Qt::Alignment qtAlignment(int alignment, const QString& text)
 }
 
 // Cells keep 2 pixels between their text and their edges, as the platform's grids do, instead of the
-// 3 of the Qt styles: a default 64-pixel column then shows a number such as 1033078,96 whole. A text
-// that cannot fit at all still ends in "…": cut at the edge, a number would read as another.
+// 3 of the Qt styles: a default 64-pixel column then shows a number such as 1033078,96 whole.
 class CellStyle : public QProxyStyle {
 public:
     int pixelMetric(PixelMetric metric, const QStyleOption* option, const QWidget* widget) const override
@@ -56,18 +57,26 @@ public:
 };
 
 // Every cell is painted in its own colours: the current cell gets no focus tint, which would change
-// the colour that tells equal keys apart.
+// the colour that tells equal keys apart. Its text is drawn in the font the grid gives that cell.
 class CellDelegate : public QStyledItemDelegate {
 public:
-    using QStyledItemDelegate::QStyledItemDelegate;
+    explicit CellDelegate(const FlexGrid& grid) : QStyledItemDelegate(grid.table()), grid_(grid) {}
 
 protected:
     void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override
     {
         QStyledItemDelegate::initStyleOption(option, index);
         option->state &= ~QStyle::State_HasFocus;
+        option->font = grid_.cellFont(index.row(), index.column());
     }
+
+private:
+    const FlexGrid& grid_;
 };
+
+// How far a text may be condensed to fit its column. Narrower than this it would be hard to read, and
+// the text ends in "…" instead: cut at the edge, a number would read as another.
+constexpr int leastStretch = 70;
 
 } // namespace
 
@@ -88,7 +97,7 @@ FlexGrid::FlexGrid(QWidget* parent) : QWidget(parent), table_(new QTableWidget(2
     auto* cellStyle = new CellStyle;
     cellStyle->setParent(table_);
     table_->setStyle(cellStyle);
-    table_->setItemDelegate(new CellDelegate(table_));
+    table_->setItemDelegate(new CellDelegate(*this));
     // No selection highlight: it would hide the colours given to the current cell.
     table_->setSelectionMode(QAbstractItemView::NoSelection);
     // The grid takes part in its window's focus order as one control, and Tab leaves it for the next
@@ -181,6 +190,28 @@ QString FlexGrid::textAt(int row, int col) const
 {
     const QTableWidgetItem* item = cell(row, col);
     return item ? item->text() : QString();
+}
+
+QFont FlexGrid::cellFont(int row, int col) const
+{
+    // A number a little wider than its column, such as the largest coefficients of a 16 x 16 mask, is
+    // condensed just enough to show all its digits.
+    QFont font = table_->font();
+    const int margin = table_->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, table_) + 1;
+    const int room = table_->visualRect(table_->model()->index(row, col)).width() - 2 * margin;
+    const QString text = textAt(row, col);
+    // Glyph advances are whole pixels, so the width does not shrink in proportion: step down from
+    // the proportional guess until the text fits.
+    const int needed = QFontMetrics(font).horizontalAdvance(text);
+    if (room <= 0 || needed <= room)
+        return font;
+    for (int stretch = 100 * room / needed; stretch >= leastStretch; --stretch) {
+        font.setStretch(stretch);
+        if (QFontMetrics(font).horizontalAdvance(text) <= room)
+            return font;
+    }
+    font.setStretch(leastStretch);
+    return font;
 }
 
 bool FlexGrid::setCellBackColor(std::int32_t colour)

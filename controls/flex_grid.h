@@ -51,6 +51,9 @@ public:
     QString text() const;
     bool setText(const QString& text);
     QString textAt(int row, int col) const;
+    // The font a cell's text is drawn in: the grid's own, condensed for a text a little wider than its
+    // column.
+    QFont cellFont(int row, int col) const;
 
     // Colours of the current cell as colour numbers (red + 256 x green + 65536 x blue). A cell keeps
     // them until the grid is cleared; a number outside 0..16777215 is refused.

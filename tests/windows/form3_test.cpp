@@ -145,11 +145,15 @@ TEST(Form3Look, ANumberThatNearlyFillsAColumnShowsItsDigits)
     grid.setText("1033078,96");
     grid.setCol(2);
     grid.setText("-103307,96");
+    // The (0, 0) coefficient of a 16 x 16 mask on a bright picture.
+    grid.setCol(3);
+    grid.setText("-1581703012,34");
     form.Frame1[1]->raise();
     form.show();
     EXPECT_EQ(grid.table()->columnWidth(1), 64);
     EXPECT_TRUE(showsWhole(grid, 0, 1));
     EXPECT_TRUE(showsWhole(grid, 0, 2));
+    EXPECT_TRUE(showsWhole(grid, 0, 3));
 }
 
 // Whether the focus is on a control of page.

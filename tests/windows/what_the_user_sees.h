@@ -27,7 +27,7 @@ inline int textMargin(const QWidget& view)
 inline bool showsWhole(const FlexGrid& grid, int row, int col)
 {
     const QTableWidget& table = *grid.table();
-    const int needed = QFontMetrics(table.font()).horizontalAdvance(grid.textAt(row, col)) + 2 * textMargin(table);
+    const int needed = QFontMetrics(grid.cellFont(row, col)).horizontalAdvance(grid.textAt(row, col)) + 2 * textMargin(table);
     return needed <= table.visualRect(table.model()->index(row, col)).width();
 }
 
