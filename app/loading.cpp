@@ -7,7 +7,7 @@
 #include "controls/list_box.h"
 #include "controls/message_box.h"
 #include "controls/picture_box.h"
-#include "controls/picture_file.h"
+#include "picture/picture_file.h"
 #include "controls/progress_bar.h"
 #include "windows/form_clave_sola.h"
 
@@ -30,11 +30,13 @@ constexpr int maxFileNameText = 3000;
 const char tooManyFiles[] =
     "Ha seleccionado demasiados archivos (Máximo 8). O la ruta del directorio es demasiado larga.";
 
-QString unreadablePicture(const QString& fileName)
+// The file's name, then what the reader found wrong with it (for example "la imagen es demasiado grande
+// (...)"), so a valid picture refused for its size is not called invalid.
+QString unreadablePicture(const QString& fileName, const QString& reason)
 {
     return QString::fromUtf8("No se pudo cargar la imagen \"%1\". El archivo no existe, no se puede leer o no "
-                             "es una imagen BMP, JPEG o GIF válida.")
-        .arg(fileName);
+                             "es una imagen BMP, JPEG o GIF válida. Motivo: %2.")
+        .arg(fileName, reason);
 }
 
 FileOpenSettings loadDialogSettings()
@@ -95,7 +97,7 @@ void Form1::bCargaImgs_Click()
         const QString key = lastPart == 0 ? QFileInfo(path).fileName() : parts[i];
         const PictureFile file = readPictureFile(path);
         if (file.error != PictureFileError::None) {
-            abandonLoad(key);
+            abandonLoad(key, file.reason);
             return;
         }
         ImageList1.add(ImageList1.count() + 1, key, file.image);
@@ -113,15 +115,15 @@ void Form1::bCargaImgs_Click()
     updateEnabledStates();
 }
 
-void Form1::abandonLoad(const QString& fileName)
+void Form1::abandonLoad(const QString& fileName, const QString& reason)
 {
     // Nothing of a load that could not read all its files stays: the window is as "Descargar" leaves
-    // it, and the message says which file stopped it.
+    // it, and the message says which file stopped it and why.
     ImageList1.clear();
     updateEnabledStates();
     ProgressBar1->setValue(1);
     ProgressBar1->setMax(10);
-    messageBox_.show(unreadablePicture(fileName));
+    messageBox_.show(unreadablePicture(fileName, reason));
 }
 
 } // namespace velsaro

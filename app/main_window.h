@@ -140,7 +140,7 @@ private:
     void connectDriver();
     void connectSelection();
     void connectLoading();
-    void abandonLoad(const QString& fileName);
+    void abandonLoad(const QString& fileName, const QString& reason);
 
     // The driver's steps.
     bool isCompareRun() const { return !modoUnaSola && !modoPaso; }

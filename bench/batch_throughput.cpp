@@ -1,7 +1,7 @@
 // What keying costs on top of decoding: a batch of 200 JPEG pictures of the drawing area's size, decoded
 // alone, then decoded, shown in a drawing area and keyed as velsaro-clave does, on one thread.
 #include "cli/batch.h"
-#include "controls/picture_file.h"
+#include "picture/picture_file.h"
 #include "engine/geometry.h"
 #include "tests/support/picture_files.h"
 

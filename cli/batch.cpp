@@ -1,7 +1,7 @@
 #include "cli/batch.h"
 
-#include "controls/drawing_area.h"
-#include "controls/picture_file.h"
+#include "picture/drawing_area.h"
+#include "picture/picture_file.h"
 
 #include <QFile>
 
@@ -72,7 +72,8 @@ PictureResult failed(const PictureEntry& entry, std::string reason)
 
 PictureResult keyOfReadablePicture(const PictureEntry& entry)
 {
-    const PictureFile file = readPictureFile(QFile::decodeName(QByteArray::fromStdString(entry.path)));
+    const PictureFile file =
+        readPictureFile(QFile::decodeName(QByteArray::fromStdString(entry.path)), PictureRegion::Keyed);
     if (file.error != PictureFileError::None)
         return failed(entry, file.reason.toStdString());
     const DrawingArea area(file.image);

@@ -1,6 +1,6 @@
 #include "controls/image_list.h"
 
-#include "controls/drawing_area.h"
+#include "picture/drawing_area.h"
 
 #include <algorithm>
 #include <stdexcept>

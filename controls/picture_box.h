@@ -5,7 +5,7 @@
 #pragma once
 
 #include "controls/colours_and_twips.h"
-#include "controls/drawing_area.h"
+#include "picture/drawing_area.h"
 
 #include <QColor>
 #include <QImage>

@@ -9,9 +9,10 @@ packages=(
   cmake g++ make pkgconf ccache
   dpkg-dev file
   lintian appstream desktop-file-utils bash-completion man-db groff-base
-  qt6-base-dev
+  qt6-base-dev libjpeg62-turbo-dev
   libgtest-dev libgmock-dev
   libbenchmark-dev
+  clang-14 libclang-rt-14-dev
   xvfb xauth x11-utils
   fonts-liberation fonts-dejavu-core
   qt6-translations-l10n

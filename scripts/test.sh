@@ -30,3 +30,6 @@ export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 export LSAN_OPTIONS="suppressions=$PWD/tests/sanitizer/lsan.supp:print_suppressions=0"
 QT_QPA_PLATFORM=offscreen ctest --test-dir build-sanitize --output-on-failure -j2
+
+# The picture reader under libFuzzer for about a minute, from generated pictures and past failures.
+bash scripts/fuzz.sh

@@ -5,7 +5,7 @@
 
 #include "controls/flex_grid.h"
 #include "controls/picture_box.h"
-#include "controls/picture_file.h"
+#include "picture/picture_file.h"
 #include "tests/support/user_without_rights.h"
 #include "windows/form2.h"
 #include "windows/form_clave_sola.h"
@@ -15,12 +15,14 @@
 namespace velsaro::testing {
 namespace {
 
-QString unreadable(const QString& name)
+QString unreadable(const QString& name, const QString& reason)
 {
     return QString::fromUtf8("No se pudo cargar la imagen \"%1\". El archivo no existe, no se puede leer o no es "
-                             "una imagen BMP, JPEG o GIF válida.")
-        .arg(name);
+                             "una imagen BMP, JPEG o GIF válida. Motivo: %2.")
+        .arg(name, reason);
 }
+
+const QString notAPicture = QString::fromUtf8("no es una imagen BMP, JPEG o GIF válida");
 
 // The user's choice, with one file deleted once the dialog has returned and before the load reads it,
 // as another program might do in between.
@@ -38,16 +40,6 @@ public:
         return result;
     }
 };
-
-QByteArray bitmapClaiming(int width, int height)
-{
-    QByteArray bytes = bmp24(variedPicture(16, 16, 2));
-    for (int i = 0; i < 4; ++i) {
-        bytes[18 + i] = char((width >> (8 * i)) & 0xFF);
-        bytes[22 + i] = char((height >> (8 * i)) & 0xFF);
-    }
-    return bytes;
-}
 
 class BadInput : public ::testing::Test {
 protected:
@@ -86,9 +78,9 @@ protected:
     }
 
     // The one message names the file; nothing of either set stays; a good load and its keys follow.
-    void expectRefusedThenUsable(const QString& name)
+    void expectRefusedThenUsable(const QString& name, const QString& reason = notAPicture)
     {
-        EXPECT_EQ(messages.shown(), QStringList{unreadable(name)});
+        EXPECT_EQ(messages.shown(), QStringList{unreadable(name, reason)});
         EXPECT_EQ(enabledControls(*form1), nothingLoaded);
         EXPECT_EQ(form1->ImageList1.count(), 0);
         EXPECT_EQ(form1->co->listCount(), 0);
@@ -104,16 +96,17 @@ protected:
     }
 
     // The bad file alone, and then between two good ones.
-    void expectRefusedAloneAndAmongGoodOnes(const QString& path, const QString& name)
+    void expectRefusedAloneAndAmongGoodOnes(const QString& path, const QString& name,
+                                            const QString& reason = notAPicture)
     {
         loadAndCompareGoodSet();
         load({path});
-        expectRefusedThenUsable(name);
+        expectRefusedThenUsable(name, reason);
 
         messages = RecordingMessageBox();
         const QStringList good = goodFiles();
         load({good[0], path, good[1]});
-        expectRefusedThenUsable(name);
+        expectRefusedThenUsable(name, reason);
     }
 };
 
@@ -147,24 +140,30 @@ TEST_F(BadInput, TextFileNamedJpgIsNamed)
     expectRefusedAloneAndAmongGoodOnes(folder.write("nota.jpg", "Esto es un texto, no una foto.\n"), "nota.jpg");
 }
 
-// 60000 x 60000 pixels would take 13 GiB decoded: the header alone is enough to refuse it.
-TEST_F(BadInput, BitmapWhoseHeaderClaimsSixtyThousandPixelsSquareIsNamed)
+// A GIF's frame is decoded over its whole logical screen: 60000 x 60000 would take 13 GiB. The message
+// says that it is the size that stops it.
+TEST_F(BadInput, GifTooLargeToDecodeIsNamedWithItsReason)
 {
-    const QString path = folder.write("enorme.bmp", bitmapClaiming(60000, 60000));
-    ASSERT_EQ(readPictureFile(path).error, PictureFileError::TooLarge);
-    expectRefusedAloneAndAmongGoodOnes(path, "enorme.bmp");
+    QByteArray bytes = gif({palettePicture(16, 16, {qRgb(0, 0, 0), qRgb(250, 30, 30)},
+                                           [](int x, int y) { return (x + y) % 2; })});
+    for (int at : {6, 8}) {
+        bytes[at] = char(60000 & 0xFF);
+        bytes[at + 1] = char(60000 >> 8);
+    }
+    expectRefusedAloneAndAmongGoodOnes(folder.write("enorme.gif", bytes), "enorme.gif",
+                                       "la imagen es demasiado grande (más de 256 MiB al decodificarla)");
 }
 
 TEST_F(BadInput, FolderChosenAsAPictureIsNamed)
 {
-    expectRefusedAloneAndAmongGoodOnes(folder.makeFolder("carpeta.jpg"), "carpeta.jpg");
+    expectRefusedAloneAndAmongGoodOnes(folder.makeFolder("carpeta.jpg"), "carpeta.jpg", "no se puede leer");
 }
 
 TEST_F(BadInput, BrokenLinkChosenAsAPictureIsNamed)
 {
     const QString link = folder.filePath("enlace.gif");
     ASSERT_TRUE(QFile::link(folder.filePath("ya-no-existe.gif"), link));
-    expectRefusedAloneAndAmongGoodOnes(link, "enlace.gif");
+    expectRefusedAloneAndAmongGoodOnes(link, "enlace.gif", "el archivo no existe");
 }
 
 TEST_F(BadInput, FileRemovedBetweenChoosingAndLoadingIsNamed)
@@ -175,7 +174,7 @@ TEST_F(BadInput, FileRemovedBetweenChoosingAndLoadingIsNamed)
     const QStringList good = goodFiles();
     load({good[0], path, good[1]});
     ASSERT_FALSE(QFile::exists(path));
-    expectRefusedThenUsable(QString::fromUtf8("efímera.bmp"));
+    expectRefusedThenUsable(QString::fromUtf8("efímera.bmp"), "el archivo no existe");
 }
 
 TEST_F(BadInput, FileItsUserMayNotReadIsNamed)
@@ -195,7 +194,7 @@ TEST_F(BadInput, FileItsUserMayNotReadIsNamed)
         const UserWithoutRights user;
         load({good[0], path, good[1]});
     }
-    expectRefusedThenUsable("privada.bmp");
+    expectRefusedThenUsable("privada.bmp", "no se puede leer");
 }
 
 TEST_F(BadInput, ReadOnlyFileLoadsAsAnyOther)

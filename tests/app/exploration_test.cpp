@@ -13,7 +13,7 @@
 
 #include "controls/flex_grid.h"
 #include "controls/picture_box.h"
-#include "controls/picture_file.h"
+#include "picture/picture_file.h"
 #include "controls/progress_bar.h"
 #include "controls/user_number_text.h"
 #include "resources/pictures.h"
@@ -71,11 +71,11 @@ int actionsPerSeed()
 const QString tooManyFiles =
     QString::fromUtf8("Ha seleccionado demasiados archivos (Máximo 8). O la ruta del directorio es demasiado larga.");
 
-QString unreadable(const QString& name)
+QString unreadable(const QString& name, const QString& reason)
 {
     return QString::fromUtf8("No se pudo cargar la imagen \"%1\". El archivo no existe, no se puede leer o no es "
-                             "una imagen BMP, JPEG o GIF válida.")
-        .arg(name);
+                             "una imagen BMP, JPEG o GIF válida. Motivo: %2.")
+        .arg(name, reason);
 }
 
 // Row i of the keys grid takes the colour of its key's place among the distinct keys.
@@ -356,7 +356,8 @@ private:
         if (chosen.size() > 8) {
             expectMessage(messagesBefore, tooManyFiles);
         } else if (firstBad != chosen.end()) {
-            expectMessage(messagesBefore, unreadable((*firstBad)->name));
+            const QString reason = readPictureFile((*firstBad)->path).reason;
+            expectMessage(messagesBefore, unreadable((*firstBad)->name, reason));
         } else {
             model_.loaded = chosen;
             model_.selected = 0;

@@ -7,7 +7,7 @@
 #include "tests/controls/qstring_printer.h"
 
 #include "controls/combo_box.h"
-#include "controls/drawing_area.h"
+#include "picture/drawing_area.h"
 #include "controls/image_control.h"
 #include "controls/list_box.h"
 #include "controls/picture_button.h"

@@ -1,7 +1,7 @@
 #include "tests/app/loaded_form1.h"
 
 #include "controls/picture_box.h"
-#include "controls/picture_file.h"
+#include "picture/picture_file.h"
 #include "controls/progress_bar.h"
 #include "windows/form_clave_sola.h"
 
@@ -14,12 +14,14 @@ namespace {
 const QString tooManyFiles =
     QString::fromUtf8("Ha seleccionado demasiados archivos (Máximo 8). O la ruta del directorio es demasiado larga.");
 
-QString unreadable(const QString& name)
+QString unreadable(const QString& name, const QString& reason)
 {
     return QString::fromUtf8("No se pudo cargar la imagen \"%1\". El archivo no existe, no se puede leer o no es "
-                             "una imagen BMP, JPEG o GIF válida.")
-        .arg(name);
+                             "una imagen BMP, JPEG o GIF válida. Motivo: %2.")
+        .arg(name, reason);
 }
+
+const QString notAPicture = QString::fromUtf8("no es una imagen BMP, JPEG o GIF válida");
 
 QImage gifPicture(int width, int height, int stripes)
 {
@@ -116,7 +118,8 @@ TEST_F(Loading, EightFilesOfEveryKindAndSizeAreListedInTheDialogsOrder)
     ASSERT_EQ(form1->ImageList1.count(), 8);
     for (int i = 1; i <= 8; ++i)
         EXPECT_TRUE(samePixels(form1->ImageList1.item(i).picture, readPictureFile(paths[i - 1]).image)) << i;
-    EXPECT_EQ(form1->ImageList1.item(6).picture.size(), QSize(900, 200));
+    // Only what the picture area can show is kept.
+    EXPECT_EQ(form1->ImageList1.item(6).picture.size(), QSize(430, 200));
     EXPECT_EQ(form1->numImgs, 8);
     EXPECT_TRUE(maxima.contains(90));
     EXPECT_EQ(form1->ProgressBar1->max(), 10);
@@ -177,7 +180,7 @@ TEST_F(Loading, AnInvalidFileAmongValidOnesIsNamedAndNothingStays)
         folder.write("otra.gif", gif({gifPicture(430, 503, 5)})),
     };
     loadFiles(paths);
-    EXPECT_EQ(messages.shown(), QStringList{unreadable("mala.jpg")});
+    EXPECT_EQ(messages.shown(), QStringList{unreadable("mala.jpg", notAPicture)});
     expectUnloaded();
 }
 
@@ -190,7 +193,8 @@ TEST_F(Loading, AMissingFileAndABitmapThatDoesNotDecodeAreNamedToo)
     cut.truncate(40);
     loadFiles({folder.write("corta.bmp", cut), folder.write("bien.bmp", bmp24(variedPicture(430, 503, 16)))});
 
-    EXPECT_EQ(messages.shown(), QStringList({unreadable("borrada.bmp"), unreadable("corta.bmp")}));
+    EXPECT_EQ(messages.shown(),
+              QStringList({unreadable("borrada.bmp", "el archivo no existe"), unreadable("corta.bmp", notAPicture)}));
     expectUnloaded();
 }
 

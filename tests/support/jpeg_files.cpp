@@ -1,8 +1,17 @@
-// JPEG files through Qt's own writer: the tests need real, ordinary JPEGs, not exact bytes.
+// JPEG files through Qt's own writer, and through libjpeg for the layouts Qt does not write: the tests
+// need real JPEGs, not exact bytes.
 #include "tests/support/picture_files.h"
 
 #include <QBuffer>
+#include <QFile>
 #include <QImageWriter>
+
+#include <csetjmp>
+#include <cstdio>
+#include <cstdlib>
+#include <vector>
+
+#include <jpeglib.h>
 
 namespace velsaro::testing {
 
@@ -19,6 +28,138 @@ QByteArray jpeg(const QImage& picture, JpegColour colour, int quality)
     writer.setQuality(quality);
     if (!writer.write(source))
         return {};
+    return bytes;
+}
+
+namespace {
+
+struct EncoderErrors {
+    jpeg_error_mgr base;
+    std::jmp_buf jump;
+};
+
+// libjpeg's fatal errors jump back here instead of ending the process; only plain data lives in this
+// frame, so nothing is skipped.
+bool compress(jpeg_compress_struct* info, EncoderErrors* errors, const JpegEncoding& encoding,
+              const std::vector<JSAMPROW>* rows)
+{
+    if (setjmp(errors->jump))
+        return false;
+    jpeg_set_defaults(info);
+    if (encoding.colours == JpegEncoding::Colours::YCbCr) {
+        info->comp_info[0].h_samp_factor = encoding.hSampling;
+        info->comp_info[0].v_samp_factor = encoding.vSampling;
+    }
+    jpeg_set_quality(info, encoding.quality, TRUE);
+    if (encoding.progressive)
+        jpeg_simple_progression(info);
+    info->restart_in_rows = encoding.restartRows;
+    jpeg_start_compress(info, TRUE);
+    jpeg_write_scanlines(info, const_cast<JSAMPARRAY>(rows->data()), info->image_height);
+    jpeg_finish_compress(info);
+    return true;
+}
+
+// One row of the photo-like picture, red, green and blue.
+void photoLikeRow(std::vector<unsigned char>& row, int width, int y)
+{
+    for (int x = 0; x < width; ++x) {
+        const unsigned hash = (unsigned(x) * 2654435761u) ^ (unsigned(y) * 2246822519u);
+        const int grain = int((hash >> 13) & 15u) - 8;
+        const int band = ((x / 7 + y / 5) & 255);
+        row[3 * std::size_t(x)] = (unsigned char)qBound(0, band / 2 + 60 + grain, 255);
+        row[3 * std::size_t(x) + 1] = (unsigned char)qBound(0, ((x ^ y) >> 4 & 127) + 50 + grain, 255);
+        row[3 * std::size_t(x) + 2] = (unsigned char)qBound(0, 200 - band / 3 + grain, 255);
+    }
+}
+
+bool compressRows(jpeg_compress_struct* info, EncoderErrors* errors, const JpegEncoding& encoding,
+                  std::vector<unsigned char>* row)
+{
+    if (setjmp(errors->jump))
+        return false;
+    jpeg_set_defaults(info);
+    info->comp_info[0].h_samp_factor = encoding.hSampling;
+    info->comp_info[0].v_samp_factor = encoding.vSampling;
+    jpeg_set_quality(info, encoding.quality, TRUE);
+    if (encoding.progressive)
+        jpeg_simple_progression(info);
+    info->restart_in_rows = encoding.restartRows;
+    jpeg_start_compress(info, TRUE);
+    JSAMPROW rows[1] = {row->data()};
+    while (info->next_scanline < info->image_height) {
+        photoLikeRow(*row, int(info->image_width), int(info->next_scanline));
+        jpeg_write_scanlines(info, rows, 1);
+    }
+    jpeg_finish_compress(info);
+    return true;
+}
+
+} // namespace
+
+bool writePhotoLikeJpeg(const QString& path, int width, int height, const JpegEncoding& encoding)
+{
+    std::FILE* file = std::fopen(QFile::encodeName(path).constData(), "wb");
+    if (file == nullptr)
+        return false;
+    jpeg_compress_struct info{};
+    EncoderErrors errors{};
+    info.err = jpeg_std_error(&errors.base);
+    errors.base.error_exit = [](j_common_ptr common) {
+        std::longjmp(reinterpret_cast<EncoderErrors*>(common->err)->jump, 1);
+    };
+    jpeg_create_compress(&info);
+    jpeg_stdio_dest(&info, file);
+    info.image_width = JDIMENSION(width);
+    info.image_height = JDIMENSION(height);
+    info.input_components = 3;
+    info.in_color_space = JCS_RGB;
+    std::vector<unsigned char> row(std::size_t(width) * 3);
+    const bool written = compressRows(&info, &errors, encoding, &row);
+    jpeg_destroy_compress(&info);
+    return std::fclose(file) == 0 && written;
+}
+
+QByteArray jpegEncoded(const QImage& picture, const JpegEncoding& encoding)
+{
+    const bool grey = encoding.colours == JpegEncoding::Colours::Grey;
+    const QImage source = picture.convertToFormat(grey ? QImage::Format_Grayscale8 : QImage::Format_RGB888);
+    const int components = grey ? 1 : (encoding.colours == JpegEncoding::Colours::Cmyk ? 4 : 3);
+    std::vector<unsigned char> samples(std::size_t(source.width()) * source.height() * components);
+    std::vector<JSAMPROW> rows(std::size_t(source.height()));
+    for (int y = 0; y < source.height(); ++y) {
+        unsigned char* row = samples.data() + std::size_t(y) * source.width() * components;
+        rows[y] = row;
+        const uchar* line = source.constScanLine(y);
+        for (int x = 0; x < source.width(); ++x) {
+            if (components == 4) {
+                for (int c = 0; c < 3; ++c)
+                    row[4 * x + c] = line[3 * x + c];
+                row[4 * x + 3] = 0;
+            } else {
+                for (int c = 0; c < components; ++c)
+                    row[components * x + c] = line[components * x + c];
+            }
+        }
+    }
+    jpeg_compress_struct info{};
+    EncoderErrors errors{};
+    info.err = jpeg_std_error(&errors.base);
+    errors.base.error_exit = [](j_common_ptr common) {
+        std::longjmp(reinterpret_cast<EncoderErrors*>(common->err)->jump, 1);
+    };
+    jpeg_create_compress(&info);
+    unsigned char* buffer = nullptr;
+    unsigned long size = 0;
+    jpeg_mem_dest(&info, &buffer, &size);
+    info.image_width = JDIMENSION(source.width());
+    info.image_height = JDIMENSION(source.height());
+    info.input_components = components;
+    info.in_color_space = grey ? JCS_GRAYSCALE : (components == 4 ? JCS_CMYK : JCS_RGB);
+    const bool written = compress(&info, &errors, encoding, &rows);
+    jpeg_destroy_compress(&info);
+    QByteArray bytes = written ? QByteArray(reinterpret_cast<const char*>(buffer), qsizetype(size)) : QByteArray();
+    std::free(buffer);
     return bytes;
 }
 

@@ -65,6 +65,23 @@ QByteArray gif(const std::vector<QImage>& frames, std::optional<int> transparent
 enum class JpegColour { Colour, Grey };
 // A baseline JPEG from Qt's writer; Grey writes a one-component file.
 QByteArray jpeg(const QImage& picture, JpegColour colour = JpegColour::Colour, int quality = 90);
+// How jpegEncoded lays a JPEG out. Sampling is the luma component's horizontal and vertical factors
+// over chroma's 1 x 1: 1 x 1 is 4:4:4, 2 x 1 4:2:2, 2 x 2 4:2:0, 1 x 2 4:4:0.
+struct JpegEncoding {
+    enum class Colours { YCbCr, Grey, Cmyk };
+    Colours colours = Colours::YCbCr;
+    int hSampling = 2;
+    int vSampling = 2;
+    bool progressive = false;
+    int restartRows = 0; // a restart marker every this many MCU rows; 0 for none
+    int quality = 90;
+};
+// A JPEG written by libjpeg directly, for layouts Qt's writer does not make. CMYK is written from the
+// picture's red, green and blue as cyan, magenta and yellow, with black 0. Empty if libjpeg fails.
+QByteArray jpegEncoded(const QImage& picture, const JpegEncoding& encoding);
+// Writes a JPEG of width x height to path row by row, without the whole picture in memory: smooth
+// bands with fine grain, which costs a decoder about what a photograph does. False if it fails.
+bool writePhotoLikeJpeg(const QString& path, int width, int height, const JpegEncoding& encoding);
 // The JPEG with an EXIF segment after its start marker that holds only an orientation tag (1..8; 6
 // asks a viewer to turn the picture a quarter clockwise).
 QByteArray withExifOrientation(const QByteArray& jpegFile, int orientation);

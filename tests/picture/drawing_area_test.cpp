@@ -1,6 +1,6 @@
 // The picture area as the program shows it: what point() answers must be what image() shows, for
 // opaque, palette, translucent and high-density pictures of any size.
-#include "controls/drawing_area.h"
+#include "picture/drawing_area.h"
 
 #include "engine/geometry.h"
 

@@ -1,4 +1,4 @@
-#include "controls/drawing_area.h"
+#include "picture/drawing_area.h"
 
 #include "engine/geometry.h"
 

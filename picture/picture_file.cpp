@@ -1,6 +1,8 @@
-// Reading a picture file: identification by content, refusal of what would not fit in memory, checks
-// that the file is whole, and the corrections a few bitmap headers need before Qt decodes them.
-#include "controls/picture_file.h"
+// Reading a picture file: identification by content, checks that the file is whole, the corrections a
+// few bitmap headers need before Qt decodes them, and a decode of the top-left region only.
+#include "picture/picture_file.h"
+
+#include "picture/jpeg_region.h"
 
 #include <QBuffer>
 #include <QFile>
@@ -8,23 +10,26 @@
 #include <QImageReader>
 
 #include <cstdint>
+#include <cstring>
 
 namespace velsaro {
 
 namespace {
 
-// A picture file is smaller than its decoded pixels, but it may carry metadata or trailing bytes; a
-// file beyond this is refused before it is read into memory.
-constexpr qint64 maxFileBytes = maxDecodedBytes + 16LL * 1024 * 1024;
-
 PictureFile failure(PictureFileError error, const char* reason)
 {
-    return {QImage(), error, QString::fromUtf8(reason)};
+    return {QImage(), QSize(), error, QString::fromUtf8(reason)};
 }
 
 PictureFile notAPicture()
 {
     return failure(PictureFileError::NotAPicture, "no es una imagen BMP, JPEG o GIF válida");
+}
+
+PictureFile tooLarge()
+{
+    return failure(PictureFileError::TooLarge,
+                   "la imagen es demasiado grande (más de 256 MiB al decodificarla)");
 }
 
 // Little- and big-endian fields; a field past the end reads as zero, and every caller checks the size
@@ -64,6 +69,7 @@ struct BitmapHeader {
     std::uint32_t infoSize = 0;
     qint64 width = 0;
     qint64 height = 0; // rows, whichever way they run
+    bool isTopDown = false;
     int planes = 0;
     int bitsPerPixel = 0;
     std::uint32_t compression = bmpRgb;
@@ -97,7 +103,8 @@ BitmapHeader bitmapHeader(const QByteArray& bytes)
         header.bitsPerPixel = int(littleEndian(bytes, 28, 2));
         header.compression = littleEndian(bytes, 30, 4);
     }
-    header.height = qAbs(header.height); // negative: rows stored top-down
+    header.isTopDown = header.height < 0;
+    header.height = qAbs(header.height);
     header.dataOffset = qMax(header.dataOffset, bmpFileHeaderSize + qsizetype(header.infoSize));
     return header;
 }
@@ -134,8 +141,9 @@ bool isBitmapWhole(const QByteArray& bytes)
     const BitmapHeader header = bitmapHeader(bytes);
     if (header.compression == bmpRle8 || header.compression == bmpRle4)
         return isRunLengthDataWhole(bytes, header);
+    // Divided, not multiplied: a header may claim 2^31 x 2^31 pixels of 32 bits.
     const qint64 rowBytes = (header.width * header.bitsPerPixel + 31) / 32 * 4;
-    return bytes.size() >= header.dataOffset + rowBytes * header.height;
+    return bytes.size() >= header.dataOffset && (bytes.size() - header.dataOffset) / rowBytes >= header.height;
 }
 
 // Qt reads only the 40-, 108- and 124-byte info headers, but writers also use the 52- and 56-byte ones
@@ -179,11 +187,13 @@ bool isStandaloneJpegMarker(int marker)
 // a restart marker or more 0xFF fill. Returns the position of that marker's 0xFF, or the file's end.
 qsizetype nextMarkerAfterScan(const QByteArray& bytes, qsizetype at)
 {
+    const char* const data = bytes.constData();
     while (at + 1 < bytes.size()) {
-        if (std::uint8_t(bytes[at]) != 0xFF) {
-            ++at;
-            continue;
-        }
+        // Almost every byte of the data is another value: let memchr find the next 0xFF.
+        const void* found = std::memchr(data + at, 0xFF, std::size_t(bytes.size() - at - 1));
+        if (found == nullptr)
+            return bytes.size();
+        at = static_cast<const char*>(found) - data;
         const int next = std::uint8_t(bytes[at + 1]);
         if (next == 0x00 || next == 0xFF || isStandaloneJpegMarker(next))
             at += next == 0xFF ? 1 : 2;
@@ -277,69 +287,14 @@ Format formatOf(const QByteArray& name)
     return Format::Other;
 }
 
-bool isWhole(const QByteArray& bytes, Format format)
-{
-    switch (format) {
-    case Format::Bmp: return isBitmapWhole(bytes);
-    case Format::Jpeg: return isJpegWhole(bytes);
-    case Format::Gif: return isGifFirstFrameWhole(bytes);
-    case Format::Other: return false;
-    }
-    return false;
-}
-
-// From the header alone, before anything is decoded. Qt's size is not enough: its bitmap reader gives
-// none for sizes it will not decode anyway, and its GIF reader reports the first frame, not the logical
-// screen it allocates.
-bool isTooLargeToDecode(const QByteArray& bytes, Format format, QSize qtSize)
-{
-    constexpr qint64 bound = qint64(1) << 30; // keeps the product below overflow
-    qint64 width = qtSize.width();
-    qint64 height = qtSize.height();
-    if (format == Format::Bmp) {
-        const BitmapHeader header = bitmapHeader(bytes);
-        if (header.isPlausible()) {
-            width = qMax(width, header.width);
-            height = qMax(height, header.height);
-        }
-    } else if (format == Format::Gif) {
-        width = qMax<qint64>(width, gifScreenSize(bytes).width());
-        height = qMax<qint64>(height, gifScreenSize(bytes).height());
-    }
-    return qMin(width, bound) * qMin(height, bound) * 4 > maxDecodedBytes;
-}
-
 void limitQtAllocations()
 {
     // Qt's own guard, in whole megabytes, for decoders whose size the header does not tell.
     static const bool limited = [] {
-        QImageReader::setAllocationLimit(int(maxDecodedBytes / (1024 * 1024)));
+        QImageReader::setAllocationLimit(int(maxDecodingBytes / (1024 * 1024)));
         return true;
     }();
     (void)limited;
-}
-
-struct FileBytes {
-    QByteArray bytes;
-    PictureFile failure; // error None when bytes were read
-};
-
-FileBytes readWholeFile(const QString& path)
-{
-    const QFileInfo info(path);
-    if (!info.exists())
-        return {{}, failure(PictureFileError::Missing, "el archivo no existe")};
-    // Regular files only: opening a named pipe would wait for a writer for ever.
-    QFile file(path);
-    if (!info.isFile() || !file.open(QIODevice::ReadOnly))
-        return {{}, failure(PictureFileError::Unreadable, "no se puede leer")};
-    if (file.size() > maxFileBytes)
-        return {{}, failure(PictureFileError::TooLarge,
-                            "el archivo es demasiado grande (más de 272 MiB)")};
-    QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError)
-        return {{}, failure(PictureFileError::Unreadable, "no se puede leer")};
-    return {bytes, {}};
 }
 
 // A reader over bytes in memory that decides the format from the content and leaves the picture as
@@ -362,40 +317,180 @@ private:
     QImageReader reader_;
 };
 
-PictureFile decode(QByteArray bytes)
+const QSize shownSize(drawingAreaWidth, drawingAreaHeight);
+
+QRect topLeft(QSize pictureSize, QSize regionSize)
+{
+    return QRect(QPoint(0, 0), pictureSize.boundedTo(regionSize));
+}
+
+// The decoded picture cut to the region; the copy lets the whole decode go.
+QImage cut(const QImage& picture, QSize regionSize)
+{
+    const QRect kept = topLeft(picture.size(), regionSize);
+    return kept.size() == picture.size() ? picture : picture.copy(kept);
+}
+
+PictureFile decoded(const QImage& image, QSize wholeSize)
+{
+    if (image.isNull())
+        return notAPicture();
+    PictureFile result;
+    result.image = image;
+    result.size = wholeSize;
+    return result;
+}
+
+// ---- Bitmaps: only the rows and columns of the region ----
+
+// Headers, palettes and masks of a bitmap lie before its pixel data; one that starts further in is
+// read whole.
+constexpr qsizetype maxBitmapHeaderBytes = 64 * 1024;
+
+bool isRegionReadable(const BitmapHeader& header)
+{
+    return (header.compression == bmpRgb || header.compression == bmpBitfields) &&
+           header.dataOffset <= maxBitmapHeaderBytes;
+}
+
+// A bitmap of the region alone: the same headers and palette with the region's size, and the rows
+// and leading bytes of each row it covers, in the order the file stores them. Qt decodes it pixel
+// for pixel as it would the whole file.
+QByteArray bitmapOfRegion(const QByteArray& bytes, const BitmapHeader& header, QSize regionSize)
+{
+    const qint64 width = qMin<qint64>(header.width, regionSize.width());
+    const qint64 height = qMin<qint64>(header.height, regionSize.height());
+    const qint64 rowBytes = (header.width * header.bitsPerPixel + 31) / 32 * 4;
+    const qint64 regionRowBytes = (width * header.bitsPerPixel + 31) / 32 * 4;
+    // Top-down files store the region's rows first; bottom-up ones store them last.
+    const qint64 firstStoredRow = header.isTopDown ? 0 : header.height - height;
+
+    QByteArray region = bytes.left(header.dataOffset);
+    region.reserve(header.dataOffset + regionRowBytes * height);
+    for (qint64 row = 0; row < height; ++row)
+        region.append(bytes.constData() + header.dataOffset + (firstStoredRow + row) * rowBytes,
+                      regionRowBytes);
+    if (header.infoSize == 12) {
+        region[18] = char(width & 0xFF);
+        region[19] = char(width >> 8);
+        region[20] = char(height & 0xFF);
+        region[21] = char(height >> 8);
+    } else {
+        setLittleEndian32(region, 18, std::uint32_t(width));
+        setLittleEndian32(region, 22, std::uint32_t(header.isTopDown ? -height : height));
+        setLittleEndian32(region, 34, 0); // the image size, which may be left 0 when uncompressed
+    }
+    setLittleEndian32(region, 2, std::uint32_t(region.size()));
+    setLittleEndian32(region, 10, std::uint32_t(header.dataOffset));
+    return region;
+}
+
+PictureFile decodeBitmap(const QByteArray& bytes)
+{
+    const BitmapHeader header = bitmapHeader(bytes);
+    if (!header.isPlausible() || !isBitmapWhole(bytes))
+        return notAPicture();
+    const QSize wholeSize(int(header.width), int(header.height));
+    QByteArray readable;
+    if (isRegionReadable(header)) {
+        readable = bitmapOfRegion(bytes, header, shownSize);
+    } else {
+        // Run-length rows can only be decoded from the first; the whole picture is decoded, then cut.
+        if (header.width > maxDecodingBytes / 4 / header.height)
+            return tooLarge();
+        readable = QByteArray(bytes.constData(), bytes.size());
+    }
+    widenMaskHeader(readable);
+    clearUnusedMasks(readable);
+    MemoryReader decoder(readable, "bmp");
+    return decoded(cut(decoder.reader().read(), shownSize), wholeSize);
+}
+
+// ---- JPEG: rows up to the region's last, through Qt's clip rectangle, or libjpeg for the key ----
+
+PictureFile decodeJpeg(const QByteArray& bytes, const QByteArray& formatName, PictureRegion region)
+{
+    MemoryReader decoder(bytes, formatName);
+    const QSize wholeSize = decoder.reader().size();
+    if (!wholeSize.isValid() || !isJpegWhole(bytes))
+        return notAPicture();
+    const JpegLayout layout = jpegLayout(bytes);
+    // A progressive or multi-scan file is decoded whole into coefficients before any row comes out.
+    if (layout.bufferedBytes > maxDecodingBytes)
+        return tooLarge();
+    if (region == PictureRegion::Keyed && layout.isSingleScan && layout.isColourOrGrey) {
+        const QImage keyed = readJpegRegion(bytes, keyRegionWidth, keyRegionTop, keyRegionHeight);
+        if (!keyed.isNull())
+            return decoded(keyed, wholeSize);
+    }
+    // Qt's reader stops after the last row of the clip rectangle; a picture within the region is read
+    // as it is, without the copy of each row a clip rectangle costs.
+    const QRect shownRect = topLeft(wholeSize, shownSize);
+    if (shownRect.size() != wholeSize)
+        decoder.reader().setClipRect(shownRect);
+    return decoded(cut(decoder.reader().read(), shownSize), wholeSize);
+}
+
+// ---- GIF: the first frame, decoded whole over its logical screen, then cut ----
+
+PictureFile decodeGif(const QByteArray& bytes, const QByteArray& formatName)
+{
+    MemoryReader decoder(bytes, formatName);
+    const QSize frameSize = decoder.reader().size();
+    if (!frameSize.isValid() || !isGifFirstFrameWhole(bytes))
+        return notAPicture();
+    // Qt makes the picture the size of the logical screen, which the reader's size does not report.
+    const QSize screen = gifScreenSize(bytes).expandedTo(frameSize);
+    if (qint64(screen.width()) * screen.height() * 4 > maxDecodingBytes)
+        return tooLarge();
+    const QImage whole = decoder.reader().read();
+    return decoded(cut(whole, shownSize), whole.size());
+}
+
+PictureFile decode(const QByteArray& bytes, PictureRegion region)
 {
     const QByteArray formatName = MemoryReader(bytes).reader().format();
-    const Format format = formatOf(formatName);
-    if (format == Format::Other)
-        return notAPicture();
-    if (format == Format::Bmp) {
-        widenMaskHeader(bytes);
-        clearUnusedMasks(bytes);
+    switch (formatOf(formatName)) {
+    case Format::Bmp: return decodeBitmap(bytes);
+    case Format::Jpeg: return decodeJpeg(bytes, formatName, region);
+    case Format::Gif: return decodeGif(bytes, formatName);
+    case Format::Other: break;
     }
-    const QSize size = MemoryReader(bytes, formatName).reader().size();
-    if (isTooLargeToDecode(bytes, format, size))
-        return failure(PictureFileError::TooLarge,
-                       "la imagen es demasiado grande (más de 256 MiB al decodificarla)");
-    if (!size.isValid() || !isWhole(bytes, format))
-        return notAPicture();
-
-    MemoryReader decoder(bytes, formatName);
-    PictureFile result;
-    result.image = decoder.reader().read(); // a GIF gives its first frame
-    if (result.image.isNull())
-        return notAPicture();
-    return result;
+    return notAPicture();
 }
 
 } // namespace
 
-PictureFile readPictureFile(const QString& path)
+PictureFile readPicture(const QByteArray& bytes, PictureRegion region)
 {
     limitQtAllocations();
-    FileBytes file = readWholeFile(path);
-    if (file.failure.error != PictureFileError::None)
-        return file.failure;
-    return decode(std::move(file.bytes));
+    return decode(bytes, region);
+}
+
+PictureFile readPictureFile(const QString& path, PictureRegion region)
+{
+    const QFileInfo info(path);
+    if (!info.exists())
+        return failure(PictureFileError::Missing, "el archivo no existe");
+    // Regular files only: opening a named pipe would wait for a writer for ever.
+    QFile file(path);
+    if (!info.isFile() || !file.open(QIODevice::ReadOnly))
+        return failure(PictureFileError::Unreadable, "no se puede leer");
+    if (file.size() == 0)
+        return readPicture(QByteArray(), region);
+    // Mapped, not read: of a large file only the pages that are looked at are ever loaded, and none
+    // stays once it is decoded.
+    uchar* mapped = file.map(0, file.size());
+    if (mapped == nullptr) {
+        const QByteArray bytes = file.readAll();
+        if (file.error() != QFileDevice::NoError)
+            return failure(PictureFileError::Unreadable, "no se puede leer");
+        return readPicture(bytes, region);
+    }
+    PictureFile result =
+        readPicture(QByteArray::fromRawData(reinterpret_cast<const char*>(mapped), file.size()), region);
+    file.unmap(mapped);
+    return result;
 }
 
 } // namespace velsaro

@@ -1,0 +1,49 @@
+// Writes the fuzz target's first inputs: small pictures of every kind the reader handles, into the
+// folder named on the command line.
+#include "tests/support/picture_files.h"
+
+#include <QDir>
+#include <QFile>
+
+#include <cstdio>
+
+using namespace velsaro::testing;
+
+int main(int argc, char** argv)
+{
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: fuzz_seeds FOLDER\n");
+        return 2;
+    }
+    const QDir folder(QString::fromLocal8Bit(argv[1]));
+    folder.mkpath(QStringLiteral("."));
+    const QImage small = variedPicture(24, 17, 1);
+    const QImage tall = variedPicture(40, 400, 2); // reaches the key's rows
+    const QImage indexed = palettePicture(21, 13, {qRgb(250, 0, 0), qRgb(0, 0, 240), qRgb(20, 200, 30)},
+                                          [](int x, int y) { return (x + 2 * y) % 3; });
+    using Colours = JpegEncoding::Colours;
+    const std::vector<std::pair<const char*, QByteArray>> seeds = {
+        {"rgb24.bmp", bmp24(small)},
+        {"palette8.bmp", bmp8(indexed)},
+        {"rgb32.bmp", bmp32Rgb(small, 0)},
+        {"bitfields_v3.bmp", bmp32Bitfields(small, BitfieldsHeader::V3)},
+        {"bitfields_v5.bmp", bmp32Bitfields(small, BitfieldsHeader::V5)},
+        {"baseline.jpg", jpeg(small)},
+        {"grey.jpg", jpeg(small, JpegColour::Grey)},
+        {"tall420.jpg", jpegEncoded(tall, {Colours::YCbCr, 2, 2, false, 0, 50})},
+        {"tall422_restarts.jpg", jpegEncoded(tall, {Colours::YCbCr, 2, 1, false, 1, 50})},
+        {"progressive.jpg", jpegEncoded(small, {Colours::YCbCr, 2, 2, true})},
+        {"cmyk.jpg", jpegEncoded(small, {Colours::Cmyk, 1, 1})},
+        {"still.gif", gif({indexed})},
+        {"transparent.gif", gif({indexed}, 1)},
+        {"animated.gif", gif({indexed, indexed.mirrored()})},
+    };
+    for (const auto& [name, bytes] : seeds) {
+        QFile file(folder.filePath(QString::fromLatin1(name)));
+        if (bytes.isEmpty() || !file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size()) {
+            std::fprintf(stderr, "fuzz_seeds: could not write %s\n", name);
+            return 1;
+        }
+    }
+    return 0;
+}
