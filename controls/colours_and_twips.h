@@ -2,30 +2,11 @@
 // blue (0..16777215), and layouts and column widths in twips, 15 to the pixel as on a 96 dpi screen.
 #pragma once
 
-#include <QColor>
-#include <QRect>
-#include <QRgb>
+#include "picture/colour_number.h"
 
-#include <cstdint>
+#include <QRect>
 
 namespace velsaro {
-
-// The colour of a colour number, and back.
-inline QColor colourOfNumber(std::int32_t number)
-{
-    return QColor(number & 0xFF, (number >> 8) & 0xFF, (number >> 16) & 0xFF);
-}
-
-inline std::int32_t numberOfColour(const QColor& colour)
-{
-    return colour.red() + 256 * colour.green() + 65536 * colour.blue();
-}
-
-// The colour number of a pixel as a picture stores it; its alpha is not part of it.
-constexpr std::int32_t numberOfRgb(QRgb rgb)
-{
-    return qRed(rgb) + 256 * qGreen(rgb) + 65536 * qBlue(rgb);
-}
 
 inline constexpr int twipsPerPixel = 15;
 

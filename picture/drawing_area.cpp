@@ -13,8 +13,6 @@ namespace {
 
 const QColor mainAreaBackground(192, 192, 192);
 
-std::int32_t colourNumber(QColor colour) { return colour.red() + 256 * colour.green() + 65536 * colour.blue(); }
-
 // A transparent or translucent picture over the opaque background, source-over: the raster engine
 // blends partial alpha the same way the picture box paints it.
 QImage compositedOver(QColor background, const QImage& picture, int width, int height)
@@ -42,7 +40,7 @@ DrawingArea::DrawingArea(const QImage& picture)
 
 DrawingArea::DrawingArea(QSize size, QColor background, const QImage& picture)
     : size_(size.expandedTo(QSize(0, 0))), background_(QColor(background.rgb())),
-      backgroundNumber_(colourNumber(background_))
+      backgroundNumber_(numberOfColour(background_))
 {
     if (picture.isNull())
         return;

@@ -2,6 +2,8 @@
 // key of what the user sees, on any screen and without a window system.
 #pragma once
 
+#include "picture/colour_number.h"
+
 #include <QColor>
 #include <QImage>
 #include <QRect>
@@ -30,7 +32,7 @@ public:
         if (x >= coveredWidth_ || y >= coveredHeight_)
             return backgroundNumber_;
         const QRgb rgb = reinterpret_cast<const QRgb*>(covered_.constScanLine(y))[x];
-        return qRed(rgb) + 256 * qGreen(rgb) + 65536 * qBlue(rgb);
+        return numberOfRgb(rgb);
     }
 
     // Paints box, clipped to the area, in one opaque colour.
