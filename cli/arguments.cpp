@@ -1,5 +1,7 @@
 #include "cli/arguments.h"
 
+#include "cli/key_distance.h"
+
 #include <charconv>
 #include <optional>
 
@@ -7,14 +9,19 @@ namespace velsaro::cli {
 
 namespace {
 
-std::optional<int> jobCount(const std::string& text)
+std::optional<int> integerIn(const std::string& text, int least, int most)
 {
     int value = 0;
     const char* end = text.data() + text.size();
     const auto [stop, error] = std::from_chars(text.data(), end, value);
-    if (text.empty() || error != std::errc() || stop != end || value < 1 || value > maxJobs)
+    if (text.empty() || error != std::errc() || stop != end || value < least || value > most)
         return std::nullopt;
     return value;
+}
+
+std::optional<int> jobCount(const std::string& text)
+{
+    return integerIn(text, 1, maxJobs);
 }
 
 ParsedArguments usageError(std::string message)
@@ -49,6 +56,43 @@ std::optional<std::string> jobsValue(const std::vector<std::string>& arguments, 
     return arguments[++index];
 }
 
+// The value of NAME VALUE or NAME=VALUE, if argument is that option; index moves past a separate value.
+std::optional<std::string> optionValue(const std::vector<std::string>& arguments, std::size_t& index,
+                                       const std::string& name, bool& missing)
+{
+    const std::string& argument = arguments[index];
+    if (argument.starts_with(name + "="))
+        return argument.substr(name.size() + 1);
+    if (argument != name)
+        return std::nullopt;
+    missing = index + 1 >= arguments.size();
+    if (missing)
+        return std::string();
+    return arguments[++index];
+}
+
+// What the options ask for, as one of a few sensible combinations.
+std::optional<std::string> combinationError(const Options& options)
+{
+    if (options.catalogue.empty()) {
+        for (const auto& [given, name] : {std::pair{options.find, "--find"}, {options.merge, "--merge"},
+                                          {options.prune, "--prune"}})
+            if (given)
+                return std::string(name) + " necesita un catálogo: --catalogue ARCHIVO";
+    }
+    if (options.find && options.merge)
+        return "--find y --merge no se combinan";
+    if ((options.find || options.merge) && (options.compare || options.matrix || options.prune))
+        return std::string(options.find ? "--find" : "--merge") +
+               " no se combina con --compare, --matrix ni --prune";
+    if (options.nearDistance > 0 && !options.compare && !options.find)
+        return "--near solo se usa con --compare o --find";
+    if (options.paths.empty() && !options.prune)
+        return options.merge ? "falta la RUTA de al menos un catálogo que incorporar"
+                             : "falta la RUTA de al menos una imagen o carpeta";
+    return std::nullopt;
+}
+
 } // namespace
 
 ParsedArguments parseArguments(const std::vector<std::string>& arguments, int defaultJobs)
@@ -74,6 +118,26 @@ ParsedArguments parseArguments(const std::vector<std::string>& arguments, int de
             parsed.options.compare = true;
         } else if (argument == "--json") {
             parsed.options.json = true;
+        } else if (argument == "--matrix") {
+            parsed.options.matrix = true;
+        } else if (argument == "--find") {
+            parsed.options.find = true;
+        } else if (argument == "--merge") {
+            parsed.options.merge = true;
+        } else if (argument == "--prune") {
+            parsed.options.prune = true;
+        } else if (const auto value = optionValue(arguments, i, "--near", missing)) {
+            if (missing)
+                return usageError("falta la distancia tras «--near»");
+            const auto distance = integerIn(*value, 0, maxNearDistance);
+            if (!distance)
+                return usageError("distancia no válida: «" + *value + "» (debe ser un entero de 0 a " +
+                                  std::to_string(maxNearDistance) + ")");
+            parsed.options.nearDistance = *distance;
+        } else if (const auto value = optionValue(arguments, i, "--catalogue", missing)) {
+            if (missing || value->empty())
+                return usageError("falta el ARCHIVO del catálogo tras «--catalogue»");
+            parsed.options.catalogue = *value;
         } else if (const auto value = jobsValue(arguments, i, missing)) {
             if (missing)
                 return usageError("falta el número de hilos tras «" + argument + "»");
@@ -85,8 +149,10 @@ ParsedArguments parseArguments(const std::vector<std::string>& arguments, int de
             return usageError("opción desconocida: «" + argument + "»");
         }
     }
-    if (parsed.request == Request::Run && parsed.options.paths.empty())
-        return usageError("falta la RUTA de al menos una imagen o carpeta");
+    if (parsed.request != Request::Run)
+        return parsed;
+    if (const auto error = combinationError(parsed.options))
+        return usageError(*error);
     return parsed;
 }
 

@@ -23,16 +23,6 @@ std::string escaped(const std::string& path, bool backslashes = true)
     return text;
 }
 
-// The path as a group lists it: escaped behind a leading backslash when it must be.
-std::string listedPath(const std::string& path)
-{
-    if (!needsEscaping(path))
-        return path;
-    std::string text(1, '\\');
-    text += escaped(path);
-    return text;
-}
-
 std::string pictureCount(std::size_t count)
 {
     return std::to_string(count) + (count == 1 ? " imagen" : " imágenes");
@@ -49,6 +39,15 @@ std::string keyLine(const std::string& keyText, const std::string& path)
     return line;
 }
 
+std::string listedPath(const std::string& path)
+{
+    if (!needsEscaping(path))
+        return path;
+    std::string text(1, '\\');
+    text += escaped(path);
+    return text;
+}
+
 std::string errorLine(const std::string& path, const std::string& reason)
 {
     return "velsaro-clave: " + escaped(path, false) + ": " + reason + "\n";
@@ -62,6 +61,11 @@ void KeyGroups::add(const std::string& keyText, const std::string& path)
     groups_[found->second].paths.push_back(path);
 }
 
+std::string groupHeading(std::size_t number, std::size_t count, const std::string& keyText)
+{
+    return "Grupo " + std::to_string(number) + " (" + pictureCount(count) + "): " + keyText + "\n";
+}
+
 std::string groupsText(const std::vector<KeyGroup>& groups)
 {
     if (groups.empty())
@@ -69,8 +73,7 @@ std::string groupsText(const std::vector<KeyGroup>& groups)
     std::string text = "\n";
     for (std::size_t i = 0; i < groups.size(); ++i) {
         const KeyGroup& group = groups[i];
-        text += "Grupo " + std::to_string(i + 1) + " (" + pictureCount(group.paths.size()) +
-                "): " + group.keyText + "\n";
+        text += groupHeading(i + 1, group.paths.size(), group.keyText);
         for (const std::string& path : group.paths)
             text += "  " + listedPath(path) + "\n";
     }

@@ -11,6 +11,10 @@ namespace velsaro::cli {
 // and "\n", and the line then starts with a backslash, so that every line stays one picture.
 std::string keyLine(const std::string& keyText, const std::string& path);
 
+// The path as a list under a heading shows it: escaped as in keyLine behind a leading backslash when
+// it holds a backslash or a line break, else as it is.
+std::string listedPath(const std::string& path);
+
 // "velsaro-clave: PATH: REASON\n", for the error stream; a line break in the path is written "\n".
 std::string errorLine(const std::string& path, const std::string& reason);
 
@@ -29,6 +33,9 @@ private:
     std::vector<KeyGroup> groups_;
     std::unordered_map<std::string, std::size_t> groupOfKey_;
 };
+
+// "Grupo NUMBER (COUNT imágenes): KEY\n", the heading of a group.
+std::string groupHeading(std::size_t number, std::size_t count, const std::string& keyText);
 
 // A blank line, then per group "Grupo I (N imágenes): KEY" and one indented path per line, escaped as
 // in keyLine with the backslash after the indent; nothing when there is no group.
