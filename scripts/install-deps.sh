@@ -10,6 +10,7 @@ packages=(
   qt6-base-dev
   libgtest-dev libgmock-dev
   libbenchmark-dev
+  libsqlite3-dev
   xvfb xauth x11-utils
   fonts-liberation fonts-dejavu-core
 )
