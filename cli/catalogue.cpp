@@ -9,6 +9,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <thread>
 #include <unordered_set>
 
 namespace velsaro::cli {
@@ -94,13 +95,27 @@ std::optional<KeyCodes> columnCodes(sqlite3_stmt* statement, int column)
     return codes;
 }
 
+// Why SQLite failed, in the tool's words where the cause is one a user can act on.
+std::string reasonOf(sqlite3* db)
+{
+    switch (sqlite3_extended_errcode(db) & 0xff) {
+    case SQLITE_BUSY:
+    case SQLITE_LOCKED:
+        return "el catálogo sigue ocupado por otra ejecución tras esperar " +
+               std::to_string(busyTimeout.count() / 1000) + " s";
+    case SQLITE_CANTOPEN: return "no se puede abrir ni crear el archivo del catálogo";
+    case SQLITE_READONLY:
+    case SQLITE_PERM: return "no se puede escribir en el catálogo";
+    case SQLITE_FULL: return "no queda espacio en el disco para el catálogo";
+    case SQLITE_CORRUPT: return "el catálogo está dañado";
+    case SQLITE_NOMEM: return "no hay memoria suficiente para el catálogo";
+    default: return std::string("no se pudo leer o escribir el catálogo (") + sqlite3_errmsg(db) + ")";
+    }
+}
+
 [[noreturn]] void fail(sqlite3* db)
 {
-    const int code = sqlite3_extended_errcode(db);
-    if ((code & 0xff) == SQLITE_BUSY || (code & 0xff) == SQLITE_LOCKED)
-        throw CatalogueError("el catálogo sigue ocupado por otra ejecución tras esperar " +
-                             std::to_string(busyTimeout.count() / 1000) + " s");
-    throw CatalogueError(std::string("no se pudo leer o escribir el catálogo (") + sqlite3_errmsg(db) + ")");
+    throw CatalogueError(reasonOf(db));
 }
 
 void check(sqlite3* db, int result)
@@ -164,21 +179,29 @@ void bindPicture(sqlite3* db, sqlite3_stmt* insert, const std::string& path, con
         check(db, sqlite3_bind_int(insert, 6 + s, segments[std::size_t(s)]));
 }
 
-bool startsAsSqlite(const std::string& file)
+// False for a file whose first bytes show it is no SQLite database. SQLite itself would take a file
+// shorter than a page for an empty database and write over it. A file that another run is creating at
+// this moment holds nothing yet or the start of the header.
+bool mayBeSqlite(const std::string& file)
 {
+    static constexpr char header[16] = "SQLite format 3";
     std::ifstream stream(file, std::ios::binary);
-    char header[16] = {};
-    stream.read(header, sizeof header);
-    return stream.gcount() == 0 || (stream.gcount() == 16 && std::memcmp(header, "SQLite format 3", 16) == 0);
+    char start[sizeof header] = {};
+    stream.read(start, sizeof start);
+    return std::memcmp(start, header, std::size_t(stream.gcount())) == 0;
 }
 
 enum class FileKind { Empty, Catalogue, Foreign, Later };
 
+// Read in one statement, so in one read transaction: another run may be creating the catalogue.
 FileKind kindOf(sqlite3* db)
 {
-    const std::int64_t id = singleNumber(db, "PRAGMA application_id");
-    const std::int64_t version = singleNumber(db, "PRAGMA user_version");
-    const std::int64_t objects = singleNumber(db, "SELECT count(*) FROM sqlite_schema");
+    Statement header(db, "SELECT (SELECT application_id FROM pragma_application_id), "
+                         "(SELECT user_version FROM pragma_user_version), (SELECT count(*) FROM sqlite_schema)");
+    header.step();
+    const std::int64_t id = sqlite3_column_int64(header.get(), 0);
+    const std::int64_t version = sqlite3_column_int64(header.get(), 1);
+    const std::int64_t objects = sqlite3_column_int64(header.get(), 2);
     if (id == 0 && version == 0 && objects == 0)
         return FileKind::Empty;
     if (id != Catalogue::applicationId || version < 1)
@@ -214,16 +237,39 @@ FileKind classified(sqlite3* db)
 
 sqlite3* openedDatabase(const std::string& file, int flags)
 {
-    if (!startsAsSqlite(file))
+    if (!mayBeSqlite(file))
         throw CatalogueError(notACatalogue);
     sqlite3* db = nullptr;
     if (sqlite3_open_v2(file.c_str(), &db, flags | SQLITE_OPEN_NOMUTEX, nullptr) != SQLITE_OK) {
-        const std::string reason = db ? sqlite3_errmsg(db) : "sin memoria";
+        const std::string reason = db ? reasonOf(db) : "no hay memoria suficiente para el catálogo";
         sqlite3_close(db);
-        throw CatalogueError("no se pudo abrir el catálogo (" + reason + ")");
+        throw CatalogueError(reason);
     }
     sqlite3_busy_timeout(db, int(busyTimeout.count()));
     return db;
+}
+
+// Write-ahead logging lets one run read while another writes, and a commit survives the process
+// being killed at any moment. The switch needs the file to itself and SQLite does not wait for that,
+// so while another run that has just created the catalogue holds it, this one waits and tries again.
+void useWriteAheadLog(sqlite3* db)
+{
+    const auto deadline = std::chrono::steady_clock::now() + busyTimeout;
+    for (;;) {
+        sqlite3_stmt* statement = nullptr;
+        check(db, sqlite3_prepare_v2(db, "PRAGMA journal_mode = WAL", -1, &statement, nullptr));
+        const int result = sqlite3_step(statement);
+        const bool busy = (result & 0xff) == SQLITE_BUSY || (result & 0xff) == SQLITE_LOCKED;
+        sqlite3_finalize(statement);
+        if (!busy) {
+            check(db, result);
+            break;
+        }
+        if (std::chrono::steady_clock::now() >= deadline)
+            fail(db);
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    execute(db, "PRAGMA synchronous = NORMAL");
 }
 
 // Closes db if the scope is left by an exception.
@@ -247,6 +293,12 @@ std::optional<FileStamp> fileStamp(const std::string& path)
         return std::nullopt;
     return FileStamp{std::int64_t(status.st_size),
                      std::int64_t(status.st_mtim.tv_sec) * 1000000000 + status.st_mtim.tv_nsec};
+}
+
+bool catalogueExists(const std::string& file)
+{
+    std::error_code error;
+    return std::filesystem::exists(file, error);
 }
 
 std::string cataloguePath(const std::string& path)
@@ -304,9 +356,7 @@ void Catalogue::open(const std::string& file)
         execute(db_, "COMMIT");
     }
     requireCatalogue(db_, kind);
-    // Write-ahead logging lets one run read while another writes; a commit survives the process being
-    // killed at any moment.
-    execute(db_, "PRAGMA journal_mode = WAL; PRAGMA synchronous = NORMAL");
+    useWriteAheadLog(db_);
     check(db_, sqlite3_prepare_v2(db_, "SELECT size, modified, codes, averages FROM pictures WHERE path = ?1",
                                   -1, &lookup_, nullptr));
     const std::string insert = insertSql(false);
@@ -473,7 +523,7 @@ std::size_t Catalogue::prune()
 
 std::size_t Catalogue::merge(const std::string& otherFile)
 {
-    if (!std::filesystem::exists(otherFile))
+    if (!catalogueExists(otherFile))
         throw CatalogueError("el catálogo no existe");
     sqlite3* other = openedDatabase(otherFile, SQLITE_OPEN_READONLY);
     CloseOnFailure closer{other};

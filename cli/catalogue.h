@@ -36,6 +36,8 @@ struct FileStamp {
 // The stamp of a regular file (following links); none for anything else or a file that is not there.
 std::optional<FileStamp> fileStamp(const std::string& path);
 
+bool catalogueExists(const std::string& file);
+
 // The path under which a picture is catalogued: absolute and without "." or "..", in the file
 // system's own bytes, so that runs from other folders find it.
 std::string cataloguePath(const std::string& path);

@@ -93,6 +93,10 @@ void CataloguedBatch::fail(const CatalogueError& error)
 
 int findInCatalogue(const Options& options, const Console& console)
 {
+    if (!catalogueExists(options.catalogue)) {
+        write(console.err, errorLine(options.catalogue, "el catálogo no existe"));
+        return exitCatalogueError;
+    }
     const std::unique_ptr<Catalogue> catalogue = openCatalogue(options, console);
     if (!catalogue)
         return exitCatalogueError;
