@@ -272,6 +272,13 @@ void useWriteAheadLog(sqlite3* db)
     execute(db, "PRAGMA synchronous = NORMAL");
 }
 
+// A catalogue of a million pictures has some 20 indexes of a few dozen MiB together; a page cache of
+// 64 MiB keeps the pages that storing and looking up touch from being read again and again.
+void useLargerCache(sqlite3* db)
+{
+    execute(db, "PRAGMA cache_size = -65536");
+}
+
 // Closes db if the scope is left by an exception.
 struct CloseOnFailure {
     sqlite3*& db;
@@ -357,6 +364,7 @@ void Catalogue::open(const std::string& file)
     }
     requireCatalogue(db_, kind);
     useWriteAheadLog(db_);
+    useLargerCache(db_);
     check(db_, sqlite3_prepare_v2(db_, "SELECT size, modified, codes, averages FROM pictures WHERE path = ?1",
                                   -1, &lookup_, nullptr));
     const std::string insert = insertSql(false);

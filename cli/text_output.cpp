@@ -53,14 +53,6 @@ std::string errorLine(const std::string& path, const std::string& reason)
     return "velsaro-clave: " + escaped(path, false) + ": " + reason + "\n";
 }
 
-void KeyGroups::add(const std::string& keyText, const std::string& path)
-{
-    const auto [found, isNew] = groupOfKey_.try_emplace(keyText, groups_.size());
-    if (isNew)
-        groups_.push_back({keyText, {}});
-    groups_[found->second].paths.push_back(path);
-}
-
 std::string groupHeading(std::size_t number, std::size_t count, const std::string& keyText)
 {
     return "Grupo " + std::to_string(number) + " (" + pictureCount(count) + "): " + keyText + "\n";

@@ -2,7 +2,6 @@
 #pragma once
 
 #include <string>
-#include <unordered_map>
 #include <vector>
 
 namespace velsaro::cli {
@@ -21,17 +20,6 @@ std::string errorLine(const std::string& path, const std::string& reason);
 struct KeyGroup {
     std::string keyText;
     std::vector<std::string> paths;
-};
-
-// Pictures grouped by identical key, groups in the order their key first appears.
-class KeyGroups {
-public:
-    void add(const std::string& keyText, const std::string& path);
-    const std::vector<KeyGroup>& groups() const { return groups_; }
-
-private:
-    std::vector<KeyGroup> groups_;
-    std::unordered_map<std::string, std::size_t> groupOfKey_;
 };
 
 // "Grupo NUMBER (COUNT imágenes): KEY\n", the heading of a group.
