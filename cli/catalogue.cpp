@@ -242,7 +242,7 @@ sqlite3* openedDatabase(const std::string& file, int flags)
     sqlite3* db = nullptr;
     if (sqlite3_open_v2(file.c_str(), &db, flags | SQLITE_OPEN_NOMUTEX, nullptr) != SQLITE_OK) {
         const std::string reason = db ? reasonOf(db) : "no hay memoria suficiente para el catálogo";
-        sqlite3_close(db);
+        sqlite3_close_v2(db);
         throw CatalogueError(reason);
     }
     sqlite3_busy_timeout(db, int(busyTimeout.count()));
@@ -285,7 +285,7 @@ struct CloseOnFailure {
     ~CloseOnFailure()
     {
         if (std::uncaught_exceptions() > 0) {
-            sqlite3_close(db);
+            sqlite3_close_v2(db);
             db = nullptr;
         }
     }
@@ -342,7 +342,7 @@ Key keyOf(const KeyCodes& codes, const LevelAverages& averages)
     return key;
 }
 
-Catalogue::Catalogue(const std::string& file) : file_(file)
+Catalogue::Catalogue(const std::string& file)
 {
     open(file);
 }
@@ -380,27 +380,29 @@ Catalogue::~Catalogue()
     }
     sqlite3_finalize(lookup_);
     sqlite3_finalize(insert_);
-    sqlite3_close(db_);
+    sqlite3_close_v2(db_);
 }
 
 std::optional<Key> Catalogue::storedKey(const std::string& path, const FileStamp& stamp)
 {
     std::lock_guard lock(mutex_);
-    sqlite3_reset(lookup_);
     bindBlob(db_, lookup_, 1, path.data(), path.size());
     const int result = sqlite3_step(lookup_);
+    std::optional<KeyCodes> codes;
+    std::optional<LevelAverages> averages;
+    if (result == SQLITE_ROW && sqlite3_column_int64(lookup_, 0) == stamp.size &&
+        sqlite3_column_int64(lookup_, 1) == stamp.modified &&
+        sqlite3_column_bytes(lookup_, 3) == int(averagesBytes)) {
+        codes = columnCodes(lookup_, 2);
+        averages = decodedAverages(static_cast<const unsigned char*>(sqlite3_column_blob(lookup_, 3)));
+    }
+    // Reset at once: a statement left on a row would hold this connection's view of the file, and a
+    // later write would then fail on another run's newer commits.
+    sqlite3_reset(lookup_);
     check(db_, result);
-    if (result != SQLITE_ROW || sqlite3_column_int64(lookup_, 0) != stamp.size ||
-        sqlite3_column_int64(lookup_, 1) != stamp.modified ||
-        sqlite3_column_bytes(lookup_, 3) != int(averagesBytes))
-        return std::nullopt;
-    const std::optional<KeyCodes> codes = columnCodes(lookup_, 2);
     if (!codes)
         return std::nullopt;
-    const auto* averages = static_cast<const unsigned char*>(sqlite3_column_blob(lookup_, 3));
-    Key key = keyOf(*codes, decodedAverages(averages));
-    sqlite3_reset(lookup_);
-    return key;
+    return keyOf(*codes, *averages);
 }
 
 void Catalogue::beginIfIdle()
@@ -558,7 +560,7 @@ std::size_t Catalogue::merge(const std::string& otherFile)
         }
         commitLocked();
     }
-    sqlite3_close(other);
+    sqlite3_close_v2(other);
     other = nullptr;
     return count;
 }

@@ -101,7 +101,6 @@ private:
     void commitLocked();
 
     std::mutex mutex_;
-    std::string file_;
     sqlite3* db_ = nullptr;
     sqlite3_stmt* lookup_ = nullptr;
     sqlite3_stmt* insert_ = nullptr;
