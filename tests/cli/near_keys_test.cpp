@@ -10,6 +10,7 @@
 #include <QFile>
 
 #include <algorithm>
+#include <numeric>
 #include <random>
 
 namespace velsaro::cli {
@@ -45,6 +46,27 @@ public:
         return codes;
     }
 
+    // bits flips dealt out evenly over the 12-bit segments, which ones get one more chosen at random:
+    // the hardest keys for a search by segments, as many segments as possible differing, each by as
+    // little as possible.
+    KeyCodes evenlyOverSegments(KeyCodes codes, int bits)
+    {
+        std::array<int, segmentCount> order{};
+        std::iota(order.begin(), order.end(), 0);
+        std::shuffle(order.begin(), order.end(), random_);
+        for (int i = 0; i < segmentCount; ++i) {
+            std::array<int, segmentBits> places{};
+            std::iota(places.begin(), places.end(), 0);
+            std::shuffle(places.begin(), places.end(), random_);
+            const int flips = bits / segmentCount + (i < bits % segmentCount ? 1 : 0);
+            for (int f = 0; f < flips; ++f) {
+                const auto bit = std::size_t(order[std::size_t(i)] * segmentBits + places[std::size_t(f)]);
+                codes[bit / 8] = std::uint8_t(codes[bit / 8] ^ (0x80u >> (bit % 8)));
+            }
+        }
+        return codes;
+    }
+
     std::vector<KeyCodes> make(int clusters, int perCluster, int mostFlips)
     {
         std::vector<KeyCodes> keys;
@@ -56,8 +78,6 @@ public:
         std::shuffle(keys.begin(), keys.end(), random_);
         return keys;
     }
-
-    int below(int limit) { return int(random_() % unsigned(limit)); }
 
 private:
     std::mt19937 random_;
@@ -126,15 +146,24 @@ TEST(Catalogue, FindsTheSameKeysAsReadingEveryOne)
 {
     const testing::TemporaryFolder folder;
     Catalogue catalogue(QFile::encodeName(folder.filePath("claves.db")).toStdString());
+    // Around each of a few keys, keys at every distance up to 64, so that every search distance has
+    // keys just within it and just beyond it, with their differing bits in random places and dealt
+    // out over the segments.
     ClusteredKeys generator(23);
-    const std::vector<KeyCodes> keys = generator.make(60, 50, 40);
+    std::vector<KeyCodes> centres;
+    std::vector<KeyCodes> keys;
+    for (int c = 0; c < 12; ++c) {
+        centres.push_back(generator.randomKey());
+        for (int k = 0; k < 260; ++k) {
+            keys.push_back(generator.flipped(centres.back(), k % 65));
+            keys.push_back(generator.evenlyOverSegments(centres.back(), k % 65));
+        }
+    }
     for (std::size_t i = 0; i < keys.size(); ++i)
         catalogue.store("/fotos/" + std::to_string(i) + ".jpg", {1, 2}, keys[i], {});
     catalogue.commit();
 
-    for (int q = 0; q < 12; ++q) {
-        const KeyCodes query = generator.flipped(keys[std::size_t(generator.below(int(keys.size())))],
-                                                 generator.below(12));
+    for (const KeyCodes& query : centres) {
         for (int distance : searchDistances) {
             std::vector<CatalogueMatch> expected;
             for (std::size_t i = 0; i < keys.size(); ++i)
