@@ -13,8 +13,17 @@ struct Options {
     bool compare = false; // group the pictures by key after the keys
     bool json = false;    // one JSON document instead of the lines
     int jobs = 1;         // worker threads
+    int nearDistance = 0; // --near: most bits by which a picture may differ from its group's first
+    bool matrix = false;  // the table of distances between every two pictures after the keys
+    std::string catalogue; // --catalogue FILE; empty without one
+    bool find = false;     // search the catalogue for the pictures near each path
+    bool merge = false;    // the paths are catalogues to fold into the catalogue
+    bool prune = false;    // drop the catalogue's pictures whose file is gone
     std::vector<std::string> paths;
 };
+
+// Largest number of pictures --matrix tabulates.
+inline constexpr std::size_t maxMatrixPictures = 64;
 
 enum class Request { Run, ShowHelp, ShowVersion, UsageError };
 

@@ -19,6 +19,9 @@ namespace {
 // finished keys behind it (each holds its levels' coefficients) pile up without bound.
 constexpr std::size_t lookaheadPerJob = 4;
 
+// How long the delivery waits for the next result before it runs its waiting work.
+constexpr std::chrono::milliseconds waitingPause{250};
+
 class OrderedResults {
 public:
     OrderedResults(std::size_t count, std::size_t lookahead) : slots_(count), lookahead_(lookahead) {}
@@ -42,11 +45,18 @@ public:
         ready_.notify_one();
     }
 
-    // Blocks until entry index is done; entries must be collected in order.
-    PictureResult collect(std::size_t index)
+    // Blocks until entry index is done, running whileWaiting at each pause without it; entries must
+    // be collected in order.
+    PictureResult collect(std::size_t index, const std::function<void()>& whileWaiting)
     {
         std::unique_lock lock(mutex_);
-        ready_.wait(lock, [&] { return slots_[index].has_value(); });
+        while (!ready_.wait_for(lock, waitingPause, [&] { return slots_[index].has_value(); })) {
+            if (whileWaiting) {
+                lock.unlock();
+                whileWaiting();
+                lock.lock();
+            }
+        }
         PictureResult result = std::move(*slots_[index]);
         slots_[index].reset();
         delivered_ = index + 1;
@@ -97,18 +107,24 @@ PictureResult keyPicture(const PictureEntry& entry)
 
 void keyPictures(const std::vector<PictureEntry>& entries, int jobs, const ResultSink& deliver)
 {
-    const std::size_t threadCount =
-        std::min<std::size_t>(std::max(jobs, 1), std::max<std::size_t>(entries.size(), 1));
-    OrderedResults results(entries.size(), threadCount * lookaheadPerJob);
+    keyPictures(entries.size(), jobs, [&](std::size_t index) { return keyPicture(entries[index]); },
+                deliver, {});
+}
+
+void keyPictures(std::size_t count, int jobs, const PictureKeyer& keyOne, const ResultSink& deliver,
+                 const std::function<void()>& whileWaiting)
+{
+    const std::size_t threadCount = std::min<std::size_t>(std::max(jobs, 1), std::max<std::size_t>(count, 1));
+    OrderedResults results(count, threadCount * lookaheadPerJob);
     std::vector<std::jthread> workers;
     for (std::size_t t = 0; t < threadCount; ++t) {
         workers.emplace_back([&] {
             while (const auto index = results.take())
-                results.put(*index, keyPicture(entries[*index]));
+                results.put(*index, keyOne(*index));
         });
     }
-    for (std::size_t i = 0; i < entries.size(); ++i)
-        deliver(results.collect(i));
+    for (std::size_t i = 0; i < count; ++i)
+        deliver(results.collect(i, whileWaiting));
 }
 
 } // namespace velsaro::cli

@@ -26,4 +26,11 @@ using ResultSink = std::function<void(const PictureResult&)>;
 // in list order, each as soon as it and all before it are done. The results do not depend on jobs.
 void keyPictures(const std::vector<PictureEntry>& entries, int jobs, const ResultSink& deliver);
 
+// The same for count pictures keyed by keyOne(index), which runs on the worker threads. While the
+// next result is not ready for a while, whileWaiting (if set) runs on the calling thread, for work
+// that should not wait for the next picture.
+using PictureKeyer = std::function<PictureResult(std::size_t index)>;
+void keyPictures(std::size_t count, int jobs, const PictureKeyer& keyOne, const ResultSink& deliver,
+                 const std::function<void()>& whileWaiting);
+
 } // namespace velsaro::cli

@@ -105,17 +105,11 @@ std::string jsonPictureSeparator()
     return ",\n";
 }
 
-std::string jsonDocumentEnd(bool withGroups, const std::vector<KeyGroup>& groups)
+std::string jsonDocumentEnd(const JsonMembers& members)
 {
     std::string json = "\n]";
-    if (withGroups) {
-        const auto group = [](const KeyGroup& g) {
-            return "{\"key\": " + jsonString(g.keyText) +
-                   ", \"paths\": " + jsonArray(g.paths, [](const std::string& p) { return jsonString(p); }) +
-                   "}";
-        };
-        json += ",\n\"groups\": " + jsonArray(groups, group);
-    }
+    for (const auto& [name, value] : members)
+        json += ",\n" + jsonString(name) + ": " + value;
     return json + "}\n";
 }
 

@@ -2,10 +2,10 @@
 #pragma once
 
 #include "cli/batch.h"
-#include "cli/text_output.h"
 
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace velsaro::cli {
@@ -23,7 +23,8 @@ std::string jsonPicture(const PictureResult& result);
 // The pieces of the document {"pictures": [...], "groups": [...]}, in writing order.
 std::string jsonDocumentStart();
 std::string jsonPictureSeparator();
-// groups is written only when withGroups is set.
-std::string jsonDocumentEnd(bool withGroups, const std::vector<KeyGroup>& groups);
+// Closes the pictures and adds the members that follow them, each a name and its JSON value, in order.
+using JsonMembers = std::vector<std::pair<std::string, std::string>>;
+std::string jsonDocumentEnd(const JsonMembers& members);
 
 } // namespace velsaro::cli

@@ -23,16 +23,6 @@ std::string escaped(const std::string& path, bool backslashes = true)
     return text;
 }
 
-// The path as a group lists it: escaped behind a leading backslash when it must be.
-std::string listedPath(const std::string& path)
-{
-    if (!needsEscaping(path))
-        return path;
-    std::string text(1, '\\');
-    text += escaped(path);
-    return text;
-}
-
 std::string pictureCount(std::size_t count)
 {
     return std::to_string(count) + (count == 1 ? " imagen" : " imágenes");
@@ -49,17 +39,23 @@ std::string keyLine(const std::string& keyText, const std::string& path)
     return line;
 }
 
+std::string listedPath(const std::string& path)
+{
+    if (!needsEscaping(path))
+        return path;
+    std::string text(1, '\\');
+    text += escaped(path);
+    return text;
+}
+
 std::string errorLine(const std::string& path, const std::string& reason)
 {
     return "velsaro-clave: " + escaped(path, false) + ": " + reason + "\n";
 }
 
-void KeyGroups::add(const std::string& keyText, const std::string& path)
+std::string groupHeading(std::size_t number, std::size_t count, const std::string& keyText)
 {
-    const auto [found, isNew] = groupOfKey_.try_emplace(keyText, groups_.size());
-    if (isNew)
-        groups_.push_back({keyText, {}});
-    groups_[found->second].paths.push_back(path);
+    return "Grupo " + std::to_string(number) + " (" + pictureCount(count) + "): " + keyText + "\n";
 }
 
 std::string groupsText(const std::vector<KeyGroup>& groups)
@@ -69,8 +65,7 @@ std::string groupsText(const std::vector<KeyGroup>& groups)
     std::string text = "\n";
     for (std::size_t i = 0; i < groups.size(); ++i) {
         const KeyGroup& group = groups[i];
-        text += "Grupo " + std::to_string(i + 1) + " (" + pictureCount(group.paths.size()) +
-                "): " + group.keyText + "\n";
+        text += groupHeading(i + 1, group.paths.size(), group.keyText);
         for (const std::string& path : group.paths)
             text += "  " + listedPath(path) + "\n";
     }

@@ -10,6 +10,7 @@ namespace velsaro::cli {
 inline constexpr int exitSuccess = 0;
 inline constexpr int exitSomePictureFailed = 1;
 inline constexpr int exitUsageError = 2;
+inline constexpr int exitCatalogueError = 3;
 
 // More pictures than this show a progress line when the error stream is a terminal.
 inline constexpr std::size_t quietBatchSize = 3;

@@ -40,7 +40,9 @@ grep -q '^Comment\[es\]=' "$usr/share/applications/velsaro.desktop" || fail "des
 [ -s "$usr/share/metainfo/org.velsaro.velsaro.metainfo.xml" ] || fail "AppStream metadata not installed"
 [ -s "$usr/share/bash-completion/completions/velsaro-clave" ] || fail "bash completion not installed"
 
-"$usr/bin/velsaro-clave" --help | grep -q '^Uso: velsaro-clave' || fail "installed --help"
+# Kept whole first: grep -q stops reading at its match, and the rest of the help would meet a closed pipe.
+help=$("$usr/bin/velsaro-clave" --help) || fail "installed --help"
+grep -q '^Uso: velsaro-clave' <<<"$help" || fail "installed --help"
 [ "$("$usr/bin/velsaro-clave" --version)" = "velsaro-clave $version" ] || fail "velsaro-clave --version"
 [ "$("$usr/bin/velsaro" --version)" = "velsaro $version" ] || fail "velsaro --version"
 
@@ -53,10 +55,10 @@ for page in velsaro velsaro-clave; do
   [ ! -s "$work/man.err" ] || { cat "$work/man.err" >&2; fail "$page(1) renders with warnings"; }
   grep -Eq "^ *$page +- " "$work/man.txt" || fail "$page(1) lacks its name line"
 done
-# Every option the installed tool's --help lists is in its manual page (unhyphenated, to be found).
-MANROFFOPT=-rHY=0 LC_ALL=C.UTF-8 MANWIDTH=200 man -M "$usr/share/man" velsaro-clave >"$work/man.txt"
-options=$("$usr/bin/velsaro-clave" --help | sed -n '/^Opciones:/,/^$/p' | grep -oE -- '(^|[ ,])--?[a-z][a-z-]*' \
-  | tr -d ' ,')
+# Every option the installed tool's --help lists is in its manual page.
+LC_ALL=C.UTF-8 MANWIDTH=200 man -M "$usr/share/man" velsaro-clave >"$work/man.txt"
+options=$(sed -n '/^Opciones:/,/^$/p' <<<"$help" | grep -E '^  -' \
+  | grep -oE -- '(^|[ ,])--?[a-z][a-z-]*' | tr -d ' ,')
 [ -n "$options" ] || fail "no options found in velsaro-clave --help"
 for option in $options; do
   grep -qF -- "$option" "$work/man.txt" || fail "velsaro-clave(1) does not describe $option"

@@ -13,6 +13,7 @@ packages=(
   libgtest-dev libgmock-dev
   libbenchmark-dev
   clang-14 libclang-rt-14-dev
+  libsqlite3-dev
   xvfb xauth x11-utils
   fonts-liberation fonts-dejavu-core
   qt6-translations-l10n

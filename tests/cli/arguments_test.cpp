@@ -100,6 +100,44 @@ TEST(Arguments, TreatsDashAndEverythingAfterDoubleDashAsPaths)
     EXPECT_FALSE(parsed.options.json);
 }
 
+TEST(Arguments, ReadsTheNearAndCatalogueOptions)
+{
+    const ParsedArguments find = parse({"--catalogue", "c.db", "--find", "--near=16", "q.jpg"});
+    ASSERT_EQ(find.request, Request::Run) << find.error;
+    EXPECT_EQ(find.options.catalogue, "c.db");
+    EXPECT_TRUE(find.options.find);
+    EXPECT_EQ(find.options.nearDistance, 16);
+    const ParsedArguments groups = parse({"--compare", "--near", "216", "--matrix", "--catalogue=c.db", "a"});
+    ASSERT_EQ(groups.request, Request::Run) << groups.error;
+    EXPECT_EQ(groups.options.nearDistance, 216);
+    EXPECT_TRUE(groups.options.matrix);
+    EXPECT_EQ(groups.options.catalogue, "c.db");
+    EXPECT_EQ(parse({"--catalogue", "c.db", "--prune"}).request, Request::Run);
+    EXPECT_EQ(parse({"--catalogue", "c.db", "--merge", "a.db", "b.db"}).options.paths,
+              (std::vector<std::string>{"a.db", "b.db"}));
+}
+
+TEST(Arguments, RefusesDistancesAndCombinationsThatMeanNothing)
+{
+    const std::vector<std::pair<std::vector<std::string>, std::string>> refused = {
+        {{"--compare", "--near", "217", "a"}, "distancia no válida: «217» (debe ser un entero de 0 a 216)"},
+        {{"--compare", "--near=-1", "a"}, "distancia no válida: «-1» (debe ser un entero de 0 a 216)"},
+        {{"--compare", "a", "--near"}, "falta la distancia tras «--near»"},
+        {{"--near", "3", "a"}, "--near solo se usa con --compare o --find"},
+        {{"--find", "a"}, "--find necesita un catálogo: --catalogue ARCHIVO"},
+        {{"--prune"}, "--prune necesita un catálogo: --catalogue ARCHIVO"},
+        {{"--catalogue", "c.db", "--find", "--merge", "a"}, "--find y --merge no se combinan"},
+        {{"--catalogue", "c.db", "--find", "--compare", "a"}, "--find no se combina con --compare, --matrix ni --prune"},
+        {{"--catalogue", "c.db", "--merge"}, "falta la RUTA de al menos un catálogo que incorporar"},
+        {{"--catalogue"}, "falta el ARCHIVO del catálogo tras «--catalogue»"},
+    };
+    for (const auto& [arguments, error] : refused) {
+        const ParsedArguments parsed = parse(arguments);
+        EXPECT_EQ(parsed.request, Request::UsageError) << arguments[0];
+        EXPECT_EQ(parsed.error, error);
+    }
+}
+
 TEST(Arguments, HelpNamesTheDefaultJobCount)
 {
     EXPECT_NE(helpText(machineJobs).find("por omisión 6"), std::string::npos);

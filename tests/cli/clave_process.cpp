@@ -8,6 +8,8 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include <fcntl.h>
+
 #include <cerrno>
 #include <sstream>
 
@@ -118,6 +120,26 @@ ClaveRun runClave(const std::vector<std::string>& arguments, ErrorStream errorSt
 ClaveRun runClaveWithoutRights(const std::vector<std::string>& arguments)
 {
     return runClaveAs(arguments, ErrorStream::Pipe, userWithoutRights());
+}
+
+int startClave(const std::vector<std::string>& arguments, const std::string& outFile)
+{
+    const int out = open(outFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (out < 0)
+        return -1;
+    const pid_t child = fork();
+    if (child == 0)
+        execClave(arguments, out, out);
+    close(out);
+    return child;
+}
+
+int waitForClave(int process)
+{
+    int status = 0;
+    if (process <= 0 || waitpid(process, &status, 0) != process)
+        return -1;
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
 std::vector<std::string> linesOf(const std::string& text)

@@ -23,6 +23,11 @@ ClaveRun runClave(const std::vector<std::string>& arguments, ErrorStream errorSt
 // do not stop), so that a file's permissions apply.
 ClaveRun runClaveWithoutRights(const std::vector<std::string>& arguments);
 
+// Starts velsaro-clave in the background with its output and errors going to outFile, for a test
+// that kills it or runs another beside it; waitForClave gives its exit status (-1 if killed).
+int startClave(const std::vector<std::string>& arguments, const std::string& outFile);
+int waitForClave(int process);
+
 // Lines of text without their line breaks; a last line without a break counts too.
 std::vector<std::string> linesOf(const std::string& text);
 

@@ -344,7 +344,8 @@ TEST_F(ClaveToolTest, ExplainsUsageOptionsOutputAndExitCodesInHelp)
     EXPECT_EQ(run.exitCode, 0);
     EXPECT_EQ(run.err, "");
     for (const char* part : {"Uso: velsaro-clave [OPCIONES] RUTA...", "--compare", "--json", "-j N, --jobs N",
-                             "Grupo 1 (2 imágenes)", "Estado de salida:", "  2  error"})
+                             "--near D", "--matrix", "--catalogue ARCHIVO", "--find", "--merge", "--prune",
+                             "Grupo 1 (2 imágenes)", "Estado de salida:", "  2  error", "  3  el catálogo"})
         EXPECT_NE(run.out.find(part), std::string::npos) << part;
 }
 

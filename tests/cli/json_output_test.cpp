@@ -63,10 +63,10 @@ TEST(JsonOutput, WritesFailedPictureAsPathAndError)
 
 TEST(JsonOutput, MakesAValidDocumentWithAndWithoutPictures)
 {
-    const std::string empty = jsonDocumentStart() + jsonDocumentEnd(true, {});
+    const std::string empty = jsonDocumentStart() + jsonDocumentEnd({{"groups", "[]"}});
     const PictureResult failed{"x", std::nullopt, "e"};
     const std::string two = jsonDocumentStart() + jsonPicture(failed) + jsonPictureSeparator() +
-                            jsonPicture(failed) + jsonDocumentEnd(false, {});
+                            jsonPicture(failed) + jsonDocumentEnd({});
     for (const std::string& text : {empty, two}) {
         QJsonParseError error;
         QJsonDocument::fromJson(QByteArray::fromStdString(text), &error);

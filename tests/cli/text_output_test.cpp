@@ -17,15 +17,11 @@ TEST(TextOutput, EscapesBackslashAndLineBreakBehindALeadingBackslash)
     EXPECT_EQ(errorLine("a\nb\\c", "no se puede leer"), "velsaro-clave: a\\nb\\c: no se puede leer\n");
 }
 
-TEST(TextOutput, GroupsEqualKeysInOrderOfFirstAppearance)
+TEST(TextOutput, WritesEachGroupWithItsCountKeyAndEscapedPaths)
 {
-    KeyGroups groups;
-    groups.add("9.", "x");
-    groups.add("1.", "y");
-    groups.add("9.", "z");
-    groups.add("5.", "w\\v");
+    const std::vector<KeyGroup> groups = {{"9.", {"x", "z"}}, {"1.", {"y"}}, {"5.", {"w\\v"}}};
 
-    EXPECT_EQ(groupsText(groups.groups()), "\n"
+    EXPECT_EQ(groupsText(groups), "\n"
                                            "Grupo 1 (2 imágenes): 9.\n"
                                            "  x\n"
                                            "  z\n"

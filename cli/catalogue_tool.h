@@ -1,0 +1,45 @@
+// velsaro-clave with a catalogue: keying through it, searching it, folding catalogues together.
+#pragma once
+
+#include "cli/arguments.h"
+#include "cli/batch.h"
+#include "cli/catalogue.h"
+#include "cli/tool.h"
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace velsaro::cli {
+
+// One batch keyed through a catalogue: a picture whose file has the size and modification time the
+// catalogue holds is not decoded; every other picture keyed is stored, in batches.
+class CataloguedBatch {
+public:
+    CataloguedBatch(Catalogue& catalogue, const std::vector<PictureEntry>& entries);
+
+    // On a worker thread: the stored key, or the picture keyed from its file.
+    PictureResult key(std::size_t index);
+    // On the delivering thread, in list order: stores what was keyed from a file.
+    void keep(std::size_t index, const PictureResult& result);
+    // Commits what is pending, while the batch waits for a slow picture.
+    void pause();
+    // Commits the rest; the first failure of the catalogue during the batch, if any.
+    std::optional<std::string> finish();
+
+private:
+    void fail(const CatalogueError& error);
+
+    Catalogue& catalogue_;
+    const std::vector<PictureEntry>& entries_;
+    std::vector<std::optional<FileStamp>> stamps_; // of pictures keyed from their file
+    std::optional<std::string> error_;
+};
+
+// --find: for each picture, the catalogue's pictures within options.nearDistance bits.
+int findInCatalogue(const Options& options, const Console& console);
+
+// --merge: folds the catalogues of options.paths into options.catalogue.
+int mergeCatalogues(const Options& options, const Console& console);
+
+} // namespace velsaro::cli
