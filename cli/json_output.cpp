@@ -36,28 +36,11 @@ void appendEscaped(std::string& json, char c)
     }
 }
 
-template <typename Range, typename Format>
-std::string jsonArray(const Range& values, Format format)
-{
-    std::string json = "[";
-    for (const auto& value : values) {
-        if (json.size() > 1)
-            json += ", ";
-        json += format(value);
-    }
-    return json + "]";
-}
-
-std::string integer(int value)
-{
-    return std::to_string(value);
-}
-
 std::string jsonLevel(const LevelResult& level)
 {
     const auto row = [](const std::array<double, 3>& values) { return jsonArray(values, jsonNumber); };
-    return "{\"N\": " + integer(level.n) + ", \"matrizP\": " + jsonArray(level.matrizP, row) +
-           ", \"codes\": " + jsonArray(level.codes, [](std::int16_t code) { return integer(code); }) +
+    return "{\"N\": " + jsonInteger(level.n) + ", \"matrizP\": " + jsonArray(level.matrizP, row) +
+           ", \"codes\": " + jsonArray(level.codes, [](std::int16_t code) { return jsonInteger(code); }) +
            "}";
 }
 
@@ -91,7 +74,7 @@ std::string jsonPicture(const PictureResult& result)
         return pathField(result) + ", \"error\": " + jsonString(result.error) + "}";
     const Key& key = *result.key;
     return pathField(result) + ", \"key\": " + jsonString(key.text) +
-           ", \"codes\": " + jsonArray(key.codes(), integer) +
+           ", \"codes\": " + jsonArray(key.codes(), jsonInteger) +
            ", \"levels\": " + jsonArray(key.levels, jsonLevel) + "}";
 }
 

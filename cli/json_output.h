@@ -17,6 +17,24 @@ std::string jsonString(std::string_view text);
 // The shortest text that reads back as the same double; null for infinities and NaN, which JSON lacks.
 std::string jsonNumber(double value);
 
+inline std::string jsonInteger(int value)
+{
+    return std::to_string(value);
+}
+
+// [format(value), ...] for every value of a range.
+template <typename Range, typename Format>
+std::string jsonArray(const Range& values, Format format)
+{
+    std::string json = "[";
+    for (const auto& value : values) {
+        if (json.size() > 1)
+            json += ", ";
+        json += format(value);
+    }
+    return json + "]";
+}
+
 // {"path", "key", "codes", "levels"} for a keyed picture, {"path", "error"} for a failed one.
 std::string jsonPicture(const PictureResult& result);
 

@@ -17,23 +17,6 @@ std::string distanceLine(int distance, const std::string& path)
     return "  " + rightAligned(distance, 3) + "  " + listedPath(path) + "\n";
 }
 
-template <typename Range, typename Format>
-std::string jsonList(const Range& values, Format format)
-{
-    std::string json = "[";
-    for (const auto& value : values) {
-        if (json.size() > 1)
-            json += ", ";
-        json += format(value);
-    }
-    return json + "]";
-}
-
-std::string jsonInteger(int value)
-{
-    return std::to_string(value);
-}
-
 std::string jsonPath(const std::string& path)
 {
     return jsonString(path);
@@ -65,9 +48,9 @@ std::string nearGroupsText(const std::vector<NearGroup>& groups)
 
 std::string jsonGroups(const std::vector<NearGroup>& groups)
 {
-    return jsonList(groups, [](const NearGroup& group) {
-        return "{\"key\": " + jsonString(group.keyText) + ", \"paths\": " + jsonList(group.paths, jsonPath) +
-               ", \"distances\": " + jsonList(group.distances, jsonInteger) + "}";
+    return jsonArray(groups, [](const NearGroup& group) {
+        return "{\"key\": " + jsonString(group.keyText) + ", \"paths\": " + jsonArray(group.paths, jsonPath) +
+               ", \"distances\": " + jsonArray(group.distances, jsonInteger) + "}";
     });
 }
 
@@ -103,8 +86,8 @@ std::string matrixText(const DistanceMatrix& matrix)
 
 std::string jsonMatrix(const DistanceMatrix& matrix)
 {
-    return "{\"paths\": " + jsonList(matrix.paths, jsonPath) + ", \"distances\": " +
-           jsonList(matrix.distances, [](const std::vector<int>& row) { return jsonList(row, jsonInteger); }) +
+    return "{\"paths\": " + jsonArray(matrix.paths, jsonPath) + ", \"distances\": " +
+           jsonArray(matrix.distances, [](const std::vector<int>& row) { return jsonArray(row, jsonInteger); }) +
            "}";
 }
 
@@ -121,7 +104,7 @@ std::string jsonQuery(const PictureResult& query, const std::vector<CatalogueMat
     if (!query.key)
         return "{\"path\": " + jsonString(query.path) + ", \"error\": " + jsonString(query.error) + "}";
     return "{\"path\": " + jsonString(query.path) + ", \"key\": " + jsonString(query.key->text) +
-           ", \"matches\": " + jsonList(matches, [](const CatalogueMatch& match) {
+           ", \"matches\": " + jsonArray(matches, [](const CatalogueMatch& match) {
                return "{\"path\": " + jsonString(match.path) + ", \"distance\": " +
                       std::to_string(match.distance) + "}";
            }) + "}";
