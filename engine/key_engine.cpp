@@ -1,5 +1,6 @@
 #include "engine/key_engine.h"
 
+#include "engine/cosine_table.inc"
 #include "engine/mask_transform.h"
 
 #include <charconv>
@@ -24,10 +25,8 @@ detail::LevelTables makeLevelTables(int n)
 {
     detail::LevelTables tables;
     tables.n = n;
-    tables.cosines.resize(n * n);
-    for (int i = 0; i < n; ++i)
-        for (int k = 0; k < n; ++k)
-            tables.cosines[i * n + k] = std::cos(((k * piPrime) * (2 * i + 1)) / (2 * n));
+    const double* cosines = n == 4 ? detail::cosines4 : n == 8 ? detail::cosines8 : detail::cosines16;
+    tables.cosines.assign(cosines, cosines + n * n);
 
     const double c0 = std::sqrt(1.0 / n);
     const double c1 = std::sqrt(2.0 / n);
