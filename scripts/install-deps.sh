@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian 12 packages that building, running and testing Velsaro need, but only those
 # that are missing, without asking anything. Run as root (or with sudo available).
-# With --arm64-check, instead the packages of the arm64 cross check (scripts/cross-check-arm64.sh).
+# With --cross-check, instead the packages of the cross checks for arm64 and i386 (scripts/cross-check.sh).
 # Why each package is here is in README.md, "Dependencies".
 set -euo pipefail
 
@@ -18,8 +18,8 @@ packages=(
   fonts-liberation fonts-dejavu-core
   qt6-translations-l10n
 )
-arm64_check_packages=(cmake make g++-aarch64-linux-gnu qemu-user)
-[ "${1:-}" = --arm64-check ] && packages=("${arm64_check_packages[@]}")
+cross_check_packages=(cmake make g++-aarch64-linux-gnu g++-i686-linux-gnu qemu-user)
+[ "${1:-}" = --cross-check ] && packages=("${cross_check_packages[@]}")
 
 missing=()
 for p in "${packages[@]}"; do

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds everything (Release, 2 jobs) and runs every test through CTest; builds
-# the two programs without the test libraries; runs the engine's reference check on arm64 under
-# emulation; then builds again with AddressSanitizer and UndefinedBehaviorSanitizer and runs every test
+# the two programs without the test libraries; runs the engine's reference check on arm64 and i386
+# under emulation; then builds again with AddressSanitizer and UndefinedBehaviorSanitizer and runs every test
 # there too.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -18,7 +18,8 @@ cmake -S . -B build-programs -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF -DVE
   -DCMAKE_DISABLE_FIND_PACKAGE_GTest=ON -DCMAKE_DISABLE_FIND_PACKAGE_benchmark=ON
 cmake --build build-programs -j2 --target velsaro velsaro-clave
 
-bash scripts/cross-check-arm64.sh
+bash scripts/cross-check.sh arm64
+bash scripts/cross-check.sh i386
 
 # -O1 with line tables: readable reports at a fraction of a full optimised build's compile time.
 cmake -S . -B build-sanitize -DCMAKE_BUILD_TYPE=None -DCMAKE_CXX_FLAGS="-O1 -g1" \
