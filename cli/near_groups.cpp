@@ -1,6 +1,5 @@
 #include "cli/near_groups.h"
 
-#include <algorithm>
 
 namespace velsaro::cli {
 
@@ -28,56 +27,68 @@ void NearIndex::add(const PackedKey& key, const KeySegments& segments)
         buckets_[g][groupValue(plan_.groups[g], segments)].push_back(number);
 }
 
-std::vector<std::uint32_t> NearIndex::near(const PackedKey& query, const KeySegments& segments) const
+std::vector<std::uint64_t> NearIndex::lookupValues(std::size_t g, const KeySegments& segments) const
 {
-    std::vector<std::uint32_t> found;
-    const auto consider = [&](std::uint32_t number) {
-        if (seenAt_[number] == queries_)
-            return;
-        seenAt_[number] = queries_;
-        if (keyDistance(keys_[number], query) <= maxDistance_)
-            found.push_back(number);
-    };
-    ++queries_;
-    if (plan_.scanEverything) {
+    const std::vector<int>& group = plan_.groups[g];
+    if (plan_.segmentRadius == 0)
+        return {groupValue(group, segments)};
+    std::vector<std::uint64_t> values;
+    KeySegments variant = segments;
+    for (std::uint16_t segment : segmentNeighbours(segments[std::size_t(group[0])], plan_.segmentRadius)) {
+        variant[std::size_t(group[0])] = segment;
+        values.push_back(groupValue(group, variant));
+    }
+    return values;
+}
+
+std::optional<std::uint32_t> NearIndex::firstWithin(const PackedKey& query, const KeySegments& segments) const
+{
+    const auto isWithin = [&](std::uint32_t number) { return keyDistance(keys_[number], query) <= maxDistance_; };
+    // The buckets that may hold a key within reach. Keys alike in many segments (real pictures share
+    // flat regions) fill the same buckets: when the candidates outnumber the keys, reading the keys in
+    // order, up to the first within reach, costs less.
+    std::vector<const std::vector<std::uint32_t>*> candidates;
+    std::size_t candidateCount = 0;
+    if (!plan_.scanEverything) {
+        for (std::size_t g = 0; g < plan_.groups.size(); ++g)
+            for (std::uint64_t value : lookupValues(g, segments))
+                if (const auto bucket = buckets_[g].find(value); bucket != buckets_[g].end()) {
+                    candidates.push_back(&bucket->second);
+                    candidateCount += bucket->second.size();
+                }
+    }
+    if (plan_.scanEverything || candidateCount >= keys_.size()) {
         for (std::uint32_t number = 0; number < keys_.size(); ++number)
-            consider(number);
-        return found;
+            if (isWithin(number))
+                return number;
+        return std::nullopt;
     }
-    for (std::size_t g = 0; g < plan_.groups.size(); ++g) {
-        const std::vector<int>& group = plan_.groups[g];
-        std::vector<std::uint64_t> values;
-        if (plan_.segmentRadius == 0) {
-            values.push_back(groupValue(group, segments));
-        } else {
-            KeySegments variant = segments;
-            for (std::uint16_t segment : segmentNeighbours(segments[std::size_t(group[0])], plan_.segmentRadius)) {
-                variant[std::size_t(group[0])] = segment;
-                values.push_back(groupValue(group, variant));
-            }
+    // A key alike in several groups stands in several buckets: it is measured once.
+    ++queries_;
+    std::optional<std::uint32_t> first;
+    for (const std::vector<std::uint32_t>* bucket : candidates)
+        for (std::uint32_t number : *bucket) {
+            if ((first && number >= *first) || seenAt_[number] == queries_)
+                continue;
+            seenAt_[number] = queries_;
+            if (isWithin(number))
+                first = number;
         }
-        for (std::uint64_t value : values) {
-            const auto bucket = buckets_[g].find(value);
-            if (bucket != buckets_[g].end())
-                std::for_each(bucket->second.begin(), bucket->second.end(), consider);
-        }
-    }
-    return found;
+    return first;
 }
 
 void NearGroups::add(const KeyCodes& codes, const std::string& path)
 {
     const PackedKey key = packedKey(codes);
     const KeySegments segments = keySegments(codes);
-    const std::vector<std::uint32_t> near = leaders_.near(key, segments);
-    if (near.empty()) {
+    const std::optional<std::uint32_t> first = leaders_.firstWithin(key, segments);
+    if (!first) {
         leaders_.add(key, segments);
         groups_.push_back({keyTextOfCodes(codes), {path}, {0}});
         return;
     }
-    const std::uint32_t first = *std::min_element(near.begin(), near.end());
-    groups_[first].paths.push_back(path);
-    groups_[first].distances.push_back(keyDistance(leaders_.key(first), key));
+    groups_[*first].paths.push_back(path);
+    groups_[*first].distances.push_back(keyDistance(leaders_.key(*first), key));
 }
 
 } // namespace velsaro::cli

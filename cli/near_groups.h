@@ -5,6 +5,7 @@
 #include "cli/key_distance.h"
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -21,18 +22,20 @@ public:
     std::size_t size() const { return keys_.size(); }
     const PackedKey& key(std::uint32_t number) const { return keys_[number]; }
 
-    // The numbers of every key within maxDistance bits of query, in any order, each once.
-    std::vector<std::uint32_t> near(const PackedKey& query, const KeySegments& segments) const;
+    // The lowest number of a key within maxDistance bits of query, if any.
+    std::optional<std::uint32_t> firstWithin(const PackedKey& query, const KeySegments& segments) const;
 
 private:
     std::uint64_t groupValue(const std::vector<int>& group, const KeySegments& segments) const;
+    // The bucket values of group g of the plan that a key within reach of these segments may have.
+    std::vector<std::uint64_t> lookupValues(std::size_t g, const KeySegments& segments) const;
 
     int maxDistance_;
     SearchPlan plan_;
     std::vector<PackedKey> keys_;
     // Per group of the plan: the group's segment values (or, with a radius, its one segment) -> keys.
     std::vector<std::unordered_map<std::uint64_t, std::vector<std::uint32_t>>> buckets_;
-    mutable std::vector<std::uint32_t> seenAt_; // query number that last saw each key, to report it once
+    mutable std::vector<std::uint32_t> seenAt_; // the query that last measured each key
     mutable std::uint32_t queries_ = 0;
 };
 
