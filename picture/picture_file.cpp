@@ -386,8 +386,9 @@ BytesRead bytesAt(QIODevice& device, qint64 at, qint64 length)
     return {bytes, {}};
 }
 
-// The whole file, for the decoders that need its stream. A file may be of any size, so one larger
-// than the bound is refused before it is read; what a cut file has is left to the format's checks.
+// The whole file, for the decoders that need its stream; the bytes go once the region is decoded.
+// A file may be of any size, so one larger than the bound is refused before it is read; what a cut
+// file holds is left to the format's checks.
 BytesRead wholeFile(QIODevice& device)
 {
     if (device.size() > maxDecodingBytes)
@@ -428,27 +429,25 @@ BitmapRegion bitmapRegion(const BitmapHeader& header, QSize regionSize)
     return region;
 }
 
-// The region's rows in the order the file stores them, each cut to its leading bytes: one seek and
-// read a row, so that of a large bitmap only these bytes are read. A row the file no longer holds
-// means it was cut while being read.
-BytesRead regionRows(QIODevice& device, const BitmapHeader& header, const BitmapRegion& region)
+// A bitmap of the region alone: the file's headers and palette with the region's size, and the rows
+// of the region in the order the file stores them, each cut to its leading bytes. Qt decodes it pixel
+// for pixel as it would the whole file. Each row is a seek and a read straight into place, so of a
+// large bitmap only these bytes are read; a row the file no longer holds means it was cut meanwhile.
+BytesRead bitmapOfRegion(QIODevice& device, const BitmapHeader& header, const BitmapRegion& region)
 {
-    QByteArray rows(qsizetype(region.regionRowBytes * region.height), Qt::Uninitialized);
+    // Made at its full size at once: grown from the headers' size by reallocation, it stayed in the
+    // heap and left holes there that made the program grow a little with every load.
+    QByteArray bitmap(qsizetype(header.dataOffset + region.regionRowBytes * region.height), Qt::Uninitialized);
+    const qint64 headersRead = readAt(device, 0, bitmap.data(), header.dataOffset);
+    if (headersRead != header.dataOffset) // cut since its size was taken, or unreadable
+        return {QByteArray(), headersRead < 0 ? unreadable() : notAPicture()};
     for (qint64 row = 0; row < region.height; ++row) {
         const qint64 at = header.dataOffset + (region.firstStoredRow + row) * region.rowBytes;
-        const qint64 read = readAt(device, at, rows.data() + row * region.regionRowBytes, region.regionRowBytes);
-        if (read != region.regionRowBytes)
-            return {QByteArray(), read < 0 ? unreadable() : notAPicture()};
+        char* const into = bitmap.data() + header.dataOffset + row * region.regionRowBytes;
+        const qint64 rowRead = readAt(device, at, into, region.regionRowBytes);
+        if (rowRead != region.regionRowBytes)
+            return {QByteArray(), rowRead < 0 ? unreadable() : notAPicture()};
     }
-    return {rows, {}};
-}
-
-// A bitmap of the region alone: the file's headers and palette with the region's size, and its rows.
-// Qt decodes it pixel for pixel as it would the whole file.
-QByteArray bitmapOfRegion(const QByteArray& headers, const BitmapHeader& header, const BitmapRegion& region,
-                          const QByteArray& rows)
-{
-    QByteArray bitmap = headers + rows;
     if (header.infoSize == 12) {
         bitmap[18] = char(region.width & 0xFF);
         bitmap[19] = char(region.width >> 8);
@@ -461,7 +460,7 @@ QByteArray bitmapOfRegion(const QByteArray& headers, const BitmapHeader& header,
     }
     setLittleEndian32(bitmap, 2, std::uint32_t(bitmap.size()));
     setLittleEndian32(bitmap, 10, std::uint32_t(header.dataOffset));
-    return bitmap;
+    return {bitmap, {}};
 }
 
 PictureFile decodedBitmap(QByteArray readable, QSize wholeSize)
@@ -486,7 +485,8 @@ PictureFile decodeWholeBitmap(const QByteArray& bytes)
 
 PictureFile decodeBitmap(QIODevice& device)
 {
-    const BytesRead head = bytesAt(device, 0, qMin<qint64>(device.size(), maxBitmapHeaderBytes));
+    // The fields read lie in the file header and the first 20 bytes of the info header.
+    const BytesRead head = bytesAt(device, 0, bmpFileHeaderSize + 20);
     if (!head.isRead())
         return head.failure;
     const BitmapHeader header = bitmapHeader(head.bytes);
@@ -496,15 +496,12 @@ PictureFile decodeBitmap(QIODevice& device)
         const BytesRead whole = wholeFile(device);
         return whole.isRead() ? decodeWholeBitmap(whole.bytes) : whole.failure;
     }
-    // The head falls short of the pixel data only when the file was cut after its size was taken.
-    if (!isUncompressedDataWhole(header, device.size()) || head.bytes.size() < header.dataOffset)
+    if (!isUncompressedDataWhole(header, device.size()))
         return notAPicture();
-    const BitmapRegion region = bitmapRegion(header, shownSize);
-    const BytesRead rows = regionRows(device, header, region);
-    if (!rows.isRead())
-        return rows.failure;
-    return decodedBitmap(bitmapOfRegion(head.bytes.left(header.dataOffset), header, region, rows.bytes),
-                         QSize(int(header.width), int(header.height)));
+    const BytesRead region = bitmapOfRegion(device, header, bitmapRegion(header, shownSize));
+    if (!region.isRead())
+        return region.failure;
+    return decodedBitmap(region.bytes, QSize(int(header.width), int(header.height)));
 }
 
 // ---- JPEG: rows up to the region's last, through Qt's clip rectangle, or libjpeg for the key ----
