@@ -388,9 +388,9 @@ BytesRead bytesAt(QIODevice& device, qint64 at, qint64 length)
     return {bytes, {}};
 }
 
-// Memory pages of its own for a file read whole, handed back to the system when dropped. From the
-// heap, a photo's bytes left a hole there after every load that the allocator kept, and the program
-// held megabytes more after loading pictures it no longer read.
+// Memory pages of its own for a file read whole, handed back to the system when dropped. Freed to the
+// heap, a photo's bytes would stay with the allocator after every load, and the program would hold
+// megabytes for pictures it no longer reads.
 class FilePages {
 public:
     explicit FilePages(qint64 size)
@@ -475,8 +475,8 @@ BitmapRegion bitmapRegion(const BitmapHeader& header, QSize regionSize)
 // large bitmap only these bytes are read; a row the file no longer holds means it was cut meanwhile.
 BytesRead bitmapOfRegion(QIODevice& device, const BitmapHeader& header, const BitmapRegion& region)
 {
-    // Made at its full size at once: grown from the headers' size by reallocation, it stayed in the
-    // heap and left holes there that made the program grow a little with every load.
+    // Made at its full size at once: grown from the headers' size by reallocation, it would stay in
+    // the heap and leave holes there that make the program grow a little with every load.
     QByteArray bitmap(qsizetype(header.dataOffset + region.regionRowBytes * region.height), Qt::Uninitialized);
     const qint64 headersRead = readAt(device, 0, bitmap.data(), header.dataOffset);
     if (headersRead != header.dataOffset) // cut since its size was taken, or unreadable
@@ -532,9 +532,8 @@ PictureFile decodeBitmap(QIODevice& device)
     const BitmapHeader header = bitmapHeader(head.bytes);
     if (!header.isPlausible())
         return notAPicture();
-    if (!isRegionReadable(header)) {
+    if (!isRegionReadable(header))
         return decodeWholeFile(device, decodeWholeBitmap);
-    }
     if (!isUncompressedDataWhole(header, device.size()))
         return notAPicture();
     const BytesRead region = bitmapOfRegion(device, header, bitmapRegion(header, shownSize));
