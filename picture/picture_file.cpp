@@ -12,6 +12,8 @@
 #include <cstdint>
 #include <cstring>
 
+#include <sys/mman.h>
+
 namespace velsaro {
 
 namespace {
@@ -136,14 +138,24 @@ bool isRunLengthDataWhole(const QByteArray& bytes, const BitmapHeader& header)
     return at <= bytes.size() && rows >= header.height;
 }
 
-bool isBitmapWhole(const QByteArray& bytes)
+qint64 storedRowBytes(const BitmapHeader& header, qint64 width)
 {
-    const BitmapHeader header = bitmapHeader(bytes);
+    return (width * header.bitsPerPixel + 31) / 32 * 4; // rows are padded to 32 bits
+}
+
+// Uncompressed rows need only the file's size to tell whether they are all there.
+bool isUncompressedDataWhole(const BitmapHeader& header, qint64 fileSize)
+{
+    // Divided, not multiplied: a header may claim 2^31 x 2^31 pixels of 32 bits.
+    return fileSize >= header.dataOffset &&
+           (fileSize - header.dataOffset) / storedRowBytes(header, header.width) >= header.height;
+}
+
+bool isBitmapWhole(const QByteArray& bytes, const BitmapHeader& header)
+{
     if (header.compression == bmpRle8 || header.compression == bmpRle4)
         return isRunLengthDataWhole(bytes, header);
-    // Divided, not multiplied: a header may claim 2^31 x 2^31 pixels of 32 bits.
-    const qint64 rowBytes = (header.width * header.bitsPerPixel + 31) / 32 * 4;
-    return bytes.size() >= header.dataOffset && (bytes.size() - header.dataOffset) / rowBytes >= header.height;
+    return isUncompressedDataWhole(header, bytes.size());
 }
 
 // Qt reads only the 40-, 108- and 124-byte info headers, but writers also use the 52- and 56-byte ones
@@ -341,6 +353,89 @@ PictureFile decoded(const QImage& image, QSize wholeSize)
     return result;
 }
 
+// ---- Ordinary reads ----
+// The file is read, not mapped: a file cut by another program while it is read (a photo still being
+// written) only ends a read early, where a mapped page past its new end would kill the program.
+
+PictureFile unreadable()
+{
+    return failure(PictureFileError::Unreadable, "no se puede leer");
+}
+
+// Reads up to length bytes at position at: fewer where the file ends, as when it was cut after its
+// size was taken; -1 when the read itself fails.
+qint64 readAt(QIODevice& device, qint64 at, char* into, qint64 length)
+{
+    return device.seek(at) ? device.read(into, length) : -1;
+}
+
+// Bytes read from the file, or why they could not be.
+struct BytesRead {
+    QByteArray bytes;
+    PictureFile failure; // error None when the bytes were read
+
+    bool isRead() const { return failure.error == PictureFileError::None; }
+};
+
+// Up to length bytes from position at, fewer where the file ends.
+BytesRead bytesAt(QIODevice& device, qint64 at, qint64 length)
+{
+    QByteArray bytes(qsizetype(length), Qt::Uninitialized);
+    const qint64 read = readAt(device, at, bytes.data(), length);
+    if (read < 0)
+        return {QByteArray(), unreadable()};
+    bytes.truncate(qsizetype(read));
+    return {bytes, {}};
+}
+
+// Memory pages of its own for a file read whole, handed back to the system when dropped. Freed to the
+// heap, a photo's bytes would stay with the allocator after every load, and the program would hold
+// megabytes for pictures it no longer reads.
+class FilePages {
+public:
+    explicit FilePages(qint64 size)
+        : size_(size),
+          data_(size > 0 ? mmap(nullptr, std::size_t(size), PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0)
+                         : MAP_FAILED)
+    {
+    }
+    ~FilePages()
+    {
+        if (data_ != MAP_FAILED)
+            munmap(data_, std::size_t(size_));
+    }
+    FilePages(const FilePages&) = delete;
+    FilePages& operator=(const FilePages&) = delete;
+
+    bool isAvailable() const { return data_ != MAP_FAILED; }
+    char* data() const { return static_cast<char*>(data_); }
+
+private:
+    qint64 size_;
+    void* data_;
+};
+
+// Decodes the whole file, read into memory for the decoders that need its stream and let go after.
+// A file may be of any size, so one larger than the bound is refused before it is read; what a cut
+// file holds is left to the format's checks.
+template <typename Decode>
+PictureFile decodeWholeFile(QIODevice& device, Decode decode)
+{
+    const qint64 size = device.size();
+    if (size > maxDecodingBytes)
+        return tooLarge();
+    if (size == 0)
+        return decode(QByteArray());
+    const FilePages pages(size);
+    if (!pages.isAvailable())
+        return tooLarge();
+    const qint64 read = readAt(device, 0, pages.data(), size);
+    if (read < 0)
+        return unreadable();
+    // Lent, not copied: nothing decoded from the bytes keeps a reference to them.
+    return decode(QByteArray::fromRawData(pages.data(), qsizetype(read)));
+}
+
 // ---- Bitmaps: only the rows and columns of the region ----
 
 // Headers, palettes and masks of a bitmap lie before its pixel data; one that starts further in is
@@ -353,57 +448,98 @@ bool isRegionReadable(const BitmapHeader& header)
            header.dataOffset <= maxBitmapHeaderBytes;
 }
 
-// A bitmap of the region alone: the same headers and palette with the region's size, and the rows
-// and leading bytes of each row it covers, in the order the file stores them. Qt decodes it pixel
-// for pixel as it would the whole file.
-QByteArray bitmapOfRegion(const QByteArray& bytes, const BitmapHeader& header, QSize regionSize)
-{
-    const qint64 width = qMin<qint64>(header.width, regionSize.width());
-    const qint64 height = qMin<qint64>(header.height, regionSize.height());
-    const qint64 rowBytes = (header.width * header.bitsPerPixel + 31) / 32 * 4;
-    const qint64 regionRowBytes = (width * header.bitsPerPixel + 31) / 32 * 4;
-    // Top-down files store the region's rows first; bottom-up ones store them last.
-    const qint64 firstStoredRow = header.isTopDown ? 0 : header.height - height;
+// Where the region's pixels lie among an uncompressed bitmap's rows.
+struct BitmapRegion {
+    qint64 width = 0;
+    qint64 height = 0;
+    qint64 rowBytes = 0;       // a whole stored row
+    qint64 regionRowBytes = 0; // the leading bytes of a row that hold the region's columns, padded
+    qint64 firstStoredRow = 0; // the region's first row in the order the file stores them
+};
 
-    QByteArray region = bytes.left(header.dataOffset);
-    region.reserve(header.dataOffset + regionRowBytes * height);
-    for (qint64 row = 0; row < height; ++row)
-        region.append(bytes.constData() + header.dataOffset + (firstStoredRow + row) * rowBytes,
-                      regionRowBytes);
-    if (header.infoSize == 12) {
-        region[18] = char(width & 0xFF);
-        region[19] = char(width >> 8);
-        region[20] = char(height & 0xFF);
-        region[21] = char(height >> 8);
-    } else {
-        setLittleEndian32(region, 18, std::uint32_t(width));
-        setLittleEndian32(region, 22, std::uint32_t(header.isTopDown ? -height : height));
-        setLittleEndian32(region, 34, 0); // the image size, which may be left 0 when uncompressed
-    }
-    setLittleEndian32(region, 2, std::uint32_t(region.size()));
-    setLittleEndian32(region, 10, std::uint32_t(header.dataOffset));
+BitmapRegion bitmapRegion(const BitmapHeader& header, QSize regionSize)
+{
+    BitmapRegion region;
+    region.width = qMin<qint64>(header.width, regionSize.width());
+    region.height = qMin<qint64>(header.height, regionSize.height());
+    region.rowBytes = storedRowBytes(header, header.width);
+    region.regionRowBytes = storedRowBytes(header, region.width);
+    // Top-down files store the region's rows first; bottom-up ones store them last.
+    region.firstStoredRow = header.isTopDown ? 0 : header.height - region.height;
     return region;
 }
 
-PictureFile decodeBitmap(const QByteArray& bytes)
+// A bitmap of the region alone: the file's headers and palette with the region's size, and the rows
+// of the region in the order the file stores them, each cut to its leading bytes. Qt decodes it pixel
+// for pixel as it would the whole file. Each row is a seek and a read straight into place, so of a
+// large bitmap only these bytes are read; a row the file no longer holds means it was cut meanwhile.
+BytesRead bitmapOfRegion(QIODevice& device, const BitmapHeader& header, const BitmapRegion& region)
 {
-    const BitmapHeader header = bitmapHeader(bytes);
-    if (!header.isPlausible() || !isBitmapWhole(bytes))
-        return notAPicture();
-    const QSize wholeSize(int(header.width), int(header.height));
-    QByteArray readable;
-    if (isRegionReadable(header)) {
-        readable = bitmapOfRegion(bytes, header, shownSize);
-    } else {
-        // Run-length rows can only be decoded from the first; the whole picture is decoded, then cut.
-        if (header.width > maxDecodingBytes / 4 / header.height)
-            return tooLarge();
-        readable = QByteArray(bytes.constData(), bytes.size());
+    // Made at its full size at once: grown from the headers' size by reallocation, it would stay in
+    // the heap and leave holes there that make the program grow a little with every load.
+    QByteArray bitmap(qsizetype(header.dataOffset + region.regionRowBytes * region.height), Qt::Uninitialized);
+    const qint64 headersRead = readAt(device, 0, bitmap.data(), header.dataOffset);
+    if (headersRead != header.dataOffset) // cut since its size was taken, or unreadable
+        return {QByteArray(), headersRead < 0 ? unreadable() : notAPicture()};
+    for (qint64 row = 0; row < region.height; ++row) {
+        const qint64 at = header.dataOffset + (region.firstStoredRow + row) * region.rowBytes;
+        char* const into = bitmap.data() + header.dataOffset + row * region.regionRowBytes;
+        const qint64 rowRead = readAt(device, at, into, region.regionRowBytes);
+        if (rowRead != region.regionRowBytes)
+            return {QByteArray(), rowRead < 0 ? unreadable() : notAPicture()};
     }
+    if (header.infoSize == 12) {
+        bitmap[18] = char(region.width & 0xFF);
+        bitmap[19] = char(region.width >> 8);
+        bitmap[20] = char(region.height & 0xFF);
+        bitmap[21] = char(region.height >> 8);
+    } else {
+        setLittleEndian32(bitmap, 18, std::uint32_t(region.width));
+        setLittleEndian32(bitmap, 22, std::uint32_t(header.isTopDown ? -region.height : region.height));
+        setLittleEndian32(bitmap, 34, 0); // the image size, which may be left 0 when uncompressed
+    }
+    setLittleEndian32(bitmap, 2, std::uint32_t(bitmap.size()));
+    setLittleEndian32(bitmap, 10, std::uint32_t(header.dataOffset));
+    return {bitmap, {}};
+}
+
+PictureFile decodedBitmap(QByteArray readable, QSize wholeSize)
+{
     widenMaskHeader(readable);
     clearUnusedMasks(readable);
     MemoryReader decoder(readable, "bmp");
     return decoded(cut(decoder.reader().read(), shownSize), wholeSize);
+}
+
+// Run-length rows can only be decoded from the first, and pixel data far into the file follow
+// whatever lies before them: such a bitmap is read whole, decoded whole, then cut.
+PictureFile decodeWholeBitmap(const QByteArray& bytes)
+{
+    const BitmapHeader header = bitmapHeader(bytes);
+    if (!header.isPlausible() || !isBitmapWhole(bytes, header))
+        return notAPicture();
+    if (header.width > maxDecodingBytes / 4 / header.height)
+        return tooLarge();
+    return decodedBitmap(bytes, QSize(int(header.width), int(header.height)));
+}
+
+PictureFile decodeBitmap(QIODevice& device)
+{
+    // The fields read lie in the file header and the first 20 bytes of the info header.
+    const BytesRead head = bytesAt(device, 0, bmpFileHeaderSize + 20);
+    if (!head.isRead())
+        return head.failure;
+    const BitmapHeader header = bitmapHeader(head.bytes);
+    if (!header.isPlausible())
+        return notAPicture();
+    if (!isRegionReadable(header))
+        return decodeWholeFile(device, decodeWholeBitmap);
+    if (!isUncompressedDataWhole(header, device.size()))
+        return notAPicture();
+    const BytesRead region = bitmapOfRegion(device, header, bitmapRegion(header, shownSize));
+    if (!region.isRead())
+        return region.failure;
+    return decodedBitmap(region.bytes, QSize(int(header.width), int(header.height)));
 }
 
 // ---- JPEG: rows up to the region's last, through Qt's clip rectangle, or libjpeg for the key ----
@@ -447,24 +583,37 @@ PictureFile decodeGif(const QByteArray& bytes, const QByteArray& formatName)
     return decoded(cut(whole, shownSize), whole.size());
 }
 
-PictureFile decode(const QByteArray& bytes, PictureRegion region)
+// The format by content, as the bytes say whatever the file's name.
+QByteArray formatByContent(QIODevice& device)
 {
-    const QByteArray formatName = MemoryReader(bytes).reader().format();
-    switch (formatOf(formatName)) {
-    case Format::Bmp: return decodeBitmap(bytes);
-    case Format::Jpeg: return decodeJpeg(bytes, formatName, region);
-    case Format::Gif: return decodeGif(bytes, formatName);
-    case Format::Other: break;
-    }
-    return notAPicture();
+    QImageReader reader(&device);
+    reader.setDecideFormatFromContent(true);
+    return reader.format();
+}
+
+PictureFile decode(QIODevice& device, PictureRegion region)
+{
+    limitQtAllocations();
+    const QByteArray formatName = formatByContent(device);
+    const Format format = formatOf(formatName);
+    if (format == Format::Other)
+        return notAPicture();
+    if (format == Format::Bmp)
+        return decodeBitmap(device);
+    // JPEG and GIF decoders need the stream; the bytes go as soon as the region is decoded.
+    return decodeWholeFile(device, [&](const QByteArray& bytes) {
+        return format == Format::Jpeg ? decodeJpeg(bytes, formatName, region) : decodeGif(bytes, formatName);
+    });
 }
 
 } // namespace
 
 PictureFile readPicture(const QByteArray& bytes, PictureRegion region)
 {
-    limitQtAllocations();
-    return decode(bytes, region);
+    QBuffer buffer;
+    buffer.setData(bytes);
+    buffer.open(QIODevice::ReadOnly);
+    return decode(buffer, region);
 }
 
 PictureFile readPictureFile(const QString& path, PictureRegion region)
@@ -472,25 +621,12 @@ PictureFile readPictureFile(const QString& path, PictureRegion region)
     const QFileInfo info(path);
     if (!info.exists())
         return failure(PictureFileError::Missing, "el archivo no existe");
-    // Regular files only: opening a named pipe would wait for a writer for ever.
+    // Regular files only: opening a named pipe would wait for a writer for ever. Unbuffered, so that
+    // each read goes straight into place.
     QFile file(path);
-    if (!info.isFile() || !file.open(QIODevice::ReadOnly))
-        return failure(PictureFileError::Unreadable, "no se puede leer");
-    if (file.size() == 0)
-        return readPicture(QByteArray(), region);
-    // Mapped, not read: of a large file only the pages that are looked at are ever loaded, and none
-    // stays once it is decoded.
-    uchar* mapped = file.map(0, file.size());
-    if (mapped == nullptr) {
-        const QByteArray bytes = file.readAll();
-        if (file.error() != QFileDevice::NoError)
-            return failure(PictureFileError::Unreadable, "no se puede leer");
-        return readPicture(bytes, region);
-    }
-    PictureFile result =
-        readPicture(QByteArray::fromRawData(reinterpret_cast<const char*>(mapped), file.size()), region);
-    file.unmap(mapped);
-    return result;
+    if (!info.isFile() || !file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
+        return unreadable();
+    return decode(file, region);
 }
 
 } // namespace velsaro

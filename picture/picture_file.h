@@ -20,8 +20,9 @@ enum class PictureFileError {
 };
 
 // Most memory a picture's decoding may hold besides the region it returns: a GIF's whole frame, a
-// progressive JPEG's coefficients, a run-length bitmap's pixels. Pictures of any size whose region
-// decodes within it are read.
+// progressive JPEG's coefficients, a run-length bitmap's pixels, and the file itself where it is read
+// whole (JPEG, GIF and run-length bitmaps; of other bitmaps only the region's rows are read).
+// Pictures of any size whose region decodes within it are read.
 inline constexpr qint64 maxDecodingBytes = 256LL * 1024 * 1024;
 
 // What is read of a picture, always from its top-left corner.
@@ -47,7 +48,7 @@ struct PictureFile {
 };
 
 PictureFile readPictureFile(const QString& path, PictureRegion region = PictureRegion::Shown);
-// The same for a file's bytes already in memory.
+// The same for a file's bytes already in memory, read as the file would be.
 PictureFile readPicture(const QByteArray& bytes, PictureRegion region = PictureRegion::Shown);
 
 } // namespace velsaro

@@ -353,6 +353,41 @@ QByteArray topDown(const QByteArray& bottomUp, int width, int height)
     return bytes;
 }
 
+// An 8-bit bitmap's rows run-length encoded, a run of one index at a time, each row closed by an end
+// of line and the last by the end of the bitmap.
+QByteArray runLength8(const QByteArray& bmp8Bytes, const QImage& indexed)
+{
+    const std::uint32_t dataOffset = std::uint8_t(bmp8Bytes[10]) | std::uint8_t(bmp8Bytes[11]) << 8;
+    QByteArray bytes = bmp8Bytes.left(dataOffset);
+    for (int y = indexed.height() - 1; y >= 0; --y) {
+        for (int x = 0; x < indexed.width(); ++x) {
+            const int index = indexed.pixelIndex(x, y);
+            int count = 1;
+            while (count < 255 && x + 1 < indexed.width() && indexed.pixelIndex(x + 1, y) == index) {
+                ++count;
+                ++x;
+            }
+            bytes.append(char(count)).append(char(index));
+        }
+        bytes.append(y > 0 ? QByteArray("\0\0", 2) : QByteArray("\0\1", 2));
+    }
+    setLittleEndian32(bytes, 2, std::uint32_t(bytes.size()));
+    setLittleEndian32(bytes, 30, 1); // BI_RLE8
+    setLittleEndian32(bytes, 34, std::uint32_t(bytes.size() - dataOffset));
+    return bytes;
+}
+
+// The pixel data moved gap bytes further into the file, the offset saying so.
+QByteArray withPixelsFurtherIn(const QByteArray& bmpBytes, int gap)
+{
+    const std::uint32_t dataOffset = std::uint8_t(bmpBytes[10]) | std::uint8_t(bmpBytes[11]) << 8;
+    QByteArray bytes = bmpBytes;
+    bytes.insert(dataOffset, QByteArray(gap, '\x55'));
+    setLittleEndian32(bytes, 2, std::uint32_t(bytes.size()));
+    setLittleEndian32(bytes, 10, dataOffset + std::uint32_t(gap));
+    return bytes;
+}
+
 TEST_F(PictureFileTest, ShownRegionIsTheTopLeftOfAWholeDecodeInEveryFormat)
 {
     const QImage large = variedPicture(701, 650, 31);
@@ -363,6 +398,8 @@ TEST_F(PictureFileTest, ShownRegionIsTheTopLeftOfAWholeDecodeInEveryFormat)
         {"top-down 24-bit bitmap", topDown(bmp24(large), large.width(), large.height())},
         {"narrow bitmap", bmp24(narrow)},
         {"palette bitmap", bmp8(indexed)},
+        {"run-length bitmap", runLength8(bmp8(indexed), indexed)},
+        {"bitmap whose pixels start far into the file", withPixelsFurtherIn(bmp24(large), 70000)},
         {"bitfields bitmap", bmp32Bitfields(large, BitfieldsHeader::V5)},
         {"baseline JPEG", jpeg(large)},
         {"grey JPEG", jpeg(narrow, JpegColour::Grey)},
@@ -422,6 +459,16 @@ TEST_F(PictureFileTest, RefusesPicturesWhoseDecodingWouldExceedTheBoundAndSaysSo
         EXPECT_EQ(file.error, PictureFileError::TooLarge);
         EXPECT_EQ(file.reason, "la imagen es demasiado grande (más de 256 MiB al decodificarla)");
     }
+}
+
+// JPEG and GIF files are read whole, so a file beyond the bound is refused before any of it is read.
+TEST_F(PictureFileTest, RefusesAJpegFileLargerThanTheBound)
+{
+    const QString path = folder_.write("relleno.jpg", jpeg(variedPicture(16, 16, 2)));
+    ASSERT_TRUE(QFile::resize(path, maxDecodingBytes + 1)); // zeros after the end marker, sparse on disk
+    const PictureFile file = readPictureFile(path);
+    EXPECT_EQ(file.error, PictureFileError::TooLarge);
+    EXPECT_EQ(file.reason, "la imagen es demasiado grande (más de 256 MiB al decodificarla)");
 }
 
 } // namespace
