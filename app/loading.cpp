@@ -30,12 +30,12 @@ constexpr int maxFileNameText = 3000;
 const char tooManyFiles[] =
     "Ha seleccionado demasiados archivos (Máximo 8). O la ruta del directorio es demasiado larga.";
 
-// The file's name, then what the reader found wrong with it (for example "la imagen es demasiado grande
-// (...)"), so a valid picture refused for its size is not called invalid.
+// The file's name, then what the reader found wrong with it ("el archivo no existe", "no se puede
+// leer", "no es una imagen BMP, JPEG o GIF válida", "la imagen es demasiado grande (...)"), so that a
+// valid picture refused for its size is not called invalid.
 QString unreadablePicture(const QString& fileName, const QString& reason)
 {
-    return QString::fromUtf8("No se pudo cargar la imagen \"%1\". El archivo no existe, no se puede leer o no "
-                             "es una imagen BMP, JPEG o GIF válida. Motivo: %2.")
+    return QString::fromUtf8("No se pudo cargar la imagen \"%1\": %2.")
         .arg(fileName, reason);
 }
 

@@ -73,8 +73,7 @@ const QString tooManyFiles =
 
 QString unreadable(const QString& name, const QString& reason)
 {
-    return QString::fromUtf8("No se pudo cargar la imagen \"%1\". El archivo no existe, no se puede leer o no es "
-                             "una imagen BMP, JPEG o GIF válida. Motivo: %2.")
+    return QString::fromUtf8("No se pudo cargar la imagen \"%1\": %2.")
         .arg(name, reason);
 }
 
