@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <bit>
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -235,12 +236,31 @@ FileKind classified(sqlite3* db)
     }
 }
 
+// A file URI that opens file as unchanging: SQLite then reads it without the shared-memory file a
+// write-ahead-logged database otherwise needs beside it.
+std::string immutableUri(const std::string& file)
+{
+    std::string uri = "file:";
+    for (char c : file) {
+        if (c == '?' || c == '#' || c == '%') {
+            char escaped[4];
+            std::snprintf(escaped, sizeof escaped, "%%%02X", static_cast<unsigned char>(c));
+            uri += escaped;
+        } else {
+            uri += c;
+        }
+    }
+    return uri + "?immutable=1";
+}
+
 sqlite3* openedDatabase(const std::string& file, int flags)
 {
     if (!mayBeSqlite(file))
         throw CatalogueError(notACatalogue);
     sqlite3* db = nullptr;
-    if (sqlite3_open_v2(file.c_str(), &db, flags | SQLITE_OPEN_NOMUTEX, nullptr) != SQLITE_OK) {
+    const bool isUri = (flags & SQLITE_OPEN_URI) != 0;
+    const std::string name = isUri ? immutableUri(file) : file;
+    if (sqlite3_open_v2(name.c_str(), &db, flags | SQLITE_OPEN_NOMUTEX, nullptr) != SQLITE_OK) {
         const std::string reason = db ? reasonOf(db) : "no hay memoria suficiente para el catálogo";
         sqlite3_close_v2(db);
         throw CatalogueError(reason);
@@ -279,12 +299,17 @@ void useLargerCache(sqlite3* db)
     execute(db, "PRAGMA cache_size = -65536");
 }
 
-// Closes db if the scope is left by an exception.
+// Closes db, with the statements prepared on it, if the scope is left by an exception.
 struct CloseOnFailure {
     sqlite3*& db;
+    std::vector<sqlite3_stmt**> statements;
     ~CloseOnFailure()
     {
         if (std::uncaught_exceptions() > 0) {
+            for (sqlite3_stmt** statement : statements) {
+                sqlite3_finalize(*statement);
+                *statement = nullptr;
+            }
             sqlite3_close_v2(db);
             db = nullptr;
         }
@@ -342,16 +367,31 @@ Key keyOf(const KeyCodes& codes, const LevelAverages& averages)
     return key;
 }
 
-Catalogue::Catalogue(const std::string& file)
+Catalogue::Catalogue(const std::string& file, Access access)
 {
-    open(file);
+    open(file, access);
 }
 
-void Catalogue::open(const std::string& file)
+void Catalogue::open(const std::string& file, Access access)
 {
-    db_ = openedDatabase(file, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE);
-    CloseOnFailure closer{db_};
-    FileKind kind = classified(db_);
+    const bool readOnly = access == Access::ReadOnly;
+    db_ = openedDatabase(file, readOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE);
+    CloseOnFailure closer{db_, {&lookup_, &insert_}};
+    FileKind kind = FileKind::Empty;
+    try {
+        kind = classified(db_);
+    } catch (const CatalogueError&) {
+        // A logged catalogue in a folder the user may not write to cannot get its shared-memory file;
+        // for a search it is read as it stands.
+        const int code = sqlite3_errcode(db_) & 0xff;
+        if (!readOnly || (code != SQLITE_READONLY && code != SQLITE_CANTOPEN))
+            throw;
+        sqlite3_close_v2(db_);
+        db_ = openedDatabase(file, SQLITE_OPEN_READONLY | SQLITE_OPEN_URI);
+        kind = classified(db_);
+    }
+    if (kind == FileKind::Empty && readOnly)
+        throw CatalogueError(notACatalogue);
     if (kind == FileKind::Empty) {
         // Another run may be creating the same catalogue: decide again under the write lock.
         execute(db_, "BEGIN IMMEDIATE");
@@ -363,10 +403,12 @@ void Catalogue::open(const std::string& file)
         execute(db_, "COMMIT");
     }
     requireCatalogue(db_, kind);
-    useWriteAheadLog(db_);
     useLargerCache(db_);
     check(db_, sqlite3_prepare_v2(db_, "SELECT size, modified, codes, averages FROM pictures WHERE path = ?1",
                                   -1, &lookup_, nullptr));
+    if (readOnly)
+        return;
+    useWriteAheadLog(db_);
     const std::string insert = insertSql(false);
     check(db_, sqlite3_prepare_v2(db_, insert.c_str(), -1, &insert_, nullptr));
 }
@@ -421,8 +463,13 @@ void Catalogue::store(const std::string& path, const FileStamp& stamp, const Key
     std::lock_guard lock(mutex_);
     beginIfIdle();
     bindPicture(db_, insert_, path, stamp, codes, encodedAverages(averages));
-    check(db_, sqlite3_step(insert_));
+    const int result = sqlite3_step(insert_);
     sqlite3_reset(insert_);
+    if (result != SQLITE_DONE) {
+        // The batch is dropped whole rather than committed later without this picture.
+        rollbackLocked();
+        check(db_, result);
+    }
     ++pending_;
 }
 
@@ -431,6 +478,15 @@ void Catalogue::commitLocked()
     if (!inTransaction_)
         return;
     execute(db_, "COMMIT");
+    inTransaction_ = false;
+    pending_ = 0;
+}
+
+void Catalogue::rollbackLocked()
+{
+    if (!inTransaction_)
+        return;
+    sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
     inTransaction_ = false;
     pending_ = 0;
 }
@@ -510,59 +566,65 @@ std::size_t Catalogue::prune()
 {
     std::lock_guard lock(mutex_);
     commitLocked();
-    std::vector<std::int64_t> gone;
+    std::vector<std::pair<std::int64_t, std::string>> gone; // row, path
     {
         Statement all(db_, "SELECT rowid, path FROM pictures");
         while (all.step()) {
             struct stat status {};
             const std::string path = columnBytes(all.get(), 1);
             if (stat(path.c_str(), &status) != 0 && (errno == ENOENT || errno == ENOTDIR))
-                gone.push_back(sqlite3_column_int64(all.get(), 0));
+                gone.emplace_back(sqlite3_column_int64(all.get(), 0), path);
         }
     }
     beginIfIdle();
-    Statement remove(db_, "DELETE FROM pictures WHERE rowid = ?1");
-    for (std::int64_t row : gone) {
+    // By path as well: another run may have stored the path again, or reused the row, since the scan.
+    Statement remove(db_, "DELETE FROM pictures WHERE rowid = ?1 AND path = ?2");
+    for (const auto& [row, path] : gone) {
         sqlite3_reset(remove.get());
         check(db_, sqlite3_bind_int64(remove.get(), 1, row));
+        bindBlob(db_, remove.get(), 2, path.data(), path.size());
         remove.step();
     }
     commitLocked();
     return gone.size();
 }
 
-std::size_t Catalogue::merge(const std::string& otherFile)
+void Catalogue::merge(const std::string& otherFile)
 {
     if (!catalogueExists(otherFile))
         throw CatalogueError("el catálogo no existe");
     sqlite3* other = openedDatabase(otherFile, SQLITE_OPEN_READONLY);
-    CloseOnFailure closer{other};
+    CloseOnFailure closer{other, {}};
     const FileKind kind = classified(other);
     if (kind == FileKind::Empty)
         throw CatalogueError(notACatalogue);
     requireCatalogue(other, kind);
 
-    std::size_t count = 0;
     {
         std::lock_guard lock(mutex_);
+        commitLocked();
         Statement insert(db_, insertSql(true));
         Statement rows(other, "SELECT path, size, modified, codes, averages FROM pictures");
         beginIfIdle();
-        while (rows.step()) {
-            const std::optional<KeyCodes> codes = columnCodes(rows.get(), 3);
-            if (!codes || sqlite3_column_bytes(rows.get(), 4) != int(averagesBytes))
-                continue;
-            const FileStamp stamp{sqlite3_column_int64(rows.get(), 1), sqlite3_column_int64(rows.get(), 2)};
-            bindPicture(db_, insert.get(), columnBytes(rows.get(), 0), stamp, *codes,
-                        columnBytes(rows.get(), 4));
-            insert.step();
-            ++count;
+        try {
+            while (rows.step()) {
+                const std::optional<KeyCodes> codes = columnCodes(rows.get(), 3);
+                if (!codes || sqlite3_column_bytes(rows.get(), 4) != int(averagesBytes))
+                    continue;
+                const FileStamp stamp{sqlite3_column_int64(rows.get(), 1), sqlite3_column_int64(rows.get(), 2)};
+                bindPicture(db_, insert.get(), columnBytes(rows.get(), 0), stamp, *codes,
+                            columnBytes(rows.get(), 4));
+                insert.step();
+            }
+        } catch (const CatalogueError&) {
+            // A catalogue that fails halfway is merged not at all.
+            rollbackLocked();
+            throw;
         }
         commitLocked();
     }
     sqlite3_close_v2(other);
     other = nullptr;
-    return count;
 }
 
 std::size_t Catalogue::size()

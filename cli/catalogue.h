@@ -65,9 +65,12 @@ public:
     static constexpr std::int32_t applicationId = 0x56434c56; // "VCLV" in the file's header
     static constexpr std::int32_t formatVersion = 1;
 
+    enum class Access { ReadWrite, ReadOnly };
+
     // Opens file, creating it (or an empty file) as a new catalogue. Throws CatalogueError for a file
-    // that is not a catalogue or is from a later format, without writing to it.
-    explicit Catalogue(const std::string& file);
+    // that is not a catalogue or is from a later format, without writing to it. Read-only, it
+    // neither creates nor changes anything, so that a catalogue the user may only read can be searched.
+    explicit Catalogue(const std::string& file, Access access = Access::ReadWrite);
     ~Catalogue();
     Catalogue(const Catalogue&) = delete;
     Catalogue& operator=(const Catalogue&) = delete;
@@ -89,16 +92,17 @@ public:
     // Removes the pictures whose file is gone; returns how many.
     std::size_t prune();
 
-    // Folds the pictures of another catalogue into this one; of two records of one path the one with
-    // the later modification time stays. Returns how many pictures the other holds.
-    std::size_t merge(const std::string& otherFile);
+    // Folds the pictures of another catalogue into this one, all or none; of two records of one path
+    // the one with the later modification time stays.
+    void merge(const std::string& otherFile);
 
     std::size_t size();
 
 private:
-    void open(const std::string& file);
+    void open(const std::string& file, Access access);
     void beginIfIdle();
     void commitLocked();
+    void rollbackLocked();
 
     std::mutex mutex_;
     sqlite3* db_ = nullptr;

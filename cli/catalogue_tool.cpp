@@ -17,10 +17,11 @@ void write(std::FILE* stream, const std::string& text)
 }
 
 // The catalogue of options, or none after writing why it cannot be used.
-std::unique_ptr<Catalogue> openCatalogue(const Options& options, const Console& console)
+std::unique_ptr<Catalogue> openCatalogue(const Options& options, const Console& console,
+                                         Catalogue::Access access = Catalogue::Access::ReadWrite)
 {
     try {
-        return std::make_unique<Catalogue>(options.catalogue);
+        return std::make_unique<Catalogue>(options.catalogue, access);
     } catch (const CatalogueError& error) {
         write(console.err, errorLine(options.catalogue, error.what()));
         return nullptr;
@@ -58,11 +59,14 @@ PictureResult CataloguedBatch::key(std::size_t index)
 
 void CataloguedBatch::keep(std::size_t index, const PictureResult& result)
 {
-    if (error_ || !stamps_[index] || !result.key)
+    if (error_)
         return;
     try {
-        catalogue_.store(cataloguePath(result.path), *stamps_[index], codesOfKey(*result.key),
-                         levelAveragesOf(*result.key));
+        if (stamps_[index] && result.key)
+            catalogue_.store(cataloguePath(result.path), *stamps_[index], codesOfKey(*result.key),
+                             levelAveragesOf(*result.key));
+        // Also after a key taken from the catalogue: a batch begun by one new picture is committed on
+        // time however many stored ones follow it.
         catalogue_.commitIfDue();
     } catch (const CatalogueError& error) {
         fail(error);
@@ -97,7 +101,7 @@ int findInCatalogue(const Options& options, const Console& console)
         write(console.err, errorLine(options.catalogue, "el catálogo no existe"));
         return exitCatalogueError;
     }
-    const std::unique_ptr<Catalogue> catalogue = openCatalogue(options, console);
+    const std::unique_ptr<Catalogue> catalogue = openCatalogue(options, console, Catalogue::Access::ReadOnly);
     if (!catalogue)
         return exitCatalogueError;
     const std::vector<PictureEntry> entries = listPictures(options.paths);

@@ -29,8 +29,9 @@ inline constexpr qint64 maxDecodingBytes = 256LL * 1024 * 1024;
 enum class PictureRegion {
     // What the drawing area shows: at most drawingAreaWidth x drawingAreaHeight pixels.
     Shown,
-    // At least the pixels the key reads (columns up to keyRegionWidth - 1, rows keyRegionTop up to
-    // keyRegionHeight - 1), each as in the shown region; other pixels may be black.
+    // At least the pixels the key reads (columns 0..331 of rows keyRegionTop up to keyRegionHeight - 1),
+    // each as in the shown region. Other pixels may differ: rows above are black, and the last of the
+    // keyRegionWidth columns decoded are there only so that column 331 is upsampled as in a whole decode.
     Keyed,
 };
 

@@ -2,6 +2,7 @@
 // two runs at once, files that are not catalogues, and the near-key options on real pictures.
 #include "tests/cli/clave_process.h"
 #include "tests/support/picture_files.h"
+#include "tests/support/user_without_rights.h"
 
 #include "cli/key_distance.h"
 
@@ -260,6 +261,26 @@ TEST_F(CatalogueToolTest, FindsMergedPicturesNearestFirstWithTheirExactPaths)
     EXPECT_EQ(query["path"].toString().toStdString(), other);
     EXPECT_EQ(query["matches"].toArray(), QJsonArray({QJsonObject{{"path", QString::fromStdString(other)},
                                                                    {"distance", 0}}}));
+}
+
+TEST_F(CatalogueToolTest, FindsInACatalogueItsUserMayOnlyRead)
+{
+    if (!UserWithoutRights::isPossible())
+        GTEST_SKIP() << "this process is root and there is no user \"nobody\" to run the tool as";
+    const std::string picture = pictures("f", 1)[0];
+    ASSERT_EQ(runClave(withCatalogue({picture})).exitCode, 0);
+    // Neither the catalogue nor its folder may be written: no journal or shared-memory file can be made.
+    const auto readable = QFileDevice::ReadOwner | QFileDevice::ReadOther | QFileDevice::ExeOwner | QFileDevice::ExeOther;
+    QFile::setPermissions(QFile::decodeName(catalogue_.c_str()), QFileDevice::ReadOwner | QFileDevice::ReadOther);
+    QFile::setPermissions(folder_.path(), readable);
+    const std::string before = bytesOf(catalogue_);
+
+    const ClaveRun found = runClaveWithoutRights(withCatalogue({"--find", picture}));
+
+    QFile::setPermissions(folder_.path(), readable | QFileDevice::WriteOwner);
+    EXPECT_EQ(found.exitCode, 0) << found.err;
+    EXPECT_EQ(linesOf(found.out).size(), 2u) << found.out;
+    EXPECT_EQ(bytesOf(catalogue_), before);
 }
 
 TEST_F(CatalogueToolTest, GroupsNearKeysWithTheirDistancesAndTabulatesThem)
