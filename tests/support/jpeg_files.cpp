@@ -38,13 +38,10 @@ struct EncoderErrors {
     std::jmp_buf jump;
 };
 
-// libjpeg's fatal errors jump back here instead of ending the process; only plain data lives in this
-// frame, so nothing is skipped.
-bool compress(jpeg_compress_struct* info, EncoderErrors* errors, const JpegEncoding& encoding,
-              const std::vector<JSAMPROW>* rows)
+// The sampling, quality, progression and restart interval of encoding; sampling only where the
+// picture has chroma to subsample.
+void applyEncoding(jpeg_compress_struct* info, const JpegEncoding& encoding)
 {
-    if (setjmp(errors->jump))
-        return false;
     jpeg_set_defaults(info);
     if (encoding.colours == JpegEncoding::Colours::YCbCr) {
         info->comp_info[0].h_samp_factor = encoding.hSampling;
@@ -54,6 +51,16 @@ bool compress(jpeg_compress_struct* info, EncoderErrors* errors, const JpegEncod
     if (encoding.progressive)
         jpeg_simple_progression(info);
     info->restart_in_rows = encoding.restartRows;
+}
+
+// libjpeg's fatal errors jump back here instead of ending the process; only plain data lives in this
+// frame, so nothing is skipped.
+bool compress(jpeg_compress_struct* info, EncoderErrors* errors, const JpegEncoding& encoding,
+              const std::vector<JSAMPROW>* rows)
+{
+    if (setjmp(errors->jump))
+        return false;
+    applyEncoding(info, encoding);
     jpeg_start_compress(info, TRUE);
     jpeg_write_scanlines(info, const_cast<JSAMPARRAY>(rows->data()), info->image_height);
     jpeg_finish_compress(info);
@@ -78,13 +85,7 @@ bool compressRows(jpeg_compress_struct* info, EncoderErrors* errors, const JpegE
 {
     if (setjmp(errors->jump))
         return false;
-    jpeg_set_defaults(info);
-    info->comp_info[0].h_samp_factor = encoding.hSampling;
-    info->comp_info[0].v_samp_factor = encoding.vSampling;
-    jpeg_set_quality(info, encoding.quality, TRUE);
-    if (encoding.progressive)
-        jpeg_simple_progression(info);
-    info->restart_in_rows = encoding.restartRows;
+    applyEncoding(info, encoding);
     jpeg_start_compress(info, TRUE);
     JSAMPROW rows[1] = {row->data()};
     while (info->next_scanline < info->image_height) {
