@@ -1,10 +1,10 @@
 // Near keys at scale, with synthetic keys: a catalogue search for the keys within D bits of one key
 // among 10^4, 10^5 and 10^6; grouping 10^5 keys by --near D; and velsaro-clave over a batch of JPEG
 // files with a fresh catalogue against a second run over the unchanged files.
+#include "cli/actions.h"
 #include "cli/catalogue.h"
 #include "cli/key_distance.h"
 #include "cli/near_groups.h"
-#include "cli/tool.h"
 #include "engine/geometry.h"
 #include "tests/support/picture_files.h"
 
@@ -27,15 +27,15 @@ std::string path(const QString& file)
     return QFile::encodeName(file).toStdString();
 }
 
-cli::KeyCodes randomKey(std::mt19937& random)
+KeyCodes randomKey(std::mt19937& random)
 {
-    cli::KeyCodes codes{};
+    KeyCodes codes{};
     for (std::uint8_t& code : codes)
         code = std::uint8_t(random() & 0xff);
     return codes;
 }
 
-cli::KeyCodes flipped(cli::KeyCodes codes, int bits, std::mt19937& random)
+KeyCodes flipped(KeyCodes codes, int bits, std::mt19937& random)
 {
     for (int i = 0; i < bits; ++i) {
         const auto bit = std::size_t(random() % cli::keyBitCount);
@@ -48,7 +48,7 @@ cli::KeyCodes flipped(cli::KeyCodes codes, int bits, std::mt19937& random)
 struct SyntheticCatalogue {
     testing::TemporaryFolder folder;
     std::unique_ptr<cli::Catalogue> catalogue;
-    std::vector<cli::KeyCodes> keys;
+    std::vector<KeyCodes> keys;
 };
 
 SyntheticCatalogue& syntheticCatalogue(std::size_t count)
@@ -79,7 +79,7 @@ void search(benchmark::State& state)
     std::size_t found = 0;
     for (auto _ : state) {
         state.PauseTiming();
-        const cli::KeyCodes query = flipped(synthetic.keys[random() % count], distance / 4, random);
+        const KeyCodes query = flipped(synthetic.keys[random() % count], distance / 4, random);
         state.ResumeTiming();
         found += synthetic.catalogue->find(query, distance).size();
     }
@@ -93,7 +93,7 @@ void grouping(benchmark::State& state)
     const auto count = std::size_t(state.range(0));
     const int distance = int(state.range(1));
     std::mt19937 random(3);
-    std::vector<cli::KeyCodes> keys;
+    std::vector<KeyCodes> keys;
     for (std::size_t i = 0; i < count; ++i)
         keys.push_back(i % 4 == 0 || keys.empty() ? randomKey(random) : flipped(keys.back(), distance / 2, random));
     const std::vector<std::string> paths(count, "/fotos/x.jpg");
@@ -132,7 +132,9 @@ const JpegFolder& jpegFolder()
 int runOnFolder(const JpegFolder& folder)
 {
     std::FILE* nowhere = std::fopen("/dev/null", "w");
-    const int status = cli::runTool({"-j1", "--catalogue", folder.catalogue, folder.pictures}, {nowhere, nowhere});
+    const cli::Console console{nowhere, nowhere};
+    const cli::Options options = cli::parseArguments({"--catalogue", folder.catalogue, folder.pictures}, 1).options;
+    const int status = cli::keyBatch(options, *cli::makeOutput(options, console));
     std::fclose(nowhere);
     return status;
 }

@@ -1,6 +1,7 @@
-// The command line of velsaro-clave: options, paths, and the help text that explains them.
+// The command line of velsaro-clave: the action it asks for, its options, and the help text.
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <vector>
 
@@ -8,22 +9,28 @@ namespace velsaro::cli {
 
 // Largest number of worker threads accepted by -j.
 inline constexpr int maxJobs = 1024;
-
-struct Options {
-    bool compare = false; // group the pictures by key after the keys
-    bool json = false;    // one JSON document instead of the lines
-    int jobs = 1;         // worker threads
-    int nearDistance = 0; // --near: most bits by which a picture may differ from its group's first
-    bool matrix = false;  // the table of distances between every two pictures after the keys
-    std::string catalogue; // --catalogue FILE; empty without one
-    bool find = false;     // search the catalogue for the pictures near each path
-    bool merge = false;    // the paths are catalogues to fold into the catalogue
-    bool prune = false;    // drop the catalogue's pictures whose file is gone
-    std::vector<std::string> paths;
-};
-
 // Largest number of pictures --matrix tabulates.
 inline constexpr std::size_t maxMatrixPictures = 64;
+
+enum class Action {
+    Key,     // the key of every picture
+    Compare, // the keys, then the groups (--compare) and the table of distances (--matrix)
+    Find,    // the catalogue's pictures near each picture
+    Merge,   // the paths are catalogues to fold into the catalogue
+    Prune,   // only drop the catalogue's pictures whose file is gone
+};
+
+struct Options {
+    Action action = Action::Key;
+    bool compare = false;  // group the pictures by key after the keys
+    bool matrix = false;   // the table of distances between every two pictures after the keys
+    bool json = false;     // one JSON document instead of the lines
+    int jobs = 1;          // worker threads
+    int nearDistance = 0;  // --near: most bits by which a picture may differ from its group's first
+    std::string catalogue; // --catalogue FILE; empty without one
+    bool prune = false;    // after keying, drop the catalogue's pictures whose file is gone
+    std::vector<std::string> paths;
+};
 
 enum class Request { Run, ShowHelp, ShowVersion, UsageError };
 
@@ -38,7 +45,7 @@ ParsedArguments parseArguments(const std::vector<std::string>& arguments, int de
 
 std::string helpText(int defaultJobs);
 
-// "velsaro-clave VERSION", the version of the package it came in.
+// "velsaro-clave VERSION\n", the version of the package it came in.
 std::string versionText();
 
 // The line that follows a usage error.

@@ -363,7 +363,7 @@ Key keyOf(const KeyCodes& codes, const LevelAverages& averages)
         for (std::size_t j = 0; j < 9; ++j)
             level.codes[j] = codes[l * 9 + j];
     }
-    key.text = keyTextOfCodes(codes);
+    key.text = keyText(codes);
     return key;
 }
 

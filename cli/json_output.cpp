@@ -44,9 +44,34 @@ std::string jsonLevel(const LevelResult& level)
            "}";
 }
 
-std::string pathField(const PictureResult& result)
+std::string jsonPath(const std::string& path)
 {
-    return "{\"path\": " + jsonString(result.path);
+    return jsonString(path);
+}
+
+std::string jsonFailure(const PictureResult& result)
+{
+    return "{\"path\": " + jsonString(result.path) + ", \"error\": " + jsonString(result.error) + "}";
+}
+
+std::string jsonGroups(const std::vector<NearGroup>& groups)
+{
+    return jsonArray(groups, [](const NearGroup& group) {
+        return "{\"key\": " + jsonString(group.keyText) + ", \"paths\": " + jsonArray(group.paths, jsonPath) +
+               ", \"distances\": " + jsonArray(group.distances, jsonInteger) + "}";
+    });
+}
+
+std::string jsonMatrix(const DistanceMatrix& matrix)
+{
+    const auto row = [](const std::vector<int>& distances) { return jsonArray(distances, jsonInteger); };
+    return "{\"paths\": " + jsonArray(matrix.paths, jsonPath) +
+           ", \"distances\": " + jsonArray(matrix.distances, row) + "}";
+}
+
+std::string jsonMatch(const CatalogueMatch& match)
+{
+    return "{\"path\": " + jsonString(match.path) + ", \"distance\": " + jsonInteger(match.distance) + "}";
 }
 
 } // namespace
@@ -71,29 +96,61 @@ std::string jsonNumber(double value)
 std::string jsonPicture(const PictureResult& result)
 {
     if (!result.key)
-        return pathField(result) + ", \"error\": " + jsonString(result.error) + "}";
+        return jsonFailure(result);
     const Key& key = *result.key;
-    return pathField(result) + ", \"key\": " + jsonString(key.text) +
+    return "{\"path\": " + jsonString(result.path) + ", \"key\": " + jsonString(key.text) +
            ", \"codes\": " + jsonArray(key.codes(), jsonInteger) +
            ", \"levels\": " + jsonArray(key.levels, jsonLevel) + "}";
 }
 
-std::string jsonDocumentStart()
+JsonOutput::JsonOutput(const Console& console, std::string items) : Output(console), items_(std::move(items)) {}
+
+void JsonOutput::writePicture(const PictureResult& result)
 {
-    return "{\"pictures\": [\n";
+    writeItem(jsonPicture(result));
 }
 
-std::string jsonPictureSeparator()
+void JsonOutput::writeQuery(const PictureResult& query, const std::vector<CatalogueMatch>& matches)
 {
-    return ",\n";
+    if (!query.key)
+        return writeItem(jsonFailure(query));
+    writeItem("{\"path\": " + jsonString(query.path) + ", \"key\": " + jsonString(query.key->text) +
+              ", \"matches\": " + jsonArray(matches, jsonMatch) + "}");
 }
 
-std::string jsonDocumentEnd(const JsonMembers& members)
+void JsonOutput::writeGroups(const std::vector<NearGroup>& groups)
 {
+    members_.emplace_back("groups", jsonGroups(groups));
+}
+
+void JsonOutput::writeMatrix(const DistanceMatrix& matrix)
+{
+    members_.emplace_back("matrix", jsonMatrix(matrix));
+}
+
+// The document is opened by its first item or its end, so that actions without either (--merge,
+// --prune alone) write no JSON at all.
+void JsonOutput::startDocument()
+{
+    if (!started_)
+        printOut(std::string("{").append(jsonString(items_)).append(": [\n"));
+    started_ = true;
+}
+
+void JsonOutput::writeItem(const std::string& json)
+{
+    const bool first = !started_;
+    startDocument();
+    printOut((first ? "" : ",\n") + json);
+}
+
+void JsonOutput::writeEnd()
+{
+    startDocument();
     std::string json = "\n]";
-    for (const auto& [name, value] : members)
+    for (const auto& [name, value] : members_)
         json += ",\n" + jsonString(name) + ": " + value;
-    return json + "}\n";
+    printOut(json + "}\n");
 }
 
 } // namespace velsaro::cli

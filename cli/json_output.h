@@ -1,7 +1,7 @@
 // The --json output: one document, written picture by picture as the results arrive.
 #pragma once
 
-#include "cli/batch.h"
+#include "cli/output.h"
 
 #include <string>
 #include <string_view>
@@ -38,11 +38,26 @@ std::string jsonArray(const Range& values, Format format)
 // {"path", "key", "codes", "levels"} for a keyed picture, {"path", "error"} for a failed one.
 std::string jsonPicture(const PictureResult& result);
 
-// The pieces of the document {"pictures": [...], "groups": [...]}, in writing order.
-std::string jsonDocumentStart();
-std::string jsonPictureSeparator();
-// Closes the pictures and adds the members that follow them, each a name and its JSON value, in order.
-using JsonMembers = std::vector<std::pair<std::string, std::string>>;
-std::string jsonDocumentEnd(const JsonMembers& members);
+// {"ITEMS": [item, ...], then any further members}: the items written as they arrive, the members
+// (the groups, the table of distances) at the end.
+class JsonOutput final : public Output {
+public:
+    // items names the document's array: "pictures", or "queries" for --find.
+    JsonOutput(const Console& console, std::string items);
+
+private:
+    void writePicture(const PictureResult& result) override;
+    void writeGroups(const std::vector<NearGroup>& groups) override;
+    void writeMatrix(const DistanceMatrix& matrix) override;
+    void writeQuery(const PictureResult& query, const std::vector<CatalogueMatch>& matches) override;
+    void writeEnd() override;
+
+    void startDocument();
+    void writeItem(const std::string& json);
+
+    std::string items_;
+    bool started_ = false;
+    std::vector<std::pair<std::string, std::string>> members_; // name, JSON value
+};
 
 } // namespace velsaro::cli

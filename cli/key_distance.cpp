@@ -34,23 +34,6 @@ PackedKey packedKey(const KeyCodes& codes)
     return packed;
 }
 
-KeyCodes codesOfKey(const Key& key)
-{
-    KeyCodes codes{};
-    const std::array<int, 27> all = key.codes();
-    for (std::size_t i = 0; i < codes.size(); ++i)
-        codes[i] = std::uint8_t(all[i]);
-    return codes;
-}
-
-std::string keyTextOfCodes(const KeyCodes& codes)
-{
-    std::string text;
-    for (std::uint8_t code : codes)
-        text += std::to_string(code) + ".";
-    return text;
-}
-
 KeySegments keySegments(const KeyCodes& codes)
 {
     KeySegments segments{};
@@ -93,6 +76,18 @@ std::vector<std::uint16_t> segmentNeighbours(std::uint16_t value, int radius)
     std::vector<std::uint16_t> values = {value};
     addNeighbours(values, value, 0, radius);
     return values;
+}
+
+DistanceMatrix distanceMatrix(const std::vector<std::string>& paths, const std::vector<KeyCodes>& codes)
+{
+    DistanceMatrix matrix{paths, {}};
+    for (const KeyCodes& row : codes) {
+        std::vector<int> distances;
+        for (const KeyCodes& column : codes)
+            distances.push_back(keyDistance(row, column));
+        matrix.distances.push_back(distances);
+    }
+    return matrix;
 }
 
 } // namespace velsaro::cli

@@ -13,10 +13,7 @@
 
 namespace velsaro::cli {
 
-inline constexpr int keyCodeCount = 27;
 inline constexpr int keyBitCount = keyCodeCount * 8;
-
-using KeyCodes = std::array<std::uint8_t, keyCodeCount>;
 
 // The 216 bits in four words, code 0 in the lowest byte of the first word, for a distance in four
 // population counts.
@@ -26,7 +23,6 @@ struct PackedKey {
 };
 
 PackedKey packedKey(const KeyCodes& codes);
-KeyCodes codesOfKey(const Key& key);
 
 inline int keyDistance(const PackedKey& a, const PackedKey& b)
 {
@@ -40,9 +36,6 @@ inline int keyDistance(const KeyCodes& a, const KeyCodes& b)
 {
     return keyDistance(packedKey(a), packedKey(b));
 }
-
-// "c0.c1. ... c26.", the key text of the codes.
-std::string keyTextOfCodes(const KeyCodes& codes);
 
 // The key bits in segmentCount fixed segments of segmentBits bits each, segment s holding bits
 // 12s..12s+11 of the key read code by code, each code's most significant bit first.
@@ -67,6 +60,14 @@ SearchPlan searchPlan(int maxDistance);
 
 // Every value of a segment within radius bits of value (value itself first).
 std::vector<std::uint16_t> segmentNeighbours(std::uint16_t value, int radius);
+
+// The distance between every two of some keyed pictures.
+struct DistanceMatrix {
+    std::vector<std::string> paths;
+    std::vector<std::vector<int>> distances; // [row][column], row and column in the order of paths
+};
+
+DistanceMatrix distanceMatrix(const std::vector<std::string>& paths, const std::vector<KeyCodes>& codes);
 
 // Largest D accepted by --near: every pair of keys is within 216 bits.
 inline constexpr int maxNearDistance = keyBitCount;

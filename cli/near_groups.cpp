@@ -1,6 +1,5 @@
 #include "cli/near_groups.h"
 
-
 namespace velsaro::cli {
 
 NearIndex::NearIndex(int maxDistance) : maxDistance_(maxDistance), plan_(searchPlan(maxDistance))
@@ -84,7 +83,7 @@ void NearGroups::add(const KeyCodes& codes, const std::string& path)
     const std::optional<std::uint32_t> first = leaders_.firstWithin(key, segments);
     if (!first) {
         leaders_.add(key, segments);
-        groups_.push_back({keyTextOfCodes(codes), {path}, {0}});
+        groups_.push_back({keyText(codes), {path}, {0}});
         return;
     }
     groups_[*first].paths.push_back(path);

@@ -7,6 +7,9 @@
 
 namespace velsaro::cli {
 
+// More pictures than this show a progress line when the error stream is a terminal.
+inline constexpr std::size_t quietBatchSize = 3;
+
 // "velsaro-clave: 12/200 imágenes, 35,2 imágenes/s", for done of total pictures after seconds.
 std::string progressText(std::size_t done, std::size_t total, double seconds);
 

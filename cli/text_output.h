@@ -1,8 +1,10 @@
-// The plain text output: one line per key, like sha256sum, and the groups of pictures alike in key.
+// The plain text output: one line per key, like sha256sum, then the groups of pictures alike in key,
+// the table of distances, or the catalogue's pictures near each picture.
 #pragma once
 
+#include "cli/output.h"
+
 #include <string>
-#include <vector>
 
 namespace velsaro::cli {
 
@@ -17,16 +19,19 @@ std::string listedPath(const std::string& path);
 // "velsaro-clave: PATH: REASON\n", for the error stream; a line break in the path is written "\n".
 std::string errorLine(const std::string& path, const std::string& reason);
 
-struct KeyGroup {
-    std::string keyText;
-    std::vector<std::string> paths;
+class TextOutput final : public Output {
+public:
+    // With showDistances, each picture of a group is listed behind its distance to the group's first.
+    TextOutput(const Console& console, bool showDistances);
+
+private:
+    void writePicture(const PictureResult& result) override;
+    void writeGroups(const std::vector<NearGroup>& groups) override;
+    void writeMatrix(const DistanceMatrix& matrix) override;
+    void writeQuery(const PictureResult& query, const std::vector<CatalogueMatch>& matches) override;
+    void writeEnd() override {}
+
+    bool showDistances_;
 };
-
-// "Grupo NUMBER (COUNT imágenes): KEY\n", the heading of a group.
-std::string groupHeading(std::size_t number, std::size_t count, const std::string& keyText);
-
-// A blank line, then per group "Grupo I (N imágenes): KEY" and one indented path per line, escaped as
-// in keyLine with the backslash after the indent; nothing when there is no group.
-std::string groupsText(const std::vector<KeyGroup>& groups);
 
 } // namespace velsaro::cli

@@ -58,14 +58,12 @@ const double* cutMask(const double* largest, int n, double* samples)
     return samples;
 }
 
-void appendLevelKeyText(const LevelResult& level, std::string& text)
+void appendCodeText(int code, std::string& text)
 {
-    for (std::int16_t code : level.codes) {
-        char digits[8];
-        const auto end = std::to_chars(digits, digits + sizeof digits, code).ptr;
-        text.append(digits, end);
-        text += '.';
-    }
+    char digits[8];
+    const auto end = std::to_chars(digits, digits + sizeof digits, code).ptr;
+    text.append(digits, end);
+    text += '.';
 }
 
 // matrizP(r, c) = the mean of the divided coefficients of mask j = 3r + c, summed in (u, v) order.
@@ -165,7 +163,17 @@ LevelResult computeLevel(int n, const PixelReader& readPixel, const EngineOption
 std::string levelKeyText(const LevelResult& level)
 {
     std::string text;
-    appendLevelKeyText(level, text);
+    for (std::int16_t code : level.codes)
+        appendCodeText(code, text);
+    return text;
+}
+
+std::string keyText(const KeyCodes& codes)
+{
+    std::string text;
+    text.reserve(codes.size() * 4);
+    for (std::uint8_t code : codes)
+        appendCodeText(code, text);
     return text;
 }
 
@@ -173,23 +181,22 @@ Key keyOfLargestMasks(const LargestMasks& samples, const EngineOptions& options)
 {
     const int maskArea = largestMaskSize * largestMaskSize;
     Key key;
-    key.text.reserve(27 * 4);
     for (std::size_t i = 0; i < levelMaskSizes.size(); ++i) {
         const int n = levelMaskSizes[i];
         key.levels[i] = transformLevel(
             n, [&](int j, double* scratch) { return cutMask(samples.data() + j * maskArea, n, scratch); },
             options);
-        appendLevelKeyText(key.levels[i], key.text);
     }
+    key.text = keyText(key.codes());
     return key;
 }
 
-std::array<int, 27> Key::codes() const
+KeyCodes Key::codes() const
 {
-    std::array<int, 27> all{};
+    KeyCodes all{};
     for (std::size_t i = 0; i < levels.size(); ++i)
         for (std::size_t k = 0; k < 9; ++k)
-            all[i * 9 + k] = levels[i].codes[k];
+            all[i * 9 + k] = std::uint8_t(levels[i].codes[k]);
     return all;
 }
 

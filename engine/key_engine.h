@@ -32,11 +32,18 @@ struct LevelResult {
     double coefficient(int j, int u, int v) const { return coeficientes[(j * n + u) * n + v]; }
 };
 
+// The 27 codes of a key, level by level, each 0..255.
+inline constexpr int keyCodeCount = 27;
+using KeyCodes = std::array<std::uint8_t, keyCodeCount>;
+
+// "c0.c1. ... c26.": each code in shortest decimal form followed by ".".
+std::string keyText(const KeyCodes& codes);
+
 struct Key {
     std::array<LevelResult, 3> levels;
-    std::string text; // 27 codes, each followed by "."
+    std::string text; // keyText(codes())
 
-    std::array<int, 27> codes() const;
+    KeyCodes codes() const;
 };
 
 // Vector width of the DCT kernel in doubles. Every width gives the same bits; Best picks the widest

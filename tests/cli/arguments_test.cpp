@@ -65,7 +65,7 @@ TEST(Arguments, RefusesJobOptionWithoutValue)
 
 TEST(Arguments, RefusesUnknownOptionsNamingThem)
 {
-    for (const std::string option : {"--verbose", "-v", "--Compare", "--json=yes", "---"}) {
+    for (const std::string option : {"--verbose", "-v", "--Compare", "--json=yes", "---", "--comp", "-hx"}) {
         const ParsedArguments parsed = parse({option, "x.bmp"});
         EXPECT_EQ(parsed.request, Request::UsageError);
         EXPECT_EQ(parsed.error, "opción desconocida: «" + option + "»");
@@ -105,16 +105,19 @@ TEST(Arguments, ReadsTheNearAndCatalogueOptions)
     const ParsedArguments find = parse({"--catalogue", "c.db", "--find", "--near=16", "q.jpg"});
     ASSERT_EQ(find.request, Request::Run) << find.error;
     EXPECT_EQ(find.options.catalogue, "c.db");
-    EXPECT_TRUE(find.options.find);
+    EXPECT_EQ(find.options.action, Action::Find);
     EXPECT_EQ(find.options.nearDistance, 16);
     const ParsedArguments groups = parse({"--compare", "--near", "216", "--matrix", "--catalogue=c.db", "a"});
     ASSERT_EQ(groups.request, Request::Run) << groups.error;
     EXPECT_EQ(groups.options.nearDistance, 216);
     EXPECT_TRUE(groups.options.matrix);
     EXPECT_EQ(groups.options.catalogue, "c.db");
-    EXPECT_EQ(parse({"--catalogue", "c.db", "--prune"}).request, Request::Run);
-    EXPECT_EQ(parse({"--catalogue", "c.db", "--merge", "a.db", "b.db"}).options.paths,
-              (std::vector<std::string>{"a.db", "b.db"}));
+    EXPECT_EQ(groups.options.action, Action::Compare);
+    EXPECT_EQ(parse({"--catalogue", "c.db", "--prune"}).options.action, Action::Prune);
+    EXPECT_EQ(parse({"--catalogue", "c.db", "--prune", "a"}).options.action, Action::Key);
+    const ParsedArguments merge = parse({"--catalogue", "c.db", "--merge", "a.db", "b.db"});
+    EXPECT_EQ(merge.options.action, Action::Merge);
+    EXPECT_EQ(merge.options.paths, (std::vector<std::string>{"a.db", "b.db"}));
 }
 
 TEST(Arguments, RefusesDistancesAndCombinationsThatMeanNothing)

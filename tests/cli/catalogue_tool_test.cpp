@@ -219,11 +219,11 @@ TEST_F(CatalogueToolTest, RefusesForeignFilesAndLaterCataloguesLeavingThemUntouc
 }
 
 // The key printed first on a plain run's line, as codes.
-cli::KeyCodes keyCodesOfRun(const std::string& file)
+KeyCodes keyCodesOfRun(const std::string& file)
 {
     const std::string line = linesOf(runClave({file}).out).at(0);
     std::istringstream codes(line.substr(line.front() == '\\' ? 1 : 0, line.find("  ")));
-    cli::KeyCodes key{};
+    KeyCodes key{};
     for (std::uint8_t& code : key) {
         int value = 0;
         char dot = 0;
@@ -293,7 +293,7 @@ TEST_F(CatalogueToolTest, GroupsNearKeysWithTheirDistancesAndTabulatesThem)
 
     const std::vector<std::string> lines = linesOf(run.out);
     ASSERT_EQ(lines.size(), 11u) << run.out;
-    EXPECT_EQ(lines[3], "Grupo 1 (2 imágenes): " + cli::keyTextOfCodes(keyCodesOfRun(files[0])));
+    EXPECT_EQ(lines[3], "Grupo 1 (2 imágenes): " + keyText(keyCodesOfRun(files[0])));
     EXPECT_EQ(lines[4], "    0  " + files[0]);
     EXPECT_EQ(lines[5], "  " + width + std::to_string(distance) + "  " + files[1]);
     EXPECT_EQ(lines[7], "Distancias en bits:");

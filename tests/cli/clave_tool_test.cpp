@@ -327,17 +327,6 @@ TEST_F(ClaveToolTest, RefusesBadCommandLinesWithAHintToHelp)
     }
 }
 
-TEST_F(ClaveToolTest, AcceptsEveryWayOfGivingTheJobCount)
-{
-    const std::string file = write("teal.bmp", bmp24(solidPicture(8, 8, teal)));
-    for (const std::vector<std::string>& arguments :
-         {std::vector<std::string>{"-j", "3", file}, {"-j3", file}, {"--jobs", "3", file}, {file, "--jobs=3"}}) {
-        const ClaveRun run = runClave(arguments);
-        EXPECT_EQ(run.exitCode, 0);
-        EXPECT_EQ(run.out, keyLine(flatColourKey, file));
-    }
-}
-
 TEST_F(ClaveToolTest, ExplainsUsageOptionsOutputAndExitCodesInHelp)
 {
     const ClaveRun run = runClave({"--help"});

@@ -1,18 +1,24 @@
 // JSON strings and numbers as the --json document writes them.
 #include "cli/json_output.h"
 
+#include "tests/cli/captured_console.h"
+
 #include <gtest/gtest.h>
 
 #include <QJsonArray>
 #include <QJsonDocument>
+#include <QJsonObject>
 
 #include <bit>
 #include <cstdlib>
+#include <functional>
 #include <limits>
 #include <random>
 
 namespace velsaro::cli {
 namespace {
+
+using testing::CapturedConsole;
 
 TEST(JsonOutput, EscapesQuotesBackslashesAndControlCharacters)
 {
@@ -61,17 +67,29 @@ TEST(JsonOutput, WritesFailedPictureAsPathAndError)
     EXPECT_EQ(jsonPicture(failed), "{\"path\": \"a\\\"b.gif\", \"error\": \"el archivo no existe\"}");
 }
 
-TEST(JsonOutput, MakesAValidDocumentWithAndWithoutPictures)
+TEST(JsonOutput, MakesAValidDocumentWithAndWithoutPicturesAndNoneWithoutEither)
 {
-    const std::string empty = jsonDocumentStart() + jsonDocumentEnd({{"groups", "[]"}});
     const PictureResult failed{"x", std::nullopt, "e"};
-    const std::string two = jsonDocumentStart() + jsonPicture(failed) + jsonPictureSeparator() +
-                            jsonPicture(failed) + jsonDocumentEnd({});
+    const auto document = [&](const std::function<void(Output&)>& write) {
+        CapturedConsole captured;
+        JsonOutput output(captured.console(), "pictures");
+        write(output);
+        return captured.out();
+    };
+    const std::string empty = document([](Output& output) { output.groups({}); output.finish(); });
+    const std::string two = document([&](Output& output) {
+        output.picture(failed);
+        output.picture(failed);
+        output.finish();
+    });
     for (const std::string& text : {empty, two}) {
         QJsonParseError error;
-        QJsonDocument::fromJson(QByteArray::fromStdString(text), &error);
+        const QJsonDocument parsed = QJsonDocument::fromJson(QByteArray::fromStdString(text), &error);
         EXPECT_EQ(error.error, QJsonParseError::NoError) << text;
+        EXPECT_TRUE(parsed.object().contains("pictures")) << text;
     }
+    EXPECT_EQ(QJsonDocument::fromJson(QByteArray::fromStdString(two)).object()["pictures"].toArray().size(), 2);
+    EXPECT_EQ(document([](Output&) {}), "");
 }
 
 } // namespace

@@ -133,7 +133,7 @@ TEST(NearGroups, JoinsEachKeyToTheFirstGroupWhoseFirstKeyIsWithinTheDistance)
             const NearGroup& group = groups.groups()[g];
             EXPECT_EQ(group.paths, expected[g]) << "D = " << distance;
             const KeyCodes& first = keys[std::stoul(group.paths[0])];
-            EXPECT_EQ(group.keyText, keyTextOfCodes(first));
+            EXPECT_EQ(group.keyText, keyText(first));
             for (std::size_t p = 0; p < group.paths.size(); ++p) {
                 EXPECT_EQ(group.distances[p], keyDistance(first, keys[std::stoul(group.paths[p])]));
                 EXPECT_LE(group.distances[p], distance);

@@ -1,10 +1,17 @@
-// The plain text lines and the groups of --compare.
+// The plain text lines, the groups of --compare and their distances with --near.
 #include "cli/text_output.h"
+
+#include "tests/cli/captured_console.h"
 
 #include <gtest/gtest.h>
 
 namespace velsaro::cli {
 namespace {
+
+using testing::CapturedConsole;
+
+const std::vector<NearGroup> groups = {
+    {"9.", {"x", "z"}, {0, 12}}, {"1.", {"y"}, {0}}, {"5.", {"w\\v", "u"}, {0, 105}}};
 
 TEST(TextOutput, WritesKeyTwoSpacesAndPath)
 {
@@ -19,21 +26,39 @@ TEST(TextOutput, EscapesBackslashAndLineBreakBehindALeadingBackslash)
 
 TEST(TextOutput, WritesEachGroupWithItsCountKeyAndEscapedPaths)
 {
-    const std::vector<KeyGroup> groups = {{"9.", {"x", "z"}}, {"1.", {"y"}}, {"5.", {"w\\v"}}};
+    CapturedConsole captured;
+    TextOutput(captured.console(), false).groups(groups);
+    EXPECT_EQ(captured.out(), "\n"
+                              "Grupo 1 (2 imágenes): 9.\n"
+                              "  x\n"
+                              "  z\n"
+                              "Grupo 2 (1 imagen): 1.\n"
+                              "  y\n"
+                              "Grupo 3 (2 imágenes): 5.\n"
+                              "  \\w\\\\v\n"
+                              "  u\n");
+}
 
-    EXPECT_EQ(groupsText(groups), "\n"
-                                           "Grupo 1 (2 imágenes): 9.\n"
-                                           "  x\n"
-                                           "  z\n"
-                                           "Grupo 2 (1 imagen): 1.\n"
-                                           "  y\n"
-                                           "Grupo 3 (1 imagen): 5.\n"
-                                           "  \\w\\\\v\n");
+TEST(TextOutput, WritesEachPicturesDistanceRightAlignedBeforeItsPathWithNear)
+{
+    CapturedConsole captured;
+    TextOutput(captured.console(), true).groups(groups);
+    EXPECT_EQ(captured.out(), "\n"
+                              "Grupo 1 (2 imágenes): 9.\n"
+                              "    0  x\n"
+                              "   12  z\n"
+                              "Grupo 2 (1 imagen): 1.\n"
+                              "    0  y\n"
+                              "Grupo 3 (2 imágenes): 5.\n"
+                              "    0  \\w\\\\v\n"
+                              "  105  u\n");
 }
 
 TEST(TextOutput, WritesNothingForNoGroups)
 {
-    EXPECT_EQ(groupsText({}), "");
+    CapturedConsole captured;
+    TextOutput(captured.console(), false).groups({});
+    EXPECT_EQ(captured.out(), "");
 }
 
 } // namespace

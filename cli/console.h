@@ -1,9 +1,8 @@
-// velsaro-clave from its command line to its exit status.
+// Where velsaro-clave writes, and the exit statuses it ends with.
 #pragma once
 
 #include <cstdio>
-#include <string>
-#include <vector>
+#include <string_view>
 
 namespace velsaro::cli {
 
@@ -12,9 +11,6 @@ inline constexpr int exitSomePictureFailed = 1;
 inline constexpr int exitUsageError = 2;
 inline constexpr int exitCatalogueError = 3;
 
-// More pictures than this show a progress line when the error stream is a terminal.
-inline constexpr std::size_t quietBatchSize = 3;
-
 struct Console {
     std::FILE* out = stdout;
     std::FILE* err = stderr;
@@ -22,7 +18,11 @@ struct Console {
     bool errIsTerminal = false;
 };
 
-// arguments excludes the program name.
-int runTool(const std::vector<std::string>& arguments, const Console& console);
+// Writes text at once, so that a long batch shows each picture's line as soon as it is keyed.
+inline void print(std::FILE* stream, std::string_view text)
+{
+    std::fwrite(text.data(), 1, text.size(), stream);
+    std::fflush(stream);
+}
 
 } // namespace velsaro::cli

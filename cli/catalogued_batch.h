@@ -1,16 +1,20 @@
-// velsaro-clave with a catalogue: keying through it, searching it, folding catalogues together.
+// Keying a batch through a catalogue: stored keys for unchanged files, and storing the others.
 #pragma once
 
-#include "cli/arguments.h"
 #include "cli/batch.h"
 #include "cli/catalogue.h"
-#include "cli/tool.h"
+#include "cli/output.h"
+#include "cli/picture_list.h"
 
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
 namespace velsaro::cli {
+
+// The catalogue in file, or none after the output has said why it cannot be used.
+std::unique_ptr<Catalogue> openCatalogue(const std::string& file, Catalogue::Access access, Output& output);
 
 // One batch keyed through a catalogue: a picture whose file has the size and modification time the
 // catalogue holds is not decoded; every other picture keyed is stored, in batches.
@@ -35,11 +39,5 @@ private:
     std::vector<std::optional<FileStamp>> stamps_; // of pictures keyed from their file
     std::optional<std::string> error_;
 };
-
-// --find: for each picture, the catalogue's pictures within options.nearDistance bits.
-int findInCatalogue(const Options& options, const Console& console);
-
-// --merge: folds the catalogues of options.paths into options.catalogue.
-int mergeCatalogues(const Options& options, const Console& console);
 
 } // namespace velsaro::cli

@@ -1,0 +1,80 @@
+#include "cli/catalogued_batch.h"
+
+namespace velsaro::cli {
+
+std::unique_ptr<Catalogue> openCatalogue(const std::string& file, Catalogue::Access access, Output& output)
+{
+    try {
+        return std::make_unique<Catalogue>(file, access);
+    } catch (const CatalogueError& error) {
+        output.error(file, error.what());
+        return nullptr;
+    }
+}
+
+CataloguedBatch::CataloguedBatch(Catalogue& catalogue, const std::vector<PictureEntry>& entries)
+    : catalogue_(catalogue), entries_(entries), stamps_(entries.size())
+{
+}
+
+PictureResult CataloguedBatch::key(std::size_t index)
+{
+    const PictureEntry& entry = entries_[index];
+    if (!entry.error.empty())
+        return keyPicture(entry);
+    // The stamp is taken before the file is read: a file changed while it is read is keyed again by
+    // the next run rather than kept under the new stamp.
+    const std::optional<FileStamp> stamp = fileStamp(entry.path);
+    if (stamp) {
+        try {
+            if (std::optional<Key> stored = catalogue_.storedKey(cataloguePath(entry.path), *stamp))
+                return {entry.path, std::move(stored), {}};
+        } catch (const CatalogueError&) {
+            // Keyed from the file instead; a catalogue that fails for good fails its writes too.
+        }
+    }
+    PictureResult result = keyPicture(entry);
+    if (result.key)
+        stamps_[index] = stamp;
+    return result;
+}
+
+void CataloguedBatch::keep(std::size_t index, const PictureResult& result)
+{
+    if (error_)
+        return;
+    try {
+        if (stamps_[index] && result.key)
+            catalogue_.store(cataloguePath(result.path), *stamps_[index], result.key->codes(),
+                             levelAveragesOf(*result.key));
+        // Also after a key taken from the catalogue: a batch begun by one new picture is committed on
+        // time however many stored ones follow it.
+        catalogue_.commitIfDue();
+    } catch (const CatalogueError& error) {
+        fail(error);
+    }
+}
+
+void CataloguedBatch::pause()
+{
+    if (error_)
+        return;
+    try {
+        catalogue_.commit();
+    } catch (const CatalogueError& error) {
+        fail(error);
+    }
+}
+
+std::optional<std::string> CataloguedBatch::finish()
+{
+    pause();
+    return error_;
+}
+
+void CataloguedBatch::fail(const CatalogueError& error)
+{
+    error_ = error.what();
+}
+
+} // namespace velsaro::cli

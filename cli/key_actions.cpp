@@ -1,0 +1,138 @@
+// Keying a batch of pictures, and comparing their keys.
+#include "cli/actions.h"
+
+#include "cli/catalogued_batch.h"
+#include "cli/near_groups.h"
+
+namespace velsaro::cli {
+
+namespace {
+
+// The pictures of one batch, keyed in list order from their files or, when the options name a
+// catalogue, through it.
+class BatchRun {
+public:
+    BatchRun(const Options& options, Output& output) : options_(options), output_(output) {}
+
+    // False, once the output has said why, when the catalogue cannot be used.
+    bool open()
+    {
+        if (!options_.catalogue.empty())
+            catalogue_ = openCatalogue(options_.catalogue, Catalogue::Access::ReadWrite, output_);
+        entries_ = listPictures(options_.paths);
+        if (catalogue_)
+            catalogued_.emplace(*catalogue_, entries_);
+        return options_.catalogue.empty() || catalogue_;
+    }
+
+    // Hands each result to the output and each key to keep; true if every picture was keyed.
+    bool keyAll(const ResultSink& keep)
+    {
+        bool allKeyed = true;
+        output_.startProgress(entries_.size());
+        const auto deliver = [&](const PictureResult& result) {
+            output_.picture(result);
+            allKeyed = allKeyed && result.key;
+            if (result.key && keep)
+                keep(result);
+        };
+        if (!catalogued_) {
+            keyPictures(entries_, options_.jobs, deliver);
+            return allKeyed;
+        }
+        std::size_t delivered = 0;
+        keyPictures(
+            entries_.size(), options_.jobs, [&](std::size_t index) { return catalogued_->key(index); },
+            [&](const PictureResult& result) {
+                catalogued_->keep(delivered++, result);
+                deliver(result);
+            },
+            [&] { catalogued_->pause(); });
+        return allKeyed;
+    }
+
+    // Commits the catalogue and prunes it if asked; a failing catalogue outweighs a failed picture.
+    int finish(int status)
+    {
+        if (!catalogued_)
+            return status;
+        std::optional<std::string> failure = catalogued_->finish();
+        try {
+            if (!failure && options_.prune)
+                catalogue_->prune();
+        } catch (const CatalogueError& error) {
+            failure = error.what();
+        }
+        if (!failure)
+            return status;
+        output_.error(options_.catalogue, *failure);
+        return exitCatalogueError;
+    }
+
+private:
+    const Options& options_;
+    Output& output_;
+    std::vector<PictureEntry> entries_;
+    std::unique_ptr<Catalogue> catalogue_;
+    std::optional<CataloguedBatch> catalogued_;
+};
+
+int statusOf(bool allKeyed)
+{
+    return allKeyed ? exitSuccess : exitSomePictureFailed;
+}
+
+// The keyed pictures for --matrix, which tabulates at most maxMatrixPictures.
+struct KeyedPictures {
+    std::vector<std::string> paths;
+    std::vector<KeyCodes> codes;
+
+    // False, once the output has said so, when they are too many for a table.
+    bool writeMatrix(Output& output) const
+    {
+        if (paths.size() > maxMatrixPictures) {
+            output.message("--matrix admite hasta " + std::to_string(maxMatrixPictures) + " imágenes y hay " +
+                           std::to_string(paths.size()) + "; se omite la tabla");
+            return false;
+        }
+        output.matrix(distanceMatrix(paths, codes));
+        return true;
+    }
+};
+
+} // namespace
+
+int keyBatch(const Options& options, Output& output)
+{
+    BatchRun batch(options, output);
+    if (!batch.open())
+        return exitCatalogueError;
+    const bool allKeyed = batch.keyAll({});
+    output.finish();
+    return batch.finish(statusOf(allKeyed));
+}
+
+int compareBatch(const Options& options, Output& output)
+{
+    BatchRun batch(options, output);
+    if (!batch.open())
+        return exitCatalogueError;
+    NearGroups groups(options.nearDistance);
+    KeyedPictures keyed;
+    bool allKeyed = batch.keyAll([&](const PictureResult& result) {
+        if (options.compare)
+            groups.add(result.key->codes(), result.path);
+        if (options.matrix) {
+            keyed.paths.push_back(result.path);
+            keyed.codes.push_back(result.key->codes());
+        }
+    });
+    if (options.compare)
+        output.groups(groups.groups());
+    if (options.matrix)
+        allKeyed = keyed.writeMatrix(output) && allKeyed;
+    output.finish();
+    return batch.finish(statusOf(allKeyed));
+}
+
+} // namespace velsaro::cli
