@@ -18,7 +18,7 @@ sanitize=(-fsanitize=fuzzer,address,undefined -fno-sanitize-recover=all)
 
 "$cxx" "${sanitize[@]}" picture/picture_file.cpp picture/jpeg_region.cpp tests/picture/picture_reader_fuzzer.cpp \
   "${common[@]}" -o "$out/picture_reader_fuzzer"
-"$cxx" tests/picture/fuzz_seeds.cpp tests/support/bmp_files.cpp tests/support/gif_files.cpp \
+"$cxx" tests/picture/fuzz_seeds.cpp tests/support/bmp_files.cpp tools/gif_writer.cpp \
   tests/support/jpeg_files.cpp tests/support/pictures.cpp tests/support/temporary_folder.cpp \
   "${common[@]}" -o "$out/fuzz_seeds"
 "$out/fuzz_seeds" "$out/seeds"
