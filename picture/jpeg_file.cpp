@@ -1,7 +1,7 @@
 #include "picture/jpeg_file.h"
 
 #include "picture/format_reading.h"
-#include "picture/jpeg_region.h"
+#include "picture/jpeg_decompressor.h"
 
 #include <cstdint>
 #include <cstring>
@@ -43,6 +43,7 @@ qsizetype nextMarkerAfterScan(const QByteArray& bytes, qsizetype at)
 }
 
 // A cut JPEG still decodes, its missing part grey, so the file must reach its end-of-image marker.
+// The headers cannot tell: this walks every segment and scan to the end.
 bool isJpegWhole(const QByteArray& bytes)
 {
     qsizetype at = 2; // after start-of-image
@@ -64,27 +65,31 @@ bool isJpegWhole(const QByteArray& bytes)
     return false;
 }
 
-PictureFile decodeJpeg(const QByteArray& bytes, PictureRegion region)
+// Qt's reader stops after the last row of the clip rectangle; a picture within the region is read as
+// it is, without the copy of each row a clip rectangle costs.
+PictureFile decodedByQt(const QByteArray& bytes, QSize wholeSize)
 {
     MemoryReader decoder(bytes, "jpeg");
-    const QSize wholeSize = decoder.reader().size();
-    if (!wholeSize.isValid() || !isJpegWhole(bytes))
-        return notAPicture();
-    const JpegLayout layout = jpegLayout(bytes);
-    // A progressive or multi-scan file is decoded whole into coefficients before any row comes out.
-    if (layout.bufferedBytes > maxDecodingBytes)
-        return tooLarge();
-    if (region == PictureRegion::Keyed && layout.isSingleScan && layout.isColourOrGrey) {
-        const QImage keyed = readJpegRegion(bytes, keyRegionWidth, keyRegionTop, keyRegionHeight);
-        if (!keyed.isNull())
-            return decoded(keyed, wholeSize);
-    }
-    // Qt's reader stops after the last row of the clip rectangle; a picture within the region is read
-    // as it is, without the copy of each row a clip rectangle costs.
     const QRect shownRect = topLeft(wholeSize, shownSize);
     if (shownRect.size() != wholeSize)
         decoder.reader().setClipRect(shownRect);
     return decoded(cut(decoder.reader().read(), shownSize), wholeSize);
+}
+
+PictureFile decodeJpeg(const QByteArray& bytes, PictureRegion region)
+{
+    JpegDecompressor jpeg(bytes);
+    if (!jpeg.isHeaderRead() || !isJpegWhole(bytes))
+        return notAPicture();
+    // A progressive or multi-scan file is decoded whole into coefficients before any row comes out.
+    if (jpeg.bufferedBytes() > maxDecodingBytes)
+        return tooLarge();
+    if (region == PictureRegion::Keyed && jpeg.isRegionDecodable()) {
+        const QImage keyed = jpeg.decodeRegion(keyRegionWidth, keyRegionTop, keyRegionHeight);
+        if (!keyed.isNull())
+            return decoded(keyed, jpeg.size());
+    }
+    return decodedByQt(bytes, jpeg.size());
 }
 
 } // namespace

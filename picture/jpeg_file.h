@@ -1,5 +1,5 @@
-// JPEG: the file checked whole, then the region read: the key's rows and columns alone through libjpeg,
-// or the rows up to the region's last through Qt's reader.
+// JPEG: the headers read once by libjpeg, and from them the decision how to read the region: the key's
+// rows and columns alone through libjpeg, or the rows up to the region's last through Qt's reader.
 #pragma once
 
 #include "picture/picture_file.h"
