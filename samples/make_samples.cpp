@@ -2,6 +2,7 @@
 // saved as BMP and as GIF with identical pixels (so both give one key), the other as JPEG.
 // Usage: velsaro_make_samples FOLDER
 #include "engine/geometry.h"
+#include "tools/gif_writer.h"
 
 #include <QBuffer>
 #include <QDir>
@@ -120,69 +121,6 @@ QByteArray bmp(const QImage& picture)
     return written(at96Dpi, "bmp");
 }
 
-void appendU16(QByteArray& bytes, int value)
-{
-    bytes.append(char(value & 0xFF));
-    bytes.append(char((value >> 8) & 0xFF));
-}
-
-// A GIF89a file of one 8-bit palette picture (Qt reads GIF but cannot write it). The LZW stream holds
-// only literal codes and a clear code before every 250 of them, so that every code stays 9 bits wide
-// (the decoder's table never reaches the 512 entries that would widen them): a larger file than a real
-// encoder makes, in a stream simple enough to be obviously right.
-QByteArray gif(const QImage& indexed)
-{
-    QByteArray bytes("GIF89a");
-    appendU16(bytes, indexed.width());
-    appendU16(bytes, indexed.height());
-    bytes.append("\xF7\0\0", 3); // global table of 256 entries, background index 0, square pixels
-    const QList<QRgb> palette = indexed.colorTable();
-    for (int i = 0; i < 256; ++i) {
-        const QRgb colour = i < palette.size() ? palette[i] : qRgb(0, 0, 0);
-        bytes.append(char(qRed(colour)));
-        bytes.append(char(qGreen(colour)));
-        bytes.append(char(qBlue(colour)));
-    }
-    bytes.append(',');
-    appendU16(bytes, 0);
-    appendU16(bytes, 0);
-    appendU16(bytes, indexed.width());
-    appendU16(bytes, indexed.height());
-    bytes.append('\0'); // no local table, not interlaced
-
-    constexpr int minimumCodeSize = 8;
-    constexpr int clearCode = 1 << minimumCodeSize;
-    QByteArray codes;
-    std::uint32_t bits = 0;
-    int bitCount = 0;
-    const auto writeCode = [&](int code) { // least significant bit first
-        bits |= std::uint32_t(code) << bitCount;
-        for (bitCount += minimumCodeSize + 1; bitCount >= 8; bitCount -= 8, bits >>= 8)
-            codes.append(char(bits & 0xFF));
-    };
-    int literals = 0;
-    for (int y = 0; y < indexed.height(); ++y) {
-        for (int x = 0; x < indexed.width(); ++x) {
-            if (literals++ % 250 == 0)
-                writeCode(clearCode);
-            writeCode(indexed.constScanLine(y)[x]);
-        }
-    }
-    writeCode(clearCode + 1); // end of information
-    if (bitCount > 0)
-        codes.append(char(bits & 0xFF));
-
-    bytes.append(char(minimumCodeSize));
-    for (qsizetype start = 0; start < codes.size(); start += 255) { // blocks of at most 255 bytes
-        const QByteArray block = codes.mid(start, 255);
-        bytes.append(char(block.size()));
-        bytes.append(block);
-    }
-    bytes.append('\0');
-    bytes.append(';');
-    return bytes;
-}
-
 bool save(const QString& path, const QByteArray& bytes)
 {
     QFile file(path);
@@ -207,7 +145,7 @@ int main(int argc, char** argv)
                                  QColor(70, 45, 25), QColor(190, 40, 60)},
                                 true);
     bool saved = save(folder.filePath("cara_seria.bmp"), bmp(serious));
-    saved &= save(folder.filePath("cara_seria.gif"), gif(exactlyIndexed(serious)));
+    saved &= save(folder.filePath("cara_seria.gif"), velsaro::gif({exactlyIndexed(serious)}));
     saved &= save(folder.filePath("cara_sonriente.jpg"), written(smiling, "jpeg"));
     return saved ? 0 : 1;
 }

@@ -16,9 +16,11 @@ qt=($(pkg-config --cflags --libs Qt6Gui))
 common=(-std=c++20 -O1 -g -fPIC -fno-omit-frame-pointer -I. "${qt[@]}" -ljpeg)
 sanitize=(-fsanitize=fuzzer,address,undefined -fno-sanitize-recover=all)
 
-"$cxx" "${sanitize[@]}" picture/picture_file.cpp picture/jpeg_region.cpp tests/picture/picture_reader_fuzzer.cpp \
+reader=(picture/picture_file.cpp picture/format_reading.cpp picture/bitmap_file.cpp picture/jpeg_file.cpp
+  picture/jpeg_decompressor.cpp picture/gif_file.cpp)
+"$cxx" "${sanitize[@]}" "${reader[@]}" tests/picture/picture_reader_fuzzer.cpp \
   "${common[@]}" -o "$out/picture_reader_fuzzer"
-"$cxx" tests/picture/fuzz_seeds.cpp tests/support/bmp_files.cpp tests/support/gif_files.cpp \
+"$cxx" tests/picture/fuzz_seeds.cpp tests/support/bmp_files.cpp tools/gif_writer.cpp \
   tests/support/jpeg_files.cpp tests/support/pictures.cpp tests/support/temporary_folder.cpp \
   "${common[@]}" -o "$out/fuzz_seeds"
 "$out/fuzz_seeds" "$out/seeds"

@@ -1,7 +1,7 @@
 // The tool's key-region decode of JPEGs against the program's reader: the same pixels wherever the key
 // reads, for every layout a camera or an editor writes.
 #include "picture/drawing_area.h"
-#include "picture/jpeg_region.h"
+#include "picture/jpeg_decompressor.h"
 #include "picture/picture_file.h"
 #include "tests/support/picture_files.h"
 
@@ -36,7 +36,8 @@ TEST_P(KeyRegionJpeg, ShowsTheKeyThePixelsOfTheShownRegion)
         jpegEncoded(variedPicture(layout.width, layout.height, unsigned(layout.width * 7 + layout.height)),
                     layout.encoding);
     ASSERT_FALSE(bytes.isEmpty());
-    EXPECT_EQ(readJpegRegion(bytes, keyRegionWidth, keyRegionTop, keyRegionHeight).isNull(),
+    detail::JpegDecompressor decompressor(bytes);
+    EXPECT_EQ(decompressor.decodeRegion(keyRegionWidth, keyRegionTop, keyRegionHeight).isNull(),
               !layout.isKeyRegionDecoded);
 
     const PictureFile shownFile = readPicture(bytes, PictureRegion::Shown);

@@ -1,7 +1,9 @@
-// Picture files made at run time for the tests: the exact bytes of BMP and GIF files (written here
-// byte by byte, so a test controls every header field) and JPEG files through Qt's own writer, plus a
-// temporary folder to put them in.
+// Picture files made at run time for the tests: the exact bytes of BMP and GIF files (written byte by
+// byte, here and in tools/gif_writer, so a test controls every header field) and JPEG files through
+// Qt's own writer or libjpeg, plus a temporary folder to put them in.
 #pragma once
+
+#include "tools/gif_writer.h"
 
 #include <QByteArray>
 #include <QColor>
@@ -11,7 +13,6 @@
 
 #include <cstdint>
 #include <functional>
-#include <optional>
 #include <vector>
 
 namespace velsaro::testing {
@@ -57,10 +58,8 @@ enum class BitfieldsHeader { Info40, V3, V4, V5 };
 // green, red and the picture's alpha for every pixel.
 QByteArray bmp32Bitfields(const QImage& picture, BitfieldsHeader header);
 
-// A GIF89a file. Every frame is a Format_Indexed8 picture of the same size; the first frame's colour
-// table is the global palette. transparentIndex, if given, is declared transparent in every frame.
-// Several frames make an animation with a 0.1 s delay per frame.
-QByteArray gif(const std::vector<QImage>& frames, std::optional<int> transparentIndex = {});
+// GIF files come from the writer the samples are made with.
+using velsaro::gif;
 
 enum class JpegColour { Colour, Grey };
 // A baseline JPEG from Qt's writer; Grey writes a one-component file.

@@ -1,9 +1,11 @@
-// A minimal GIF89a encoder (Qt reads GIF but cannot write it). The LZW stream holds only literal codes
-// and a clear code every few hundred of them, so every code stays 9 bits wide: larger files than a
-// real encoder makes, but a stream simple enough to be obviously right.
-#include "tests/support/picture_files.h"
+// The LZW stream holds only literal codes and a clear code every few hundred of them, so every code
+// stays 9 bits wide: larger files than a real encoder makes, but a stream simple enough to be obviously
+// right.
+#include "tools/gif_writer.h"
 
-namespace velsaro::testing {
+#include <cstdint>
+
+namespace velsaro {
 
 namespace {
 
@@ -153,4 +155,4 @@ QByteArray gif(const std::vector<QImage>& frames, std::optional<int> transparent
     return bytes;
 }
 
-} // namespace velsaro::testing
+} // namespace velsaro

@@ -1,16 +1,13 @@
-#include "picture/jpeg_region.h"
-
-#include <QtEndian>
+#include "picture/jpeg_decompressor.h"
 
 #include <algorithm>
 #include <csetjmp>
-#include <cstdio>
+#include <cstdio> // jpeglib.h uses FILE without including it
 #include <cstring>
 
-#include <jerror.h>
 #include <jpeglib.h>
 
-namespace velsaro {
+namespace velsaro::detail {
 
 namespace {
 
@@ -29,28 +26,6 @@ void stayQuiet(j_common_ptr) {}
 // not taken this way.
 constexpr long decoderMemoryBytes = 64L * 1024 * 1024;
 
-// Owns libjpeg's decompressor; the error manager is set before anything can fail.
-class Decompressor {
-public:
-    Decompressor()
-    {
-        info_.err = jpeg_std_error(&errors_.base);
-        errors_.base.error_exit = jumpBack;
-        errors_.base.output_message = stayQuiet;
-        errors_.base.emit_message = [](j_common_ptr, int) {};
-    }
-    ~Decompressor() { jpeg_destroy_decompress(&info_); } // does nothing while it was never created
-    Decompressor(const Decompressor&) = delete;
-    Decompressor& operator=(const Decompressor&) = delete;
-
-    jpeg_decompress_struct& info() { return info_; }
-    ErrorManager& errors() { return errors_; }
-
-private:
-    jpeg_decompress_struct info_{};
-    ErrorManager errors_{};
-};
-
 // Creates the decompressor over the bytes and reads the headers up to the first scan, all under the
 // error jump; false when any of it failed.
 bool readHeader(jpeg_decompress_struct* info, ErrorManager* errors, const QByteArray* bytes)
@@ -64,6 +39,17 @@ bool readHeader(jpeg_decompress_struct* info, ErrorManager* errors, const QByteA
     return jpeg_read_header(info, TRUE) == JPEG_HEADER_OK;
 }
 
+bool isGrey(const jpeg_decompress_struct& info)
+{
+    return info.num_components == 1 && info.jpeg_color_space == JCS_GRAYSCALE;
+}
+
+// YCbCr or RGB, not CMYK or YCCK.
+bool isColour(const jpeg_decompress_struct& info)
+{
+    return info.num_components == 3 && (info.jpeg_color_space == JCS_YCbCr || info.jpeg_color_space == JCS_RGB);
+}
+
 qint64 coefficientBytes(const jpeg_decompress_struct& info)
 {
     qint64 total = 0;
@@ -73,8 +59,10 @@ qint64 coefficientBytes(const jpeg_decompress_struct& info)
         const qint64 maxV = std::max(info.max_v_samp_factor, 1);
         const qint64 blocksWide = (qint64(info.image_width) * component.h_samp_factor + 8 * maxH - 1) / (8 * maxH);
         const qint64 blocksHigh = (qint64(info.image_height) * component.v_samp_factor + 8 * maxV - 1) / (8 * maxV);
-        const qint64 roundedWide = (blocksWide + component.h_samp_factor - 1) / component.h_samp_factor * component.h_samp_factor;
-        const qint64 roundedHigh = (blocksHigh + component.v_samp_factor - 1) / component.v_samp_factor * component.v_samp_factor;
+        const qint64 roundedWide =
+            (blocksWide + component.h_samp_factor - 1) / component.h_samp_factor * component.h_samp_factor;
+        const qint64 roundedHigh =
+            (blocksHigh + component.v_samp_factor - 1) / component.v_samp_factor * component.v_samp_factor;
         total += roundedWide * roundedHigh * qint64(sizeof(JBLOCK));
     }
     return total;
@@ -87,8 +75,8 @@ struct Region {
 };
 
 // Decodes the region into rows of the target image; false on a libjpeg error. Plain data only.
-bool decodeRegion(jpeg_decompress_struct* info, ErrorManager* errors, Region region, uchar* target,
-                  qsizetype targetStride, int bytesPerPixel)
+bool decodeRows(jpeg_decompress_struct* info, ErrorManager* errors, Region region, uchar* target,
+                qsizetype targetStride, int bytesPerPixel)
 {
     if (setjmp(errors->jump))
         return false;
@@ -117,35 +105,41 @@ bool decodeRegion(jpeg_decompress_struct* info, ErrorManager* errors, Region reg
 
 } // namespace
 
-JpegLayout jpegLayout(const QByteArray& bytes)
+// libjpeg's decompressor and its error manager, which is set before anything can fail.
+struct JpegDecompressor::Libjpeg {
+    Libjpeg()
+    {
+        info.err = jpeg_std_error(&errors.base);
+        errors.base.error_exit = jumpBack;
+        errors.base.output_message = stayQuiet;
+        errors.base.emit_message = [](j_common_ptr, int) {};
+    }
+    ~Libjpeg() { jpeg_destroy_decompress(&info); } // does nothing while it was never created
+
+    jpeg_decompress_struct info{};
+    ErrorManager errors{};
+};
+
+JpegDecompressor::JpegDecompressor(const QByteArray& bytes) : libjpeg_(std::make_unique<Libjpeg>())
 {
-    Decompressor decompressor;
-    jpeg_decompress_struct& info = decompressor.info();
-    JpegLayout layout;
-    if (!readHeader(&info, &decompressor.errors(), &bytes))
-        return layout;
-    layout.isReadable = true;
-    layout.width = int(info.image_width);
-    layout.height = int(info.image_height);
-    layout.isSingleScan = !jpeg_has_multiple_scans(&info);
-    layout.isColourOrGrey = (info.num_components == 3 && (info.jpeg_color_space == JCS_YCbCr ||
-                                                          info.jpeg_color_space == JCS_RGB)) ||
-                            (info.num_components == 1 && info.jpeg_color_space == JCS_GRAYSCALE);
-    layout.bufferedBytes = layout.isSingleScan ? 0 : coefficientBytes(info);
-    return layout;
+    jpeg_decompress_struct& info = libjpeg_->info;
+    if (!readHeader(&info, &libjpeg_->errors, &bytes))
+        return;
+    isHeaderRead_ = true;
+    size_ = QSize(int(info.image_width), int(info.image_height));
+    const bool isSingleScan = !jpeg_has_multiple_scans(&info);
+    isRegionDecodable_ = isSingleScan && (isColour(info) || isGrey(info));
+    bufferedBytes_ = isSingleScan ? 0 : coefficientBytes(info);
 }
 
-QImage readJpegRegion(const QByteArray& bytes, int endColumn, int firstRow, int endRow)
+JpegDecompressor::~JpegDecompressor() = default;
+
+QImage JpegDecompressor::decodeRegion(int endColumn, int firstRow, int endRow)
 {
-    Decompressor decompressor;
-    jpeg_decompress_struct& info = decompressor.info();
-    if (!readHeader(&info, &decompressor.errors(), &bytes) || jpeg_has_multiple_scans(&info))
+    if (!isRegionDecodable_)
         return {};
-    const bool grey = info.num_components == 1 && info.jpeg_color_space == JCS_GRAYSCALE;
-    const bool colour = info.num_components == 3 &&
-                        (info.jpeg_color_space == JCS_YCbCr || info.jpeg_color_space == JCS_RGB);
-    if (!grey && !colour)
-        return {};
+    jpeg_decompress_struct& info = libjpeg_->info;
+    const bool grey = isGrey(info);
     // Qt's reader: the accurate integer DCT and fancy upsampling (libjpeg's defaults), RGB32 written
     // by libjpeg in the byte order of this machine.
     info.dct_method = JDCT_ISLOW;
@@ -159,9 +153,9 @@ QImage readJpegRegion(const QByteArray& bytes, int endColumn, int firstRow, int 
         return {};
     image.fill(0);
     const Region region{endColumn, firstRow, height};
-    if (!decodeRegion(&info, &decompressor.errors(), region, image.bits(), image.bytesPerLine(), grey ? 1 : 4))
+    if (!decodeRows(&info, &libjpeg_->errors, region, image.bits(), image.bytesPerLine(), grey ? 1 : 4))
         return {};
     return image;
 }
 
-} // namespace velsaro
+} // namespace velsaro::detail

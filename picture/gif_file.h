@@ -1,0 +1,13 @@
+// GIF: the first frame, decoded whole over the logical screen, then cut to the shown region.
+#pragma once
+
+#include "picture/picture_file.h"
+
+class QIODevice;
+
+namespace velsaro::detail {
+
+// The shown region of the GIF the device holds, which is read whole.
+PictureFile readGif(QIODevice& device);
+
+} // namespace velsaro::detail

@@ -1,0 +1,48 @@
+// A JPEG through libjpeg-turbo directly: its headers read once, what they say about its size and the
+// memory a decode holds, and a decode of only the rows and columns the key reads.
+#pragma once
+
+#include <QByteArray>
+#include <QImage>
+#include <QSize>
+
+#include <memory>
+
+namespace velsaro::detail {
+
+class JpegDecompressor {
+public:
+    // Reads the headers of bytes up to the first scan; bytes must outlive the object.
+    explicit JpegDecompressor(const QByteArray& bytes);
+    ~JpegDecompressor();
+    JpegDecompressor(const JpegDecompressor&) = delete;
+    JpegDecompressor& operator=(const JpegDecompressor&) = delete;
+
+    // Whether the headers parse; nothing below means anything otherwise.
+    bool isHeaderRead() const { return isHeaderRead_; }
+    // The whole picture's, as Qt's reader reports it (libjpeg's, unscaled).
+    QSize size() const { return size_; }
+    // One scan of every component of a YCbCr, RGB or grey picture (not CMYK or YCCK): decodable row by
+    // row, the region alone.
+    bool isRegionDecodable() const { return isRegionDecodable_; }
+    // Whole-picture coefficient buffers that libjpeg keeps for a progressive or multi-scan file,
+    // whatever part of it is read; 0 for a single scan.
+    qint64 bufferedBytes() const { return bufferedBytes_; }
+
+    // Rows firstRow..endRow - 1, columns 0..endColumn - 1, decoded with the settings of Qt's own reader
+    // (accurate integer DCT, fancy upsampling), so every pixel is the pixel of a whole decode. The image
+    // is endColumn x endRow or the picture's size if smaller, Format_RGB32 or Format_Grayscale8 as Qt
+    // gives them; its rows above firstRow are black. Null when the region is not decodable or libjpeg
+    // stops with an error. At most once per object: the decode ends the decompressor's work.
+    QImage decodeRegion(int endColumn, int firstRow, int endRow);
+
+private:
+    struct Libjpeg;
+    std::unique_ptr<Libjpeg> libjpeg_;
+    bool isHeaderRead_ = false;
+    QSize size_;
+    bool isRegionDecodable_ = false;
+    qint64 bufferedBytes_ = 0;
+};
+
+} // namespace velsaro::detail

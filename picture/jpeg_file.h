@@ -1,0 +1,14 @@
+// JPEG: the headers read once by libjpeg, and from them the decision how to read the region: the key's
+// rows and columns alone through libjpeg, or the rows up to the region's last through Qt's reader.
+#pragma once
+
+#include "picture/picture_file.h"
+
+class QIODevice;
+
+namespace velsaro::detail {
+
+// The region of the JPEG the device holds, which is read whole.
+PictureFile readJpeg(QIODevice& device, PictureRegion region);
+
+} // namespace velsaro::detail
