@@ -3,6 +3,7 @@
 // is the key of what the user sees.
 #include "app/main_window.h"
 
+#include "app/walkthrough_stages.h"
 #include "controls/combo_box.h"
 #include "controls/flex_grid.h"
 #include "controls/list_box.h"
@@ -66,16 +67,8 @@ void Form1::bTodas_Click()
 
 int Form1::stepMaskSize() const
 {
-    switch (pasoActual) {
-    case 3:
-        return 4;
-    case 7:
-        return 8;
-    case 11:
-        return 16;
-    default:
-        return 0;
-    }
+    const WalkthroughStage* stage = walkthroughStage(pasoActual);
+    return stage ? stage->maskSize : 0;
 }
 
 void Form1::prepareKeysGrid()

@@ -2,6 +2,7 @@
 // and labels over their title strips; and the one function that sets every control's enabled state.
 #include "app/main_window.h"
 
+#include "app/walkthrough_stages.h"
 #include "controls/combo_box.h"
 #include "controls/decorations.h"
 #include "controls/fonts.h"
@@ -192,9 +193,8 @@ bool Form1::hasLoadedImages() const
 
 bool Form1::areZonesClickable() const
 {
-    // From the 'S' stage of each level (5, 9, 13) to the next press, when the arrays hold the level
-    // the detail shows.
-    return modoPaso && (pasoActual == 6 || pasoActual == 10 || pasoActual == 14);
+    const WalkthroughStage* stage = walkthroughStage(pasoActual);
+    return modoPaso && stage && stage->zonesClickable;
 }
 
 void Form1::paintEvent(QPaintEvent*)

@@ -1,5 +1,6 @@
 #include "tests/app/form1_fixture.h"
 
+#include "app/walkthrough_stages.h"
 #include "controls/combo_box.h"
 #include "controls/image_control.h"
 #include "controls/list_box.h"
@@ -149,11 +150,17 @@ TEST_F(Form1Layout, EveryCaptionFitsItsControl)
 TEST_F(Form1Layout, EveryStageRowShowsWhole)
 {
     ListBox& list = *form1->List1;
-    list.addItem(QString::fromUtf8("Composición de la Clave"));
-    list.setItemText(1, QString::fromUtf8("   Nivel: 3 -> Máscaras 16x16"));
     form1->show();
-    for (int row = 0; row < list.listCount(); ++row)
-        EXPECT_TRUE(showsWhole(list, row)) << list.itemText(row).toStdString();
+    // The start-up rows, then every text a stage writes into the list, in the row it takes there.
+    for (int paso = 1; paso <= walkthroughStageCount; ++paso) {
+        const WalkthroughStage& stage = *walkthroughStage(paso);
+        if (stage.levelRowText)
+            list.setItemText(levelRow, QString::fromUtf8(stage.levelRowText));
+        if (stage.addedRow)
+            list.addItem(QString::fromUtf8(stage.addedRow));
+        for (int row = 0; row < list.listCount(); ++row)
+            EXPECT_TRUE(showsWhole(list, row)) << list.itemText(row).toStdString();
+    }
 }
 
 TEST_F(Form1Layout, TheNextStepButtonShowsItsGreyAroundTheDisc)
