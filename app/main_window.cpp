@@ -4,6 +4,7 @@
 
 #include "app/walkthrough_stages.h"
 #include "controls/combo_box.h"
+#include "controls/command_button.h"
 #include "controls/decorations.h"
 #include "controls/fonts.h"
 #include "controls/image_control.h"
@@ -30,14 +31,6 @@ const QColor formBackground(0xE0, 0xE0, 0xE0);
 const QColor pictureBackground(0xC0, 0xC0, 0xC0);
 const QColor pictureForeground(0x00, 0xFF, 0x00);
 const QColor pasoPasoBackground(0x80, 0x80, 0x80);
-
-QPushButton* addButton(QWidget* parent, const QString& text, const QRect& rect)
-{
-    auto* button = new QPushButton(text, parent);
-    button->setGeometry(rect);
-    button->setAutoDefault(false);
-    return button;
-}
 
 } // namespace
 

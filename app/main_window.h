@@ -146,7 +146,6 @@ private:
     // The driver's steps.
     bool isCompareRun() const { return !modoUnaSola && !modoPaso; }
     int stepMaskSize() const;
-    void prepareKeysGrid();
     QString keyOfImage(int image);
     LevelResult computeLevelOnShow(int n);
     void keepLevel(const LevelResult& level);
