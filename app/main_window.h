@@ -141,6 +141,10 @@ private:
     void connectDriver();
     void connectSelection();
     void connectLoading();
+    // The steps of a load: every chosen file read into the loaded set, or the load abandoned at the
+    // first that cannot be; then the set listed in the selector with its first picture on show.
+    bool readChosenFiles(const QStringList& parts);
+    void listLoadedImages();
     void abandonLoad(const QString& fileName, const QString& reason);
 
     // The driver's steps.
