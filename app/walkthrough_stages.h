@@ -1,6 +1,6 @@
 // The walkthrough's fifteen stages in one table: what the press of each computes and shows, and
 // what the user may do while it waits for that press. The walkthrough, the driver, the enabled
-// states and the detail read it; none of them decides by the stage number itself.
+// states and the detail read it rather than switch on the stage number.
 #pragma once
 
 #include <array>

@@ -117,6 +117,7 @@ TEST(Form3Layout, EveryPageHasItsFourCaptionedSections)
             QLabel* label = labelWithText(page, QString::fromUtf8(caption));
             ASSERT_NE(label, nullptr) << caption;
             EXPECT_LE(label->fontMetrics().horizontalAdvance(label->text()), label->width()) << caption;
+            EXPECT_TRUE(liesOnItsStrip(*label)) << caption;
         }
         EXPECT_EQ(page.findChildren<ImageControl*>().size(), 4);
         EXPECT_EQ(page.findChildren<RectangleShape*>().size(), 4);

@@ -1,6 +1,7 @@
 // What a user sees of the windows: whether a grid cell or a list row shows its text whole (the text
 // and the margins the style keeps on both sides fit the cell, so nothing is cut off or replaced by
-// "…"), whether controls hide one another or a title its strip, and a context menu used with the mouse.
+// "…"), whether controls overlap, whether a title lies on its strip, and a context menu used with
+// the mouse.
 #pragma once
 
 #include "controls/flex_grid.h"
