@@ -3,8 +3,8 @@
 // is the key of what the user sees.
 #include "app/main_window.h"
 
+#include "app/walkthrough_stages.h"
 #include "controls/combo_box.h"
-#include "controls/flex_grid.h"
 #include "controls/list_box.h"
 #include "controls/picture_box.h"
 #include "controls/progress_bar.h"
@@ -17,8 +17,6 @@
 namespace velsaro {
 
 namespace {
-
-const char keysHeader[] = "Estas son las Claves obtenidas";
 
 // The progress bar shows the mask being worked on, 1..9, and 10 once a level is done.
 constexpr double levelDone = 10;
@@ -49,7 +47,7 @@ void Form1::bTodas_Click()
     }
     const int count = modoUnaSola || modoPaso ? 1 : numImgs;
     if (isCompareRun())
-        prepareKeysGrid();
+        form2->beginKeys();
     for (int image = 1; image <= count; ++image) {
         if (isCompareRun()) {
             // Selecting the entry runs the selector's own handler, which shows the image.
@@ -66,25 +64,8 @@ void Form1::bTodas_Click()
 
 int Form1::stepMaskSize() const
 {
-    switch (pasoActual) {
-    case 3:
-        return 4;
-    case 7:
-        return 8;
-    case 11:
-        return 16;
-    default:
-        return 0;
-    }
-}
-
-void Form1::prepareKeysGrid()
-{
-    // A grid still open from an earlier run starts afresh, so that after every run it holds exactly
-    // the header and one row per image, each in its own key's colour.
-    FlexGrid& grid = *form2->GridClaves;
-    grid.clear();
-    grid.setRows(2);
+    const WalkthroughStage* stage = walkthroughStage(pasoActual);
+    return stage ? stage->maskSize : 0;
 }
 
 QString Form1::keyOfImage(int image)
@@ -144,11 +125,7 @@ void Form1::handOverKey(int image, const QString& key)
         clavePaso_ += key;
         formClaveSola->LClave->setItemText(0, clavePaso_);
     } else {
-        FlexGrid& grid = *form2->GridClaves;
-        grid.setCol(0);
-        grid.setRow(image);
-        grid.setText(key);
-        grid.addItem();
+        form2->showKey(image, key);
     }
 }
 
@@ -157,11 +134,7 @@ void Form1::presentKeys(int count)
     if (modoUnaSola) {
         formClaveSola.show();
     } else if (!modoPaso) {
-        FlexGrid& grid = *form2->GridClaves;
-        grid.removeItem(count + 1);
-        grid.setCol(0);
-        grid.setRow(0);
-        grid.setText(QString::fromUtf8(keysHeader));
+        form2->endKeys(count);
         numClavesDistintas = 0;
         coloreaClaves();
         form2.show();

@@ -1,19 +1,9 @@
 // The colouring of the keys grid: equal keys get the colour of the same row of tablaColores.
 #include "app/main_window.h"
 
-#include "controls/flex_grid.h"
 #include "windows/form2.h"
 
 namespace velsaro {
-
-namespace {
-
-// The two dark colours, on which black text cannot be read.
-constexpr std::int32_t darkGreen = 2048;
-constexpr std::int32_t blue = 16711680;
-constexpr std::int32_t white = 16777215;
-
-} // namespace
 
 void Form1::coloreaClaves()
 {
@@ -32,15 +22,8 @@ void Form1::coloreaClaves()
     }
     numClavesDistintas = distinct;
 
-    FlexGrid& grid = *form2->GridClaves;
-    for (int i = 0; i < count; ++i) {
-        grid.setCol(0);
-        grid.setRow(i + 1);
-        const std::int32_t colour = colorDeClave(claves[i]);
-        if (colour == darkGreen || colour == blue)
-            grid.setCellForeColor(white);
-        grid.setCellBackColor(colour);
-    }
+    for (int i = 0; i < count; ++i)
+        form2->colourKey(i + 1, colorDeClave(claves[i]));
 }
 
 std::int32_t Form1::colorDeClave(const QString& clave) const

@@ -62,7 +62,6 @@ void Form1::connectLoading()
 void Form1::bCargaImgs_Click()
 {
     bReset_Click();
-    int progress = 0;
 
     // Cancelling ends the load without a word. A choice the dialog cannot express (a file-name text
     // over the limit, files from several folders) has emptied the loaded set all the same, so the
@@ -86,6 +85,14 @@ void Form1::bCargaImgs_Click()
     formClaveSola->LClave->clear();
     ImageList1.clear();
     co->clear();
+    if (readChosenFiles(parts))
+        listLoadedImages();
+}
+
+bool Form1::readChosenFiles(const QStringList& parts)
+{
+    const int lastPart = int(parts.size()) - 1;
+    int progress = 0;
     ProgressBar1->setValue(1);
     ProgressBar1->setMax((lastPart + 1) * progressPerPart);
     for (int i = 0; i <= lastPart; ++i) {
@@ -98,14 +105,18 @@ void Form1::bCargaImgs_Click()
         const PictureFile file = readPictureFile(path);
         if (file.error != PictureFileError::None) {
             abandonLoad(key, file.reason);
-            return;
+            return false;
         }
         ImageList1.add(ImageList1.count() + 1, key, file.image);
     }
     ProgressBar1->setValue(progress);
     ProgressBar1->setValue(1);
     ProgressBar1->setMax(10);
+    return true;
+}
 
+void Form1::listLoadedImages()
+{
     Picture1->setPicture(ImageList1.item(1).picture);
     for (int entry = 1; entry <= ImageList1.count(); ++entry)
         co->addItem(QStringLiteral("%1:%2").arg(entry).arg(ImageList1.item(entry).key));

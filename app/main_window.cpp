@@ -2,7 +2,9 @@
 // and labels over their title strips; and the one function that sets every control's enabled state.
 #include "app/main_window.h"
 
+#include "app/walkthrough_stages.h"
 #include "controls/combo_box.h"
+#include "controls/command_button.h"
 #include "controls/decorations.h"
 #include "controls/fonts.h"
 #include "controls/image_control.h"
@@ -29,14 +31,6 @@ const QColor formBackground(0xE0, 0xE0, 0xE0);
 const QColor pictureBackground(0xC0, 0xC0, 0xC0);
 const QColor pictureForeground(0x00, 0xFF, 0x00);
 const QColor pasoPasoBackground(0x80, 0x80, 0x80);
-
-QPushButton* addButton(QWidget* parent, const QString& text, const QRect& rect)
-{
-    auto* button = new QPushButton(text, parent);
-    button->setGeometry(rect);
-    button->setAutoDefault(false);
-    return button;
-}
 
 } // namespace
 
@@ -192,9 +186,8 @@ bool Form1::hasLoadedImages() const
 
 bool Form1::areZonesClickable() const
 {
-    // From the 'S' stage of each level (5, 9, 13) to the next press, when the arrays hold the level
-    // the detail shows.
-    return modoPaso && (pasoActual == 6 || pasoActual == 10 || pasoActual == 14);
+    const WalkthroughStage* stage = walkthroughStage(pasoActual);
+    return modoPaso && stage && stage->zonesClickable;
 }
 
 void Form1::paintEvent(QPaintEvent*)

@@ -32,6 +32,7 @@ class MessageBox;
 class PictureBox;
 class PictureButton;
 class ProgressBar;
+struct WalkthroughStage;
 
 namespace testing {
 class Form1Access;
@@ -140,12 +141,15 @@ private:
     void connectDriver();
     void connectSelection();
     void connectLoading();
+    // The steps of a load: every chosen file read into the loaded set, or the load abandoned at the
+    // first that cannot be; then the set listed in the selector with its first picture on show.
+    bool readChosenFiles(const QStringList& parts);
+    void listLoadedImages();
     void abandonLoad(const QString& fileName, const QString& reason);
 
     // The driver's steps.
     bool isCompareRun() const { return !modoUnaSola && !modoPaso; }
     int stepMaskSize() const;
-    void prepareKeysGrid();
     QString keyOfImage(int image);
     LevelResult computeLevelOnShow(int n);
     void keepLevel(const LevelResult& level);
@@ -155,14 +159,15 @@ private:
     void connectWalkthrough();
     void connectClickAreas();
 
-    // The walkthrough's steps.
+    // The walkthrough's steps: every stage but the last is performed from its row of the stage
+    // table; the last one ends the walkthrough.
+    void performStage(const WalkthroughStage& stage, std::int16_t image);
+    void endWalkthrough(const WalkthroughStage& last, std::int16_t image);
     std::int16_t selectedImageNumber() const;
-    void advanceHighlight(int k);
+    void highlightStageRow(int row);
     void addMeshSlot(int meshEntry, const QString& key);
     void replaceMeshSlot(int meshEntry, const QString& key);
     void showMesh(std::int16_t image);
-    void computeStageLevel();
-    void endWalkthrough(std::int16_t image);
 
     // Fills the detail window with the sample, coefficients, average and digits of the intersection
     // zona (row and column from 1, as in zona22) for the level of the current stage, then shows it.

@@ -2,7 +2,6 @@
 #include "app/main_window.h"
 
 #include "controls/combo_box.h"
-#include "controls/flex_grid.h"
 #include "controls/list_box.h"
 #include "controls/picture_box.h"
 #include "controls/progress_bar.h"
@@ -41,12 +40,7 @@ void Form1::bReset_Click()
     co->clear();
     updateEnabledStates();
 
-    FlexGrid& grid = *form2->GridClaves;
-    grid.clear();
-    grid.setRows(2);
-    grid.setCols(1);
-    grid.setFixedRows(1);
-    grid.setFixedCols(0);
+    form2->clearKeys();
     formClaveSola->LClave->clear();
     for (PictureBox* sample : {form3->Picture1, form3->Picture2, form3->Picture3})
         sample->cls();

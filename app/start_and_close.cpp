@@ -1,6 +1,7 @@
 // Form1's start-up state and its closing.
 #include "app/main_window.h"
 
+#include "app/walkthrough_stages.h"
 #include "controls/list_box.h"
 #include "controls/progress_bar.h"
 #include "windows/form2.h"
@@ -33,11 +34,8 @@ void Form1::Form_Load()
     for (int row = 0; row < maxImages; ++row)
         tablaColores[row][1] = QString::number(rowColours[row]);
 
-    List1->addItem(QString::fromUtf8("Cálculo de Intersecciones (mallado 3x3)"));
-    List1->addItem(QString::fromUtf8("   Nivel: 1 -> Máscaras 4x4"));
-    List1->addItem(QString::fromUtf8("     Cálculo de DCT de las máscaras"));
-    List1->addItem(QString::fromUtf8("     Cálculo del Promedio de los coeficientes"));
-    List1->addItem(QString::fromUtf8("     Cálculo del Vector S"));
+    for (const char* row : stageListStartRows)
+        List1->addItem(QString::fromUtf8(row));
     List1->setSelected(0, true);
 
     // Nothing is loaded yet: "Cargar Imagen" is the only action open to the user.

@@ -1,11 +1,12 @@
 #include "windows/form2.h"
 
+#include "controls/command_button.h"
 #include "controls/decorations.h"
 #include "controls/flex_grid.h"
 #include "controls/fonts.h"
+#include "controls/window_placement.h"
 #include "resources/pictures.h"
 #include "windows/main_window_link.h"
-#include "controls/window_placement.h"
 
 #include <QAction>
 #include <QClipboard>
@@ -15,6 +16,17 @@
 #include <cstdint>
 
 namespace velsaro {
+
+namespace {
+
+const char keysHeader[] = "Estas son las Claves obtenidas";
+
+// The two dark colours, on which black text cannot be read.
+constexpr std::int32_t darkGreen = 2048;
+constexpr std::int32_t blue = 16711680;
+constexpr std::int32_t white = 16777215;
+
+} // namespace
 
 Form2::Form2(MainWindowLink& mainWindow) : QWidget(nullptr, fixedWindowFlags()), mainWindow_(mainWindow)
 {
@@ -34,14 +46,9 @@ Form2::Form2(MainWindowLink& mainWindow) : QWidget(nullptr, fixedWindowFlags()),
     QFont keyFont = defaultWindowFont();
     keyFont.setLetterSpacing(QFont::PercentageSpacing, 98);
     GridClaves->setFont(keyFont);
-    GridClaves->setRows(2);
-    GridClaves->setCols(1);
-    GridClaves->setFixedRows(1);
-    GridClaves->setFixedCols(0);
+    shapeGrid();
 
-    aceptar = new QPushButton(QStringLiteral("Aceptar"), this);
-    aceptar->setGeometry(264, 200, 81, 33);
-    aceptar->setAutoDefault(false);
+    aceptar = addButton(this, QStringLiteral("Aceptar"), QRect(264, 200, 81, 33));
     setTabOrder(GridClaves, aceptar);
 
     auto* copiarClave = new QAction(QStringLiteral("Copiar clave"), GridClaves);
@@ -57,13 +64,63 @@ Form2::Form2(MainWindowLink& mainWindow) : QWidget(nullptr, fixedWindowFlags()),
     Form_Load();
 }
 
+void Form2::shapeGrid()
+{
+    GridClaves->setRows(2);
+    GridClaves->setCols(1);
+    GridClaves->setFixedRows(1);
+    GridClaves->setFixedCols(0);
+}
+
 void Form2::Form_Load()
 {
     GridClaves->setColWidth(0, 8700);
     GridClaves->setColAlignment(0, FlexGrid::Centre);
     GridClaves->setRow(0);
     GridClaves->setCol(0);
-    GridClaves->setText(QStringLiteral("Estas son las Claves obtenidas"));
+    GridClaves->setText(QString::fromUtf8(keysHeader));
+}
+
+void Form2::makeCurrent(int row)
+{
+    GridClaves->setCol(0);
+    GridClaves->setRow(row);
+}
+
+void Form2::beginKeys()
+{
+    // A grid still open from an earlier run starts afresh, so that after every run it holds exactly
+    // the header and one row per image, each in its own key's colour.
+    GridClaves->clear();
+    GridClaves->setRows(2);
+}
+
+void Form2::showKey(int image, const QString& key)
+{
+    makeCurrent(image);
+    GridClaves->setText(key);
+    GridClaves->addItem();
+}
+
+void Form2::endKeys(int count)
+{
+    GridClaves->removeItem(count + 1);
+    makeCurrent(0);
+    GridClaves->setText(QString::fromUtf8(keysHeader));
+}
+
+void Form2::colourKey(int image, std::int32_t colour)
+{
+    makeCurrent(image);
+    if (colour == darkGreen || colour == blue)
+        GridClaves->setCellForeColor(white);
+    GridClaves->setCellBackColor(colour);
+}
+
+void Form2::clearKeys()
+{
+    GridClaves->clear();
+    shapeGrid();
 }
 
 void Form2::aceptar_Click()
@@ -74,8 +131,8 @@ void Form2::aceptar_Click()
 
 void Form2::GridClaves_DblClick()
 {
-    // Row r holds the key of selector entry r - 1. A row with no entry behind it (the empty rows a
-    // second run leaves below the keys, or any row once the images are unloaded) changes nothing.
+    // Row r holds the key of selector entry r - 1. A row with no entry behind it (any row once the
+    // images are unloaded) changes nothing.
     const auto entry = std::int16_t(std::int32_t(GridClaves->row()) - 1);
     if (entry < 0 || entry >= mainWindow_.selectorEntryCount())
         return;

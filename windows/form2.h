@@ -5,6 +5,8 @@
 
 #include <QWidget>
 
+#include <cstdint>
+
 class QPushButton;
 
 namespace velsaro {
@@ -25,7 +27,22 @@ public:
     QPushButton* aceptar = nullptr;
     FlexGrid* GridClaves = nullptr;
 
+    // A compare run fills the grid as it computes: beginKeys leaves the header row and one empty key
+    // row, showKey writes the key of image i into row i and appends a row for the next one, and
+    // endKeys removes the row left below the last of count keys and writes the header.
+    void beginKeys();
+    void showKey(int image, const QString& key);
+    void endKeys(int count);
+    // Gives the key row of image its background colour (a colour number); text on the two dark
+    // colours turns white.
+    void colourKey(int image, std::int32_t colour);
+    // Every cell empty, the header's too, over the header row and one key row: the grid of no loaded
+    // images.
+    void clearKeys();
+
 private:
+    void shapeGrid();
+    void makeCurrent(int row);
     void Form_Load();
     void aceptar_Click();
     void GridClaves_DblClick();

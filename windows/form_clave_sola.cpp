@@ -1,5 +1,6 @@
 #include "windows/form_clave_sola.h"
 
+#include "controls/command_button.h"
 #include "controls/decorations.h"
 #include "controls/fonts.h"
 #include "controls/list_box.h"
@@ -34,9 +35,7 @@ FormClaveSola::FormClaveSola(MainWindowLink& mainWindow)
     keyFont.setLetterSpacing(QFont::PercentageSpacing, 98);
     LClave->setFont(keyFont);
 
-    aceptar = new QPushButton(QStringLiteral("Aceptar"), this);
-    aceptar->setGeometry(266, 88, 81, 33);
-    aceptar->setAutoDefault(false);
+    aceptar = addButton(this, QStringLiteral("Aceptar"), QRect(266, 88, 81, 33));
     setTabOrder(LClave, aceptar);
 
     auto* copiarClave = new QAction(QStringLiteral("Copiar clave"), LClave);

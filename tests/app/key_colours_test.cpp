@@ -16,14 +16,14 @@ protected:
     void keysComputed(const std::vector<QString>& keys)
     {
         form1->numImgs = std::int16_t(keys.size());
-        FlexGrid& grid = *form1->form2->GridClaves;
-        grid.setRows(int(keys.size()) + 1);
+        Form2& form2 = *form1->form2;
+        form2.beginKeys();
         for (std::size_t i = 0; i < keys.size(); ++i) {
             form1->claves[i] = keys[i];
-            grid.setCol(0);
-            grid.setRow(int(i) + 1);
-            grid.setText(keys[i]);
+            form2.showKey(int(i) + 1, keys[i]);
         }
+        form2.endKeys(int(keys.size()));
+        const FlexGrid& grid = *form2.GridClaves;
         plainForeColour = grid.cellForeColorAt(1, 0);
         plainBackColour = grid.cellBackColorAt(1, 0);
         form1->numClavesDistintas = 0;
