@@ -43,9 +43,8 @@ QImage wholeDecode(const QByteArray& bytes)
     return reader.read().convertToFormat(QImage::Format_ARGB32);
 }
 
-// Where Qt decodes the file to the size the reader reports, every pixel of the region that the file
-// gives a colour has Qt's colour. The reader's transparent pixels are those a file leaves unset, where
-// Qt's hold whatever the memory held; its opaque ones may be Qt's made opaque (a reserved fourth byte).
+// Where Qt decodes the file to the reader's size, the region's opaque pixels have Qt's colours (made
+// opaque, for a reserved fourth byte); its transparent ones may be unset in the file, and Qt's random.
 bool agreesWithWholeDecode(const QByteArray& bytes, const PictureFile& file)
 {
     const QImage whole = wholeDecode(bytes);
