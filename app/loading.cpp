@@ -12,6 +12,7 @@
 #include "windows/form_clave_sola.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QPushButton>
 
@@ -102,7 +103,7 @@ bool Form1::readChosenFiles(const QStringList& parts)
             continue; // the folder
         const QString path = lastPart == 0 ? parts[0] : QDir(parts[0]).filePath(parts[i]);
         const QString key = lastPart == 0 ? QFileInfo(path).fileName() : parts[i];
-        const PictureFile file = readPictureFile(path);
+        const PictureFile file = readPictureFile(QFile::encodeName(path).toStdString());
         if (file.error != PictureFileError::None) {
             abandonLoad(key, file.reason);
             return false;

@@ -52,7 +52,7 @@ void decodeOnly(benchmark::State& state)
     const JpegBatch& batch = jpegBatch();
     for (auto _ : state) {
         for (const QString& file : batch.files) {
-            const velsaro::PictureFile picture = velsaro::readPictureFile(file);
+            const velsaro::PictureFile picture = velsaro::readPictureFile(QFile::encodeName(file).toStdString());
             benchmark::DoNotOptimize(picture.image.constBits());
         }
     }

@@ -63,7 +63,7 @@ void wholeQtDecode(benchmark::State& state)
 
 void programReader(benchmark::State& state)
 {
-    const QString& file = photoFile(std::size_t(state.range(0)));
+    const std::string file = QFile::encodeName(photoFile(std::size_t(state.range(0)))).toStdString();
     for (auto _ : state) {
         const velsaro::PictureFile picture = velsaro::readPictureFile(file);
         if (picture.image.isNull())

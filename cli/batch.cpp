@@ -3,8 +3,6 @@
 #include "picture/drawing_area.h"
 #include "picture/picture_file.h"
 
-#include <QFile>
-
 #include <condition_variable>
 #include <exception>
 #include <mutex>
@@ -82,8 +80,7 @@ PictureResult failed(const PictureEntry& entry, std::string reason)
 
 PictureResult keyOfReadablePicture(const PictureEntry& entry)
 {
-    const PictureFile file =
-        readPictureFile(QFile::decodeName(QByteArray::fromStdString(entry.path)), PictureRegion::Keyed);
+    const PictureFile file = readPictureFile(entry.path, PictureRegion::Keyed);
     if (file.error != PictureFileError::None)
         return failed(entry, file.reason.toStdString());
     const DrawingArea area(file.image);

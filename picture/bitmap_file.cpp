@@ -1,16 +1,19 @@
 #include "picture/bitmap_file.h"
 
 #include "picture/format_reading.h"
+#include "picture/run_length_rows.h"
 
 #include <QIODevice>
 
 #include <cstdint>
+#include <cstring>
 
 namespace velsaro::detail {
 
 namespace {
 
-constexpr qsizetype bmpFileHeaderSize = 14;
+constexpr qint64 bmpFileHeaderSize = 14;
+constexpr qint64 bmpHeadBytes = bmpFileHeaderSize + 40; // every field read lies in the first 40 bytes
 constexpr std::uint32_t bmpRgb = 0;
 constexpr std::uint32_t bmpRle8 = 1;
 constexpr std::uint32_t bmpRle4 = 2;
@@ -24,7 +27,7 @@ void setLittleEndian32(QByteArray& bytes, qsizetype at, std::uint32_t value)
 }
 
 struct BitmapHeader {
-    qsizetype dataOffset = 0;
+    qint64 dataOffset = 0; // as the file header says
     std::uint32_t infoSize = 0;
     qint64 width = 0;
     qint64 height = 0; // rows, whichever way they run
@@ -32,160 +35,113 @@ struct BitmapHeader {
     int planes = 0;
     int bitsPerPixel = 0;
     std::uint32_t compression = bmpRgb;
+    qint64 paletteEntries = 0;
+    qint64 paletteEntryBytes = 4;
+
+    bool isRunLength() const { return compression == bmpRle8 || compression == bmpRle4; }
+    // Colour masks stored after a 40-byte (or OS/2 2.x 64-byte) header; later headers hold theirs.
+    qint64 maskBytes() const
+    {
+        const bool hasMasks = compression == bmpBitfields && (bitsPerPixel == 16 || bitsPerPixel == 32);
+        return hasMasks && (infoSize == 40 || infoSize == 64) ? 12 : 0;
+    }
+    qint64 paletteStart() const { return bmpFileHeaderSize + infoSize + maskBytes(); }
+    // The end of the headers, masks and palette, which every reader reads in full.
+    qint64 headersEnd() const { return paletteStart() + paletteEntries * paletteEntryBytes; }
+    // Pixels follow the palette where the offset points into it, as Qt and other readers take them.
+    qint64 pixelsStart() const { return qMax(dataOffset, headersEnd()); }
+    PictureSize size() const { return {width, height}; }
 
     // A header that could describe a picture, whatever its size; garbage after "BM" is not one.
     bool isPlausible() const
     {
         const bool knownSize = infoSize == 12 || infoSize == 40 || infoSize == 52 || infoSize == 56 ||
-                               infoSize == 108 || infoSize == 124;
+                               infoSize == 64 || infoSize == 108 || infoSize == 124;
         const bool knownDepth = bitsPerPixel == 1 || bitsPerPixel == 4 || bitsPerPixel == 8 ||
                                 bitsPerPixel == 16 || bitsPerPixel == 24 || bitsPerPixel == 32;
-        return knownSize && knownDepth && planes == 1 && width > 0 && height > 0 &&
-               compression <= bmpBitfields;
+        // The compressions each depth allows, and a palette Qt takes (1 to 256 colours).
+        const bool knownCompression = compression == bmpRgb || (bitsPerPixel == 8 && compression == bmpRle8) ||
+                                      (bitsPerPixel == 4 && compression == bmpRle4) ||
+                                      (compression == bmpBitfields && (bitsPerPixel == 16 || bitsPerPixel == 32));
+        const bool knownPalette = bitsPerPixel > 8 || (paletteEntries >= 1 && paletteEntries <= 256);
+        return knownSize && knownDepth && knownCompression && knownPalette && planes == 1 && width > 0 &&
+               height > 0;
     }
 };
 
 BitmapHeader bitmapHeader(const QByteArray& bytes)
 {
     BitmapHeader header;
-    header.dataOffset = qsizetype(littleEndian(bytes, 10, 4));
+    header.dataOffset = littleEndian(bytes, 10, 4);
     header.infoSize = littleEndian(bytes, 14, 4);
-    if (header.infoSize == 12) { // OS/2 1.x: 16-bit sizes, never compressed
+    std::uint32_t coloursUsed = 0;
+    if (header.infoSize == 12) { // OS/2 1.x: 16-bit sizes, never compressed, 3-byte palette entries
         header.width = littleEndian(bytes, 18, 2);
         header.height = littleEndian(bytes, 20, 2);
         header.planes = int(littleEndian(bytes, 22, 2));
         header.bitsPerPixel = int(littleEndian(bytes, 24, 2));
+        header.paletteEntryBytes = 3;
     } else {
         header.width = std::int32_t(littleEndian(bytes, 18, 4));
         header.height = std::int32_t(littleEndian(bytes, 22, 4));
         header.planes = int(littleEndian(bytes, 26, 2));
         header.bitsPerPixel = int(littleEndian(bytes, 28, 2));
         header.compression = littleEndian(bytes, 30, 4);
+        coloursUsed = littleEndian(bytes, 46, 4);
     }
     header.isTopDown = header.height < 0;
-    header.height = qAbs(header.height);
-    header.dataOffset = qMax(header.dataOffset, bmpFileHeaderSize + qsizetype(header.infoSize));
+    header.height = qAbs(header.height); // in 64 bits: -2^31 rows are 2^31 top-down
+    if (header.bitsPerPixel <= 8)
+        header.paletteEntries = coloursUsed != 0 ? qint64(coloursUsed) : qint64(1) << header.bitsPerPixel;
     return header;
 }
 
-// ---- Whether the file is whole ----
+// ---- Headers Qt would misread ----
 
-// Walks run-length encoded rows; the file is whole if the stream reaches its end-of-bitmap code, or
-// covers every row, before the bytes run out.
-bool isRunLengthDataWhole(const QByteArray& bytes, const BitmapHeader& header)
+// Qt reads only the 40-, 64-, 108- and 124-byte info headers, but writers also use the 52- and 56-byte
+// ones (the 40-byte fields followed by three or four colour masks). Those become a 108-byte header with
+// the same masks, an sRGB colour space and everything after it moved along.
+void widenMaskHeader(QByteArray& bytes, const BitmapHeader& header)
 {
-    qsizetype at = header.dataOffset;
-    qint64 rows = 0;
-    while (at + 2 <= bytes.size()) {
-        const int count = std::uint8_t(bytes[at]);
-        const int code = std::uint8_t(bytes[at + 1]);
-        at += 2;
-        if (count != 0)
-            continue; // a run of one value
-        if (code == 0) {
-            ++rows;
-        } else if (code == 1) {
-            return true;
-        } else if (code == 2) {
-            rows += at + 1 < bytes.size() ? std::uint8_t(bytes[at + 1]) : 0;
-            at += 2;
-        } else {
-            const int literalBytes = header.compression == bmpRle8 ? code : (code + 1) / 2;
-            at += (literalBytes + 1) & ~1; // literal runs keep 16-bit alignment
-        }
-    }
-    return at <= bytes.size() && rows >= header.height;
+    if (header.infoSize != 52 && header.infoSize != 56)
+        return;
+    QByteArray tail(qsizetype(bmpV4HeaderSize - header.infoSize), '\0');
+    const qsizetype colourSpaceAt = 56 - qsizetype(header.infoSize); // after the alpha mask
+    setLittleEndian32(tail, colourSpaceAt, 0x73524742);                // 'sRGB'
+    bytes.insert(bmpFileHeaderSize + header.infoSize, tail);
+    setLittleEndian32(bytes, 14, bmpV4HeaderSize);
+    setLittleEndian32(bytes, 10, std::uint32_t(littleEndian(bytes, 10, 4) + tail.size()));
 }
+
+// In a BI_RGB bitmap the colour masks of a V4 or V5 header mean nothing and the fourth byte of a 32-bit
+// pixel is reserved (often 0), but Qt 6.4 takes an alpha mask found there as real alpha and would make
+// such a picture transparent. Clearing the masks makes it read them as the opaque picture it is.
+void clearUnusedMasks(QByteArray& bytes, const BitmapHeader& header)
+{
+    if (header.compression != bmpRgb || header.bitsPerPixel != 32 || header.infoSize < bmpV4HeaderSize)
+        return;
+    std::memset(bytes.data() + 54, 0, 16);
+}
+
+// ---- Uncompressed: only the rows and columns of the region ----
 
 qint64 storedRowBytes(const BitmapHeader& header, qint64 width)
 {
     return (width * header.bitsPerPixel + 31) / 32 * 4; // rows are padded to 32 bits
 }
 
-// Uncompressed rows need only the file's size to tell whether they are all there.
+qint64 pixelBytes(const BitmapHeader& header, qint64 width)
+{
+    return (width * header.bitsPerPixel + 7) / 8;
+}
+
+// Uncompressed rows need only the file's size to tell whether they are all there; the last row stored
+// may lack its padding, which holds no pixel.
 bool isUncompressedDataWhole(const BitmapHeader& header, qint64 fileSize)
 {
+    const qint64 pixelData = fileSize - header.pixelsStart() - pixelBytes(header, header.width);
     // Divided, not multiplied: a header may claim 2^31 x 2^31 pixels of 32 bits.
-    return fileSize >= header.dataOffset &&
-           (fileSize - header.dataOffset) / storedRowBytes(header, header.width) >= header.height;
-}
-
-bool isBitmapWhole(const QByteArray& bytes, const BitmapHeader& header)
-{
-    if (header.compression == bmpRle8 || header.compression == bmpRle4)
-        return isRunLengthDataWhole(bytes, header);
-    return isUncompressedDataWhole(header, bytes.size());
-}
-
-// ---- Headers Qt would misread ----
-
-// Qt reads only the 40-, 108- and 124-byte info headers, but writers also use the 52- and 56-byte ones
-// (the 40-byte fields followed by three or four colour masks). Those become a 108-byte header with the
-// same masks, an sRGB colour space and everything after it moved along.
-void widenMaskHeader(QByteArray& bytes)
-{
-    const std::uint32_t infoSize = littleEndian(bytes, 14, 4);
-    if ((infoSize != 52 && infoSize != 56) || bytes.size() < bmpFileHeaderSize + qsizetype(infoSize))
-        return;
-    QByteArray tail(qsizetype(bmpV4HeaderSize - infoSize), '\0');
-    const qsizetype colourSpaceAt = 56 - qsizetype(infoSize); // after the alpha mask
-    setLittleEndian32(tail, colourSpaceAt, 0x73524742);       // 'sRGB'
-    bytes.insert(bmpFileHeaderSize + infoSize, tail);
-    setLittleEndian32(bytes, 14, bmpV4HeaderSize);
-    const std::uint32_t dataOffset = littleEndian(bytes, 10, 4);
-    if (dataOffset >= bmpFileHeaderSize + infoSize)
-        setLittleEndian32(bytes, 10, dataOffset + std::uint32_t(tail.size()));
-}
-
-// In a BI_RGB bitmap the colour masks of a V4 or V5 header mean nothing and the fourth byte of a 32-bit
-// pixel is reserved (often 0), but Qt 6.4 takes an alpha mask found there as real alpha and would make
-// such a picture transparent. Clearing the masks makes it read them as the opaque picture it is.
-void clearUnusedMasks(QByteArray& bytes)
-{
-    const BitmapHeader header = bitmapHeader(bytes);
-    if (header.compression != bmpRgb || header.bitsPerPixel != 32 || header.infoSize < bmpV4HeaderSize)
-        return;
-    for (qsizetype at = 54; at < 70 && at < bytes.size(); ++at)
-        bytes[at] = '\0';
-}
-
-PictureFile decodedBitmap(QByteArray readable, QSize wholeSize)
-{
-    widenMaskHeader(readable);
-    clearUnusedMasks(readable);
-    MemoryReader decoder(readable, "bmp");
-    return decoded(cut(decoder.reader().read(), shownSize), wholeSize);
-}
-
-// ---- Only the rows and columns of the region ----
-
-// Headers, palettes and masks of a bitmap lie before its pixel data; one that starts further in is
-// read whole.
-constexpr qsizetype maxBitmapHeaderBytes = 64 * 1024;
-
-bool isRegionReadable(const BitmapHeader& header)
-{
-    return (header.compression == bmpRgb || header.compression == bmpBitfields) &&
-           header.dataOffset <= maxBitmapHeaderBytes;
-}
-
-// Bytes read from the file, or why they could not be.
-struct BytesRead {
-    QByteArray bytes;
-    PictureFile failure; // error None when the bytes were read
-
-    bool isRead() const { return failure.error == PictureFileError::None; }
-};
-
-// Up to length bytes from position at, fewer where the file ends.
-BytesRead bytesAt(QIODevice& device, qint64 at, qint64 length)
-{
-    QByteArray bytes(qsizetype(length), Qt::Uninitialized);
-    const qint64 read = readAt(device, at, bytes.data(), length);
-    if (read < 0)
-        return {QByteArray(), unreadable()};
-    bytes.truncate(qsizetype(read));
-    return {bytes, {}};
+    return pixelData >= 0 && pixelData / storedRowBytes(header, header.width) >= header.height - 1;
 }
 
 // Where the region's pixels lie among an uncompressed bitmap's rows.
@@ -209,25 +165,50 @@ BitmapRegion bitmapRegion(const BitmapHeader& header, QSize regionSize)
     return region;
 }
 
-// A bitmap of the region alone: the file's headers and palette with the region's size, and the rows
-// of the region in the order the file stores them, each cut to its leading bytes. Qt decodes it pixel
-// for pixel as it would the whole file. Each row is a seek and a read straight into place, so of a
-// large bitmap only these bytes are read; a row the file no longer holds means it was cut meanwhile.
-BytesRead bitmapOfRegion(QIODevice& device, const BitmapHeader& header, const BitmapRegion& region)
+// Bytes read from the file, or why they could not be.
+struct BytesRead {
+    QByteArray bytes;
+    PictureFile failure; // error None when the bytes were read
+
+    bool isRead() const { return failure.error == PictureFileError::None; }
+};
+
+BytesRead failedRead(qint64 read)
 {
-    // Made at its full size at once: grown from the headers' size by reallocation, it would stay in
-    // the heap and leave holes there that make the program grow a little with every load.
-    QByteArray bitmap(qsizetype(header.dataOffset + region.regionRowBytes * region.height), Qt::Uninitialized);
-    const qint64 headersRead = readAt(device, 0, bitmap.data(), header.dataOffset);
-    if (headersRead != header.dataOffset) // cut since its size was taken, or unreadable
-        return {QByteArray(), headersRead < 0 ? unreadable() : notAPicture()};
+    return {QByteArray(), read < 0 ? unreadable() : notAPicture()};
+}
+
+// Up to length bytes from position at, fewer where the file ends.
+BytesRead bytesAt(QIODevice& device, qint64 at, qint64 length)
+{
+    QByteArray bytes(qsizetype(length), Qt::Uninitialized);
+    const qint64 read = readAt(device, at, bytes.data(), length);
+    if (read < 0)
+        return failedRead(read);
+    bytes.truncate(qsizetype(read));
+    return {bytes, {}};
+}
+
+// The region's rows in the order the file stores them, each cut to its leading bytes, read into place
+// after the headers. A row that the file no longer holds means it was cut meanwhile; only the padding
+// of the last row may be missing, and reads as zeros.
+qint64 readRegionRows(QIODevice& device, const BitmapHeader& header, const BitmapRegion& region, char* into)
+{
+    const qint64 needed = pixelBytes(header, region.width);
     for (qint64 row = 0; row < region.height; ++row) {
-        const qint64 at = header.dataOffset + (region.firstStoredRow + row) * region.rowBytes;
-        char* const into = bitmap.data() + header.dataOffset + row * region.regionRowBytes;
-        const qint64 rowRead = readAt(device, at, into, region.regionRowBytes);
-        if (rowRead != region.regionRowBytes)
-            return {QByteArray(), rowRead < 0 ? unreadable() : notAPicture()};
+        const qint64 at = header.pixelsStart() + (region.firstStoredRow + row) * region.rowBytes;
+        char* const rowInto = into + row * region.regionRowBytes;
+        const qint64 read = readAt(device, at, rowInto, region.regionRowBytes);
+        if (read < needed)
+            return read < 0 ? -1 : 0;
+        std::memset(rowInto + read, 0, std::size_t(region.regionRowBytes - read));
     }
+    return 1;
+}
+
+// The region's size in the headers of its own bitmap.
+void setRegionSize(QByteArray& bitmap, const BitmapHeader& header, const BitmapRegion& region)
+{
     if (header.infoSize == 12) {
         bitmap[18] = char(region.width & 0xFF);
         bitmap[19] = char(region.width >> 8);
@@ -239,43 +220,73 @@ BytesRead bitmapOfRegion(QIODevice& device, const BitmapHeader& header, const Bi
         setLittleEndian32(bitmap, 34, 0); // the image size, which may be left 0 when uncompressed
     }
     setLittleEndian32(bitmap, 2, std::uint32_t(bitmap.size()));
-    setLittleEndian32(bitmap, 10, std::uint32_t(header.dataOffset));
+    setLittleEndian32(bitmap, 10, std::uint32_t(header.headersEnd()));
+}
+
+// A bitmap of the region alone: the file's headers, masks and palette with the region's size, and the
+// region's rows right after them. Qt decodes it pixel for pixel as it would the whole file, and of a
+// large bitmap only these bytes are read, whatever lies between the palette and the pixels.
+BytesRead bitmapOfRegion(QIODevice& device, const BitmapHeader& header, const BitmapRegion& region)
+{
+    // Made at its full size at once: grown from the headers' size by reallocation, it would stay in
+    // the heap and leave holes there that make the program grow a little with every load.
+    const qint64 headersEnd = header.headersEnd();
+    QByteArray bitmap(qsizetype(headersEnd + region.regionRowBytes * region.height), Qt::Uninitialized);
+    const qint64 headersRead = readAt(device, 0, bitmap.data(), headersEnd);
+    if (headersRead != headersEnd) // cut since its size was taken, or unreadable
+        return failedRead(headersRead);
+    const qint64 rowsRead = readRegionRows(device, header, region, bitmap.data() + headersEnd);
+    if (rowsRead <= 0)
+        return failedRead(rowsRead);
+    setRegionSize(bitmap, header, region);
+    widenMaskHeader(bitmap, header);
+    clearUnusedMasks(bitmap, header);
     return {bitmap, {}};
 }
 
-// ---- Read whole ----
-
-// Run-length rows can only be decoded from the first, and pixel data far into the file follow
-// whatever lies before them: such a bitmap is read whole, decoded whole, then cut.
-PictureFile decodeWholeBitmap(const QByteArray& bytes)
+PictureFile readUncompressedBitmap(QIODevice& device, const BitmapHeader& header)
 {
-    const BitmapHeader header = bitmapHeader(bytes);
-    if (!header.isPlausible() || !isBitmapWhole(bytes, header))
+    if (!isUncompressedDataWhole(header, device.size()))
         return notAPicture();
-    if (header.width > maxDecodingBytes / 4 / header.height)
-        return tooLarge();
-    return decodedBitmap(bytes, QSize(int(header.width), int(header.height)));
+    const BytesRead region = bitmapOfRegion(device, header, bitmapRegion(header, shownSize));
+    if (!region.isRead())
+        return region.failure;
+    MemoryReader decoder(region.bytes, "bmp");
+    return decoded(decoder.reader().read(), header.size());
+}
+
+// ---- Run-length encoded: streamed, the region kept ----
+
+PictureFile readRunLengthBitmap(QIODevice& device, const BitmapHeader& header)
+{
+    ByteStream stream(device, header.paletteStart());
+    RunLengthLayout layout{header.width, header.height, header.isTopDown, header.bitsPerPixel, {}};
+    for (qint64 entry = 0; entry < header.paletteEntries; ++entry) {
+        char bgr[4];
+        if (stream.read(bgr, header.paletteEntryBytes) != header.paletteEntryBytes)
+            return notAPicture();
+        layout.palette.append(qRgb(std::uint8_t(bgr[2]), std::uint8_t(bgr[1]), std::uint8_t(bgr[0])));
+    }
+    stream.skip(header.pixelsStart() - header.headersEnd());
+    QImage region(int(qMin<qint64>(header.width, shownSize.width())),
+                  int(qMin<qint64>(header.height, shownSize.height())), QImage::Format_ARGB32);
+    region.fill(Qt::transparent);
+    if (!decodeRunLengthRows(stream, layout, region))
+        return notAPicture();
+    return decoded(region, header.size());
 }
 
 } // namespace
 
 PictureFile readBitmap(QIODevice& device)
 {
-    // The fields read lie in the file header and the first 20 bytes of the info header.
-    const BytesRead head = bytesAt(device, 0, bmpFileHeaderSize + 20);
+    const BytesRead head = bytesAt(device, 0, bmpHeadBytes);
     if (!head.isRead())
         return head.failure;
     const BitmapHeader header = bitmapHeader(head.bytes);
     if (!header.isPlausible())
         return notAPicture();
-    if (!isRegionReadable(header))
-        return decodeWholeFile(device, decodeWholeBitmap);
-    if (!isUncompressedDataWhole(header, device.size()))
-        return notAPicture();
-    const BytesRead region = bitmapOfRegion(device, header, bitmapRegion(header, shownSize));
-    if (!region.isRead())
-        return region.failure;
-    return decodedBitmap(region.bytes, QSize(int(header.width), int(header.height)));
+    return header.isRunLength() ? readRunLengthBitmap(device, header) : readUncompressedBitmap(device, header);
 }
 
 } // namespace velsaro::detail

@@ -1,5 +1,6 @@
 // Windows bitmaps: the checks that a file is whole, the corrections a few headers need before Qt decodes
-// them, and the rows and columns of the region read alone where the pixels are stored uncompressed.
+// them, the rows and columns of the region read alone where the pixels are stored uncompressed, and
+// run-length rows streamed into the region.
 #pragma once
 
 #include "picture/picture_file.h"
@@ -8,7 +9,7 @@ class QIODevice;
 
 namespace velsaro::detail {
 
-// The shown region of the bitmap the device holds; it is read from the start, a row at a time.
+// The shown region of the bitmap the device holds.
 PictureFile readBitmap(QIODevice& device);
 
 } // namespace velsaro::detail

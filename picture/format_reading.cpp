@@ -2,44 +2,13 @@
 
 #include <QIODevice>
 
-#include <sys/mman.h>
+#include <cstring>
 
 namespace velsaro::detail {
 
-namespace {
-
-// Memory pages of its own for a file read whole, handed back to the system when dropped. Freed to the
-// heap, a photo's bytes would stay with the allocator after every load, and the program would hold
-// megabytes for pictures it no longer reads.
-class FilePages {
-public:
-    explicit FilePages(qint64 size)
-        : size_(size),
-          data_(size > 0 ? mmap(nullptr, std::size_t(size), PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0)
-                         : MAP_FAILED)
-    {
-    }
-    ~FilePages()
-    {
-        if (data_ != MAP_FAILED)
-            munmap(data_, std::size_t(size_));
-    }
-    FilePages(const FilePages&) = delete;
-    FilePages& operator=(const FilePages&) = delete;
-
-    bool isAvailable() const { return data_ != MAP_FAILED; }
-    char* data() const { return static_cast<char*>(data_); }
-
-private:
-    qint64 size_;
-    void* data_;
-};
-
-} // namespace
-
 PictureFile failure(PictureFileError error, const char* reason)
 {
-    return {QImage(), QSize(), error, QString::fromUtf8(reason)};
+    return {QImage(), PictureSize(), error, QString::fromUtf8(reason)};
 }
 
 PictureFile notAPicture()
@@ -49,7 +18,7 @@ PictureFile notAPicture()
 
 PictureFile tooLarge()
 {
-    return failure(PictureFileError::TooLarge, "la imagen es demasiado grande (más de 256 MiB al decodificarla)");
+    return failure(PictureFileError::TooLarge, "la imagen es demasiado grande (más de 512 MiB al decodificarla)");
 }
 
 PictureFile unreadable()
@@ -69,24 +38,81 @@ std::uint32_t littleEndian(const QByteArray& bytes, qsizetype at, int size)
 // written) only ends a read early, where a mapped page past its new end would kill the program.
 qint64 readAt(QIODevice& device, qint64 at, char* into, qint64 length)
 {
+    if (at >= device.size()) // a buffer in memory cannot even seek there
+        return 0;
     return device.seek(at) ? device.read(into, length) : -1;
 }
 
-PictureFile decodeWholeFile(QIODevice& device, const std::function<PictureFile(const QByteArray&)>& decode)
+namespace {
+
+constexpr qsizetype streamBufferBytes = 64 * 1024;
+
+} // namespace
+
+ByteStream::ByteStream(QIODevice& device, qint64 start)
+    : device_(device), buffer_(streamBufferBytes, Qt::Uninitialized), bufferStart_(start)
 {
-    const qint64 size = device.size();
-    if (size > maxDecodingBytes)
-        return tooLarge();
-    if (size == 0)
-        return decode(QByteArray());
-    const FilePages pages(size);
-    if (!pages.isAvailable())
-        return tooLarge();
-    const qint64 read = readAt(device, 0, pages.data(), size);
-    if (read < 0)
-        return unreadable();
-    // Lent, not copied: nothing decoded from the bytes keeps a reference to them.
-    return decode(QByteArray::fromRawData(pages.data(), qsizetype(read)));
+}
+
+bool ByteStream::fill()
+{
+    bufferStart_ += filled_;
+    at_ = 0;
+    filled_ = 0;
+    const qint64 read = readAt(device_, bufferStart_, buffer_.data(), buffer_.size());
+    filled_ = read > 0 ? qsizetype(read) : 0;
+    return filled_ > 0;
+}
+
+int ByteStream::next()
+{
+    if (at_ == filled_ && !fill())
+        return -1;
+    return std::uint8_t(buffer_[at_++]);
+}
+
+int ByteStream::peek()
+{
+    if (at_ == filled_ && !fill())
+        return -1;
+    return std::uint8_t(buffer_[at_]);
+}
+
+void ByteStream::skip(qint64 count)
+{
+    if (count <= filled_ - at_) {
+        at_ += qsizetype(count);
+        return;
+    }
+    // Past the buffer: the next fill starts where the skip ends, and finds the file there or not.
+    bufferStart_ += at_ + count;
+    at_ = filled_ = 0;
+}
+
+bool ByteStream::skipPast(std::uint8_t value)
+{
+    for (;;) {
+        if (at_ == filled_ && !fill())
+            return false;
+        const void* found = std::memchr(buffer_.constData() + at_, value, std::size_t(filled_ - at_));
+        if (found != nullptr) {
+            at_ = static_cast<const char*>(found) - buffer_.constData() + 1;
+            return true;
+        }
+        at_ = filled_;
+    }
+}
+
+qint64 ByteStream::read(char* into, qint64 length)
+{
+    qint64 done = 0;
+    while (done < length && (at_ < filled_ || fill())) {
+        const qint64 part = qMin<qint64>(length - done, filled_ - at_);
+        std::memcpy(into + done, buffer_.constData() + at_, std::size_t(part));
+        at_ += qsizetype(part);
+        done += part;
+    }
+    return done;
 }
 
 MemoryReader::MemoryReader(const QByteArray& bytes, const QByteArray& format)
@@ -108,12 +134,31 @@ QImage cut(const QImage& picture, QSize regionSize)
     return kept.size() == picture.size() ? picture : picture.copy(kept);
 }
 
-PictureFile decoded(const QImage& image, QSize wholeSize)
+namespace {
+
+// A file may store indexes past its palette. Qt shows them black (the second colour of a 1-bit picture
+// white) but keeps the short table, where comparing two pictures reads past its end; the table made
+// whole says the same, so every pixel is defined.
+QImage withWholeColourTable(const QImage& image)
+{
+    const qsizetype wholeTable = image.depth() == 1 ? 2 : 256;
+    if (image.colorCount() == 0 || image.colorCount() >= wholeTable)
+        return image;
+    QList<QRgb> table = image.colorTable();
+    table.resize(wholeTable, image.depth() == 1 ? qRgb(255, 255, 255) : qRgb(0, 0, 0));
+    QImage whole = image;
+    whole.setColorTable(table);
+    return whole;
+}
+
+} // namespace
+
+PictureFile decoded(const QImage& image, PictureSize wholeSize)
 {
     if (image.isNull())
         return notAPicture();
     PictureFile result;
-    result.image = image;
+    result.image = withWholeColourTable(image);
     result.size = wholeSize;
     return result;
 }

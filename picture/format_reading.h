@@ -1,15 +1,15 @@
 // What the readers of the three formats share: the results they give, little-endian fields, reads from
-// the file, the whole file in memory for decoders that need its stream, Qt's reader over bytes, and the
-// top-left region kept of a decoded picture.
+// the file at a position or as a stream, Qt's reader over bytes, and the top-left region kept of a
+// decoded picture.
 #pragma once
 
 #include "picture/picture_file.h"
 
 #include <QBuffer>
 #include <QImageReader>
+#include <QSize>
 
 #include <cstdint>
-#include <functional>
 
 class QIODevice;
 
@@ -28,10 +28,33 @@ std::uint32_t littleEndian(const QByteArray& bytes, qsizetype at, int size);
 // size was taken; -1 when the read itself fails.
 qint64 readAt(QIODevice& device, qint64 at, char* into, qint64 length);
 
-// Decodes the whole file, read into memory for the decoders that need its stream and let go after.
-// A file may be of any size, so one larger than the bound is refused before it is read; what a cut
-// file holds is left to the format's checks.
-PictureFile decodeWholeFile(QIODevice& device, const std::function<PictureFile(const QByteArray&)>& decode);
+// The file read forward from a position through a buffer of its own, for data that is walked a byte
+// at a time (run-length rows, GIF blocks, JPEG segments): only as much of the file is read as the walk
+// goes, so bytes after the picture's end cost nothing.
+class ByteStream {
+public:
+    ByteStream(QIODevice& device, qint64 start);
+
+    // The next byte, or -1 where the file ends or cannot be read.
+    int next();
+    // The next byte without passing it; -1 likewise.
+    int peek();
+    // Passes count bytes, wherever the file ends: the reads after tell.
+    void skip(qint64 count);
+    // Passes bytes up to and including the next one of value; false if the file ends first.
+    bool skipPast(std::uint8_t value);
+    // Up to length bytes into place; fewer where the file ends.
+    qint64 read(char* into, qint64 length);
+
+private:
+    bool fill();
+
+    QIODevice& device_;
+    QByteArray buffer_;
+    qint64 bufferStart_;   // the file position of buffer_[0]
+    qsizetype at_ = 0;     // the next byte's place in buffer_
+    qsizetype filled_ = 0; // bytes of buffer_ that hold the file
+};
 
 // A reader over bytes in memory that decides the format from the content and leaves the picture as
 // stored: no EXIF rotation.
@@ -54,6 +77,7 @@ QRect topLeft(QSize pictureSize, QSize regionSize);
 // The decoded picture cut to the region; the copy lets the whole decode go.
 QImage cut(const QImage& picture, QSize regionSize);
 // The region read, or why not: a null image is not a picture.
-PictureFile decoded(const QImage& image, QSize wholeSize);
+PictureFile decoded(const QImage& image, PictureSize wholeSize);
+inline PictureSize sizeOf(QSize size) { return {size.width(), size.height()}; }
 
 } // namespace velsaro::detail

@@ -7,7 +7,7 @@ class QIODevice;
 
 namespace velsaro::detail {
 
-// The shown region of the GIF the device holds, which is read whole.
+// The shown region of the GIF the device holds, read as a stream up to the end of its first frame.
 PictureFile readGif(QIODevice& device);
 
 } // namespace velsaro::detail

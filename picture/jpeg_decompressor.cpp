@@ -1,5 +1,9 @@
 #include "picture/jpeg_decompressor.h"
 
+#include "picture/format_reading.h"
+
+#include <QIODevice>
+
 #include <algorithm>
 #include <csetjmp>
 #include <cstdio> // jpeglib.h uses FILE without including it
@@ -26,16 +30,75 @@ void stayQuiet(j_common_ptr) {}
 // not taken this way.
 constexpr long decoderMemoryBytes = 64L * 1024 * 1024;
 
-// Creates the decompressor over the bytes and reads the headers up to the first scan, all under the
+// libjpeg's input read from the device as it asks for it, from the start: the file is never held
+// whole, and nothing after the last byte decoded is read.
+struct DeviceSource {
+    jpeg_source_mgr base;
+    QIODevice* device;
+    qint64 position; // of the byte after the buffer
+    JOCTET buffer[64 * 1024];
+};
+
+DeviceSource* deviceSource(j_decompress_ptr info) { return reinterpret_cast<DeviceSource*>(info->src); }
+
+void startSource(j_decompress_ptr) {}
+void endSource(j_decompress_ptr) {}
+
+boolean fillBuffer(j_decompress_ptr info)
+{
+    DeviceSource* source = deviceSource(info);
+    static const JOCTET endOfImage[] = {0xFF, 0xD9};
+    const qint64 read = readAt(*source->device, source->position, reinterpret_cast<char*>(source->buffer),
+                               qint64(sizeof(source->buffer)));
+    if (read <= 0) {
+        // As libjpeg's own sources do: an end marker where the file ends, so a cut file decodes grey.
+        source->base.next_input_byte = endOfImage;
+        source->base.bytes_in_buffer = sizeof(endOfImage);
+        return TRUE;
+    }
+    source->position += read;
+    source->base.next_input_byte = source->buffer;
+    source->base.bytes_in_buffer = std::size_t(read);
+    return TRUE;
+}
+
+void skipBytes(j_decompress_ptr info, long count)
+{
+    DeviceSource* source = deviceSource(info);
+    if (count <= 0)
+        return;
+    if (std::size_t(count) <= source->base.bytes_in_buffer) {
+        source->base.next_input_byte += count;
+        source->base.bytes_in_buffer -= std::size_t(count);
+        return;
+    }
+    source->position += qint64(count) - qint64(source->base.bytes_in_buffer);
+    source->base.bytes_in_buffer = 0;
+}
+
+void setDeviceSource(jpeg_decompress_struct* info, DeviceSource* source, QIODevice* device)
+{
+    source->device = device;
+    source->position = 0;
+    source->base.next_input_byte = nullptr;
+    source->base.bytes_in_buffer = 0;
+    source->base.init_source = startSource;
+    source->base.fill_input_buffer = fillBuffer;
+    source->base.skip_input_data = skipBytes;
+    source->base.resync_to_restart = jpeg_resync_to_restart;
+    source->base.term_source = endSource;
+    info->src = &source->base;
+}
+
+// Creates the decompressor over the device and reads the headers up to the first scan, all under the
 // error jump; false when any of it failed.
-bool readHeader(jpeg_decompress_struct* info, ErrorManager* errors, const QByteArray* bytes)
+bool readHeader(jpeg_decompress_struct* info, ErrorManager* errors, DeviceSource* source, QIODevice* device)
 {
     if (setjmp(errors->jump))
         return false;
     jpeg_create_decompress(info);
     info->mem->max_memory_to_use = decoderMemoryBytes;
-    jpeg_mem_src(info, reinterpret_cast<const unsigned char*>(bytes->constData()),
-                 static_cast<unsigned long>(bytes->size()));
+    setDeviceSource(info, source, device);
     return jpeg_read_header(info, TRUE) == JPEG_HEADER_OK;
 }
 
@@ -118,12 +181,13 @@ struct JpegDecompressor::Libjpeg {
 
     jpeg_decompress_struct info{};
     ErrorManager errors{};
+    DeviceSource source{};
 };
 
-JpegDecompressor::JpegDecompressor(const QByteArray& bytes) : libjpeg_(std::make_unique<Libjpeg>())
+JpegDecompressor::JpegDecompressor(QIODevice& device) : libjpeg_(std::make_unique<Libjpeg>())
 {
     jpeg_decompress_struct& info = libjpeg_->info;
-    if (!readHeader(&info, &libjpeg_->errors, &bytes))
+    if (!readHeader(&info, &libjpeg_->errors, &libjpeg_->source, &device))
         return;
     isHeaderRead_ = true;
     size_ = QSize(int(info.image_width), int(info.image_height));

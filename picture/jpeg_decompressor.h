@@ -2,18 +2,20 @@
 // memory a decode holds, and a decode of only the rows and columns the key reads.
 #pragma once
 
-#include <QByteArray>
 #include <QImage>
 #include <QSize>
 
 #include <memory>
 
+class QIODevice;
+
 namespace velsaro::detail {
 
 class JpegDecompressor {
 public:
-    // Reads the headers of bytes up to the first scan; bytes must outlive the object.
-    explicit JpegDecompressor(const QByteArray& bytes);
+    // Reads the device's headers up to the first scan, from its start; the device must outlive the
+    // object, which reads it as the decode goes.
+    explicit JpegDecompressor(QIODevice& device);
     ~JpegDecompressor();
     JpegDecompressor(const JpegDecompressor&) = delete;
     JpegDecompressor& operator=(const JpegDecompressor&) = delete;

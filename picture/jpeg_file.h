@@ -8,7 +8,7 @@ class QIODevice;
 
 namespace velsaro::detail {
 
-// The region of the JPEG the device holds, which is read whole.
+// The region of the JPEG the device holds, read as a stream up to its end-of-image marker.
 PictureFile readJpeg(QIODevice& device, PictureRegion region);
 
 } // namespace velsaro::detail

@@ -9,8 +9,13 @@
 
 #include <QBuffer>
 #include <QFile>
-#include <QFileInfo>
 #include <QImageReader>
+
+#include <cerrno>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace velsaro {
 
@@ -73,16 +78,23 @@ PictureFile readPicture(const QByteArray& bytes, PictureRegion region)
     return decode(buffer, region);
 }
 
-PictureFile readPictureFile(const QString& path, PictureRegion region)
+PictureFile readPictureFile(const std::string& path, PictureRegion region)
 {
-    const QFileInfo info(path);
-    if (!info.exists())
-        return detail::failure(PictureFileError::Missing, "el archivo no existe");
-    // Regular files only: opening a named pipe would wait for a writer for ever. Unbuffered, so that
-    // each read goes straight into place.
-    QFile file(path);
-    if (!info.isFile() || !file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
+    // Opened first, then asked what it is, so that nothing can replace it in between: without
+    // O_NONBLOCK a named pipe would wait for a writer for ever.
+    const int descriptor = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (descriptor < 0)
+        return errno == ENOENT ? detail::failure(PictureFileError::Missing, "el archivo no existe")
+                               : detail::unreadable();
+    QFile file;
+    struct stat status {};
+    const bool isRegular = fstat(descriptor, &status) == 0 && S_ISREG(status.st_mode);
+    // Blocking again for the reads; unbuffered, so that each read goes straight into place.
+    if (!isRegular || fcntl(descriptor, F_SETFL, O_RDONLY) != 0 ||
+        !file.open(descriptor, QIODevice::ReadOnly | QIODevice::Unbuffered, QFileDevice::AutoCloseHandle)) {
+        close(descriptor);
         return detail::unreadable();
+    }
     return decode(file, region);
 }
 

@@ -6,8 +6,9 @@
 
 #include <QByteArray>
 #include <QImage>
-#include <QSize>
 #include <QString>
+
+#include <string>
 
 namespace velsaro {
 
@@ -19,11 +20,11 @@ enum class PictureFileError {
     TooLarge,    // even the region would need more than maxDecodingBytes to decode
 };
 
-// Most memory a picture's decoding may hold besides the region it returns: a GIF's whole frame, a
-// progressive JPEG's coefficients, a run-length bitmap's pixels, and the file itself where it is read
-// whole (JPEG, GIF and run-length bitmaps; of other bitmaps only the region's rows are read).
-// Pictures of any size whose region decodes within it are read.
-inline constexpr qint64 maxDecodingBytes = 256LL * 1024 * 1024;
+// Most memory a picture's decoding may hold besides the region it returns: a GIF's logical screen
+// (4 bytes a pixel) or a progressive JPEG's coefficients (128 bytes per 8 x 8 block of each component,
+// 324 MB for a 12000 x 9000 photograph sampled 4:2:0). Files are read as a stream, never held whole,
+// so their length does not count: pictures of any size whose region decodes within it are read.
+inline constexpr qint64 maxDecodingBytes = 512LL * 1024 * 1024;
 
 // What is read of a picture, always from its top-left corner.
 enum class PictureRegion {
@@ -41,14 +42,23 @@ inline constexpr int keyRegionWidth = 348;
 inline constexpr int keyRegionTop = 119;
 inline constexpr int keyRegionHeight = 389;
 
+// A whole picture's size: a bitmap may claim 2^31 rows, which no int holds.
+struct PictureSize {
+    qint64 width = 0;
+    qint64 height = 0;
+
+    friend bool operator==(const PictureSize&, const PictureSize&) = default;
+};
+
 struct PictureFile {
-    QImage image; // the region; null unless error is None
-    QSize size;   // the whole picture's, as a whole decode would give it
+    QImage image;     // the region; null unless error is None
+    PictureSize size; // the whole picture's, as a whole decode would give it
     PictureFileError error = PictureFileError::None;
     QString reason; // a short Spanish phrase naming what went wrong, empty on success
 };
 
-PictureFile readPictureFile(const QString& path, PictureRegion region = PictureRegion::Shown);
+// path is the file system's own bytes, as the command line or a folder walk gives them.
+PictureFile readPictureFile(const std::string& path, PictureRegion region = PictureRegion::Shown);
 // The same for a file's bytes already in memory, read as the file would be.
 PictureFile readPicture(const QByteArray& bytes, PictureRegion region = PictureRegion::Shown);
 

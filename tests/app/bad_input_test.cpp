@@ -150,7 +150,7 @@ TEST_F(BadInput, GifTooLargeToDecodeIsNamedWithItsReason)
         bytes[at + 1] = char(60000 >> 8);
     }
     expectRefusedAloneAndAmongGoodOnes(folder.write("enorme.gif", bytes), "enorme.gif",
-                                       "la imagen es demasiado grande (más de 256 MiB al decodificarla)");
+                                       "la imagen es demasiado grande (más de 512 MiB al decodificarla)");
 }
 
 TEST_F(BadInput, FolderChosenAsAPictureIsNamed)
@@ -217,7 +217,7 @@ TEST_F(BadInput, NamesWithBlanksAndNonAsciiLettersLoadAndKeyAsAnyOther)
     load({alone});
     ASSERT_EQ(form1->co->itemText(0), QString::fromUtf8("1:cara señora ñ.jpg"));
     QTest::mouseClick(form1->bUnaSola, Qt::LeftButton);
-    EXPECT_EQ(form1->formClaveSola->LClave->itemText(0), engineKey(readPictureFile(alone).image));
+    EXPECT_EQ(form1->formClaveSola->LClave->itemText(0), engineKey(readPictureFile(QFile::encodeName(alone).toStdString()).image));
 
     const QString fotos = QString::fromUtf8("fotos de la señora ñ/");
     load({folder.write(fotos + QString::fromUtf8("cara señora ñ.jpg"), jpeg(first)),
@@ -226,7 +226,7 @@ TEST_F(BadInput, NamesWithBlanksAndNonAsciiLettersLoadAndKeyAsAnyOther)
     EXPECT_EQ(form1->co->itemText(0), QString::fromUtf8("1:cara señora ñ.jpg"));
     EXPECT_EQ(form1->co->itemText(1), QString::fromUtf8("2:niño ü 2.bmp"));
     QTest::mouseClick(form1->bTodas, Qt::LeftButton);
-    EXPECT_EQ(form1->form2->GridClaves->textAt(1, 0), engineKey(readPictureFile(alone).image));
+    EXPECT_EQ(form1->form2->GridClaves->textAt(1, 0), engineKey(readPictureFile(QFile::encodeName(alone).toStdString()).image));
     EXPECT_EQ(form1->form2->GridClaves->textAt(2, 0), engineKey(second));
     EXPECT_TRUE(messages.shown().isEmpty());
 }

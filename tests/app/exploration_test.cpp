@@ -153,7 +153,7 @@ private:
     void addGood(const char* name, const QByteArray& bytes)
     {
         PoolFile file{folder_.write(QString::fromUtf8(name), bytes), QString::fromUtf8(name), true};
-        file.picture = readPictureFile(file.path).image;
+        file.picture = readPictureFile(QFile::encodeName(file.path).toStdString()).image;
         file.key = engineKey(file.picture);
         files_.push_back(file);
     }
@@ -355,7 +355,7 @@ private:
         if (chosen.size() > 8) {
             expectMessage(messagesBefore, tooManyFiles);
         } else if (firstBad != chosen.end()) {
-            const QString reason = readPictureFile((*firstBad)->path).reason;
+            const QString reason = readPictureFile(QFile::encodeName((*firstBad)->path).toStdString()).reason;
             expectMessage(messagesBefore, unreadable((*firstBad)->name, reason));
         } else {
             model_.loaded = chosen;

@@ -69,7 +69,7 @@ TEST_F(Loading, OneFileIsListedUnderItsNameWithoutTheFolderAndShown)
     ASSERT_EQ(form1->ImageList1.count(), 1);
     EXPECT_EQ(form1->ImageList1.item(1).key, "cara.jpg");
     EXPECT_EQ(form1->co->listIndex(), 0);
-    EXPECT_TRUE(samePixels(form1->Picture1->picture(), readPictureFile(path).image));
+    EXPECT_TRUE(samePixels(form1->Picture1->picture(), readPictureFile(QFile::encodeName(path).toStdString()).image));
     EXPECT_EQ(form1->numImgs, 1);
     EXPECT_EQ(enabledControls(*form1), picturesLoaded);
     EXPECT_TRUE(maxima.contains(10));
@@ -116,7 +116,7 @@ TEST_F(Loading, EightFilesOfEveryKindAndSizeAreListedInTheDialogsOrder)
                                               "5:chica.gif", "6:ancha.bmp", "7:foto.jpeg", "8:gris.jpg"}));
     ASSERT_EQ(form1->ImageList1.count(), 8);
     for (int i = 1; i <= 8; ++i)
-        EXPECT_TRUE(samePixels(form1->ImageList1.item(i).picture, readPictureFile(paths[i - 1]).image)) << i;
+        EXPECT_TRUE(samePixels(form1->ImageList1.item(i).picture, readPictureFile(QFile::encodeName(paths[i - 1]).toStdString()).image)) << i;
     // Only what the picture area can show is kept.
     EXPECT_EQ(form1->ImageList1.item(6).picture.size(), QSize(430, 200));
     EXPECT_EQ(form1->numImgs, 8);

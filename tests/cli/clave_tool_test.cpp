@@ -149,7 +149,7 @@ TEST_F(ClaveToolTest, KeysVariedPicturesAsTheEngineDoes)
     const std::vector<std::string> files = variedBatch("varied", 3);
     std::string expected;
     for (const std::string& file : files) {
-        const DrawingArea area(readPictureFile(QFile::decodeName(file.c_str())).image);
+        const DrawingArea area(readPictureFile(file).image);
         expected += keyLine(computeKey([&](int x, int y) { return area.point(x, y); }).text, file);
     }
 
@@ -208,10 +208,10 @@ TEST_F(ClaveToolTest, ReportsEachBadInputOnOneLineAndKeysTheRest)
         solidPicture(10, 10, teal).save(&buffer, "png");
         return bytes;
     }());
-    // A GIF's frame is decoded over its whole logical screen: 9000 x 9000 is over 256 MiB.
+    // A GIF's frame is decoded over its whole logical screen: 16000 x 16000 is over 512 MiB.
     QByteArray huge = gif({palettePicture(4, 4, blackAndTeal, [](int x, int) { return x % 2; })});
-    huge[7] = huge[9] = char(0x23);
-    huge[6] = huge[8] = char(0x28);
+    huge[7] = huge[9] = char(0x3E);
+    huge[6] = huge[8] = char(0x80);
     const std::string tooLarge = write("huge.gif", huge);
     const std::string noPictures = path(folder_.makeFolder("nothing-here"));
     write("nothing-here/readme.txt", "texto");
@@ -227,7 +227,7 @@ TEST_F(ClaveToolTest, ReportsEachBadInputOnOneLineAndKeysTheRest)
     EXPECT_EQ(run.err, errorLine(missing, "el archivo no existe") + errorLine(empty, notAPicture) +
                            errorLine(cut, notAPicture) + errorLine(corrupt, notAPicture) +
                            errorLine(text, notAPicture) + errorLine(png, notAPicture) +
-                           errorLine(tooLarge, "la imagen es demasiado grande (más de 256 MiB al decodificarla)") +
+                           errorLine(tooLarge, "la imagen es demasiado grande (más de 512 MiB al decodificarla)") +
                            errorLine(noPictures, "la carpeta no contiene imágenes BMP, JPEG o GIF") +
                            errorLine(pipe, "no se puede leer"));
 }
@@ -272,7 +272,7 @@ TEST_F(ClaveToolTest, ReportsTheOtherBadInputsAndKeysUnusualNamesAndReadOnlyFile
     const std::string readOnly = write("solo-lectura.bmp", bmp24(face));
     ASSERT_TRUE(QFile::setPermissions(QFile::decodeName(readOnly.c_str()), QFileDevice::ReadOwner));
     const auto keyOf = [](const std::string& file) {
-        const DrawingArea area(readPictureFile(QFile::decodeName(file.c_str())).image);
+        const DrawingArea area(readPictureFile(file).image);
         return computeKey([&](int x, int y) { return area.point(x, y); }).text;
     };
 
@@ -394,7 +394,7 @@ TEST_F(ClaveToolTest, WritesKeysLevelsAndErrorsAsOneJsonDocument)
 {
     const std::string varied = variedBatch("json", 1)[0];
     const std::string missing = path(folder_.filePath("missing.gif"));
-    const DrawingArea area(readPictureFile(QFile::decodeName(varied.c_str())).image);
+    const DrawingArea area(readPictureFile(varied).image);
     const Key expected = computeKey([&](int x, int y) { return area.point(x, y); });
 
     const ClaveRun run = runClave({"--json", varied, missing});

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
+#include <QFile>
 
 namespace velsaro {
 namespace {
@@ -16,7 +17,7 @@ TEST(FuzzRegressions, EveryKeptInputIsReadOrRefusedWithAReason)
     ASSERT_FALSE(names.isEmpty());
     for (const QString& name : names) {
         for (const PictureRegion region : {PictureRegion::Shown, PictureRegion::Keyed}) {
-            const PictureFile file = readPictureFile(folder.filePath(name), region);
+            const PictureFile file = readPictureFile(QFile::encodeName(folder.filePath(name)).toStdString(), region);
             const bool read = file.error == PictureFileError::None;
             EXPECT_EQ(read, !file.image.isNull()) << name.toStdString();
             EXPECT_EQ(read, file.reason.isEmpty()) << name.toStdString();

@@ -26,6 +26,8 @@ int main(int argc, char** argv)
         {"rgb24.bmp", bmp24(small)},
         {"palette8.bmp", bmp8(indexed)},
         {"rgb32.bmp", bmp32Rgb(small, 0)},
+        {"runlength8.bmp", bmp8RunLength(indexed)},
+        {"runlength4.bmp", bmpRunLength(indexed, 4, QByteArray("\x05\x12\0\x02\x03\x01\0\x03\x21\x10\0\0\0\1", 14))},
         {"bitfields_v3.bmp", bmp32Bitfields(small, BitfieldsHeader::V3)},
         {"bitfields_v5.bmp", bmp32Bitfields(small, BitfieldsHeader::V5)},
         {"baseline.jpg", jpeg(small)},

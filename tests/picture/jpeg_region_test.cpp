@@ -9,6 +9,8 @@
 
 #include <gtest/gtest.h>
 
+#include <QBuffer>
+
 #include <ostream>
 
 namespace velsaro {
@@ -36,7 +38,10 @@ TEST_P(KeyRegionJpeg, ShowsTheKeyThePixelsOfTheShownRegion)
         jpegEncoded(variedPicture(layout.width, layout.height, unsigned(layout.width * 7 + layout.height)),
                     layout.encoding);
     ASSERT_FALSE(bytes.isEmpty());
-    detail::JpegDecompressor decompressor(bytes);
+    QBuffer buffer;
+    buffer.setData(bytes);
+    buffer.open(QIODevice::ReadOnly);
+    detail::JpegDecompressor decompressor(buffer);
     EXPECT_EQ(decompressor.decodeRegion(keyRegionWidth, keyRegionTop, keyRegionHeight).isNull(),
               !layout.isKeyRegionDecoded);
 

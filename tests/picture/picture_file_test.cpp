@@ -11,8 +11,13 @@
 #include <QFile>
 #include <QImageReader>
 
+#include <atomic>
+#include <cstdio>
 #include <cstring>
+#include <future>
+#include <thread>
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -23,10 +28,8 @@ using namespace velsaro::testing;
 
 class PictureFileTest : public ::testing::Test {
 protected:
-    PictureFile read(const QString& name, const QByteArray& bytes)
-    {
-        return readPictureFile(folder_.write(name, bytes));
-    }
+    PictureFile read(const QString& name, const QByteArray& bytes) { return readFile(folder_.write(name, bytes)); }
+    static PictureFile readFile(const QString& path) { return readPictureFile(QFile::encodeName(path).toStdString()); }
 
     TemporaryFolder folder_;
 };
@@ -229,7 +232,7 @@ TEST_F(PictureFileTest, ReadsFirstFrameOfAnimatedGif)
 
 TEST_F(PictureFileTest, ReportsMissingFile)
 {
-    const PictureFile file = readPictureFile(folder_.filePath("absent.bmp"));
+    const PictureFile file = readFile(folder_.filePath("absent.bmp"));
     EXPECT_EQ(file.error, PictureFileError::Missing);
     EXPECT_EQ(file.reason, "el archivo no existe");
 }
@@ -239,7 +242,7 @@ TEST_F(PictureFileTest, ReportsFolderAndPipeAsUnreadable)
     const QString pipePath = folder_.filePath("pipe.jpg");
     ASSERT_EQ(mkfifo(QFile::encodeName(pipePath).constData(), 0600), 0);
     for (const QString& path : {folder_.makeFolder("folder.bmp"), pipePath}) {
-        const PictureFile file = readPictureFile(path);
+        const PictureFile file = readFile(path);
         EXPECT_EQ(file.error, PictureFileError::Unreadable) << path.toStdString();
         EXPECT_EQ(file.reason, "no se puede leer");
     }
@@ -255,7 +258,7 @@ TEST_F(PictureFileTest, ReportsFileWithoutReadPermissionAsUnreadable)
     const QString path = folder_.write("locked.bmp", bmp24(variedPicture(8, 8, 1)));
     QFile::setPermissions(path, QFileDevice::WriteOwner);
     const UserWithoutRights user;
-    EXPECT_EQ(readPictureFile(path).error, PictureFileError::Unreadable);
+    EXPECT_EQ(readFile(path).error, PictureFileError::Unreadable);
 }
 
 TEST_F(PictureFileTest, RefusesEmptyAndForeignFiles)
@@ -353,30 +356,6 @@ QByteArray topDown(const QByteArray& bottomUp, int width, int height)
     return bytes;
 }
 
-// An 8-bit bitmap's rows run-length encoded, a run of one index at a time, each row closed by an end
-// of line and the last by the end of the bitmap.
-QByteArray runLength8(const QByteArray& bmp8Bytes, const QImage& indexed)
-{
-    const std::uint32_t dataOffset = std::uint8_t(bmp8Bytes[10]) | std::uint8_t(bmp8Bytes[11]) << 8;
-    QByteArray bytes = bmp8Bytes.left(dataOffset);
-    for (int y = indexed.height() - 1; y >= 0; --y) {
-        for (int x = 0; x < indexed.width(); ++x) {
-            const int index = indexed.pixelIndex(x, y);
-            int count = 1;
-            while (count < 255 && x + 1 < indexed.width() && indexed.pixelIndex(x + 1, y) == index) {
-                ++count;
-                ++x;
-            }
-            bytes.append(char(count)).append(char(index));
-        }
-        bytes.append(y > 0 ? QByteArray("\0\0", 2) : QByteArray("\0\1", 2));
-    }
-    setLittleEndian32(bytes, 2, std::uint32_t(bytes.size()));
-    setLittleEndian32(bytes, 30, 1); // BI_RLE8
-    setLittleEndian32(bytes, 34, std::uint32_t(bytes.size() - dataOffset));
-    return bytes;
-}
-
 // The pixel data moved gap bytes further into the file, the offset saying so.
 QByteArray withPixelsFurtherIn(const QByteArray& bmpBytes, int gap)
 {
@@ -398,7 +377,7 @@ TEST_F(PictureFileTest, ShownRegionIsTheTopLeftOfAWholeDecodeInEveryFormat)
         {"top-down 24-bit bitmap", topDown(bmp24(large), large.width(), large.height())},
         {"narrow bitmap", bmp24(narrow)},
         {"palette bitmap", bmp8(indexed)},
-        {"run-length bitmap", runLength8(bmp8(indexed), indexed)},
+        {"run-length bitmap", bmp8RunLength(indexed)},
         {"bitmap whose pixels start far into the file", withPixelsFurtherIn(bmp24(large), 70000)},
         {"bitfields bitmap", bmp32Bitfields(large, BitfieldsHeader::V5)},
         {"baseline JPEG", jpeg(large)},
@@ -410,8 +389,8 @@ TEST_F(PictureFileTest, ShownRegionIsTheTopLeftOfAWholeDecodeInEveryFormat)
         const QImage whole = wholeDecode(bytes);
         const PictureFile file = read("picture", bytes);
         ASSERT_EQ(file.error, PictureFileError::None) << name;
-        EXPECT_EQ(file.size, whole.size()) << name;
-        EXPECT_EQ(file.image, whole.copy(whole.rect().intersected(QRect(0, 0, 430, 503)))) << name;
+        EXPECT_EQ(file.size, (PictureSize{whole.width(), whole.height()})) << name;
+        EXPECT_EQ(DrawingArea(file.image).image(), DrawingArea(whole).image()) << name;
     }
 }
 
@@ -425,7 +404,7 @@ TEST_F(PictureFileTest, ReadsAJpegOfAnySizeForItsRegion)
     setBigEndian16(bytes, frame + 7, 20000); // width
     const PictureFile file = read("huge.jpg", bytes);
     ASSERT_EQ(file.error, PictureFileError::None);
-    EXPECT_EQ(file.size, QSize(20000, 20000));
+    EXPECT_EQ(file.size, (PictureSize{20000, 20000}));
     EXPECT_EQ(file.image.size(), QSize(430, 503));
 }
 
@@ -437,7 +416,7 @@ TEST_F(PictureFileTest, Reads8000By6000BitmapIntoItsRegionOnly)
         std::memset(picture.scanLine(y), (y / 3) % 3, std::size_t(picture.width()));
     const PictureFile file = read("grande.bmp", bmp8(picture));
     ASSERT_EQ(file.error, PictureFileError::None);
-    EXPECT_EQ(file.size, QSize(8000, 6000));
+    EXPECT_EQ(file.size, (PictureSize{8000, 6000}));
     EXPECT_EQ(file.image.size(), QSize(430, 503));
     EXPECT_EQ(file.image.pixel(0, 502), threeColours[(502 / 3) % 3]);
 }
@@ -451,24 +430,143 @@ TEST_F(PictureFileTest, RefusesPicturesWhoseDecodingWouldExceedTheBoundAndSaysSo
     setBigEndian16(progressive, frame + 5, 20000);
     setBigEndian16(progressive, frame + 7, 20000);
     QByteArray gifFile = gif({palettePicture(16, 16, threeColours, stripes)});
-    setLittleEndian16(gifFile, 6, 9000);
-    setLittleEndian16(gifFile, 8, 9000);
+    setLittleEndian16(gifFile, 6, 16000);
+    setLittleEndian16(gifFile, 8, 16000);
 
     for (const QByteArray& bytes : {progressive, gifFile}) {
         const PictureFile file = read("huge", bytes);
         EXPECT_EQ(file.error, PictureFileError::TooLarge);
-        EXPECT_EQ(file.reason, "la imagen es demasiado grande (más de 256 MiB al decodificarla)");
+        EXPECT_EQ(file.reason, "la imagen es demasiado grande (más de 512 MiB al decodificarla)");
     }
 }
 
-// JPEG and GIF files are read whole, so a file beyond the bound is refused before any of it is read.
-TEST_F(PictureFileTest, RefusesAJpegFileLargerThanTheBound)
+// Only what decoding needs counts: bytes after the picture are never read, and a 12000 x 9000
+// progressive JPEG's coefficients (324 MB) fit.
+TEST_F(PictureFileTest, ReadsPicturesWhateverFollowsThemWithinTheDecodingBound)
 {
-    const QString path = folder_.write("relleno.jpg", jpeg(variedPicture(16, 16, 2)));
-    ASSERT_TRUE(QFile::resize(path, maxDecodingBytes + 1)); // zeros after the end marker, sparse on disk
-    const PictureFile file = readPictureFile(path);
-    EXPECT_EQ(file.error, PictureFileError::TooLarge);
-    EXPECT_EQ(file.reason, "la imagen es demasiado grande (más de 256 MiB al decodificarla)");
+    const QImage indexed = palettePicture(500, 600, threeColours, stripes);
+    for (const QByteArray& bytes : {jpeg(variedPicture(640, 480, 3)), gif({indexed}), bmp8RunLength(indexed)}) {
+        const QString path = folder_.write("relleno", bytes);
+        ASSERT_TRUE(QFile::resize(path, maxDecodingBytes + 1024 * 1024)); // zeros, sparse on disk
+        const PictureFile file = readFile(path);
+        ASSERT_EQ(file.error, PictureFileError::None) << file.reason.toStdString();
+        EXPECT_EQ(file.image, read("entero", bytes).image);
+    }
+    QByteArray progressive = jpegEncoded(variedPicture(16, 16, 2), {JpegEncoding::Colours::YCbCr, 2, 2, true});
+    const qsizetype frame = progressive.indexOf("\xFF\xC2");
+    setBigEndian16(progressive, frame + 5, 9000);
+    setBigEndian16(progressive, frame + 7, 12000);
+    EXPECT_EQ(read("progresiva.jpg", progressive).size, (PictureSize{12000, 9000}));
+}
+
+// ---- Defined pixels, whatever was read before ----
+
+// Runs of 50 pixels of index 1 in the 10 bottom rows, then the end of the bitmap: everything else unset.
+TEST_F(PictureFileTest, ShowsTheBackgroundWhereRunLengthRowsLeavePixelsUnset)
+{
+    const QImage indexed = palettePicture(500, 20, threeColours, stripes);
+    const QByteArray end("\0\1", 2);
+    const QString rle8 = folder_.write("8.bmp", bmpRunLength(indexed, 8, QByteArray("\x32\1\0\0", 4).repeated(10) + end));
+    const QString rle4 = folder_.write("4.bmp", bmpRunLength(indexed, 4, QByteArray("\x32\x11\0\0", 4).repeated(10) + end));
+    const QString other = folder_.write("otra.bmp", bmp8RunLength(palettePicture(430, 503, threeColours, stripes)));
+    for (const QStringList& order : {QStringList{other, rle8, rle4}, {rle4, other, rle8}, {rle8, rle4, other}}) {
+        for (const QString& path : order) {
+            const QImage shown = DrawingArea(readFile(path).image).image();
+            if (path != other) {
+                EXPECT_EQ(shown.pixel(49, 19), threeColours[1]);
+                for (const QPoint unset : {QPoint(50, 19), QPoint(0, 9), QPoint(429, 0)})
+                    EXPECT_EQ(shown.pixel(unset), qRgb(192, 192, 192));
+            }
+        }
+    }
+}
+
+// Qt fills the screen around a first frame that brings its own colours before it has read them.
+TEST_F(PictureFileTest, ShowsTheBackgroundAroundAGifFrameWithItsOwnColours)
+{
+    QByteArray bytes = gif({palettePicture(10, 10, threeColours, stripes)});
+    const qsizetype descriptor = 13 + 768;
+    ASSERT_EQ(bytes[descriptor], '\x2C');
+    bytes[descriptor + 9] = char(0x87); // a local table of 256 colours: the global one again
+    bytes.insert(descriptor + 10, bytes.mid(13, 768));
+    setLittleEndian16(bytes, 6, 40);
+    const DrawingArea area(read("marco.gif", bytes).image);
+    EXPECT_EQ(area.image().pixel(1, 9), threeColours[1]);
+    EXPECT_EQ(area.image().pixel(10, 0), qRgb(192, 192, 192));
+}
+
+// ---- Opening ----
+
+// The path changes between a regular file and a named pipe all along: opening first and asking what
+// was opened never waits for a writer.
+TEST_F(PictureFileTest, NeverWaitsOnAPathThatBecomesANamedPipe)
+{
+    const QString written = folder_.write("cara.bmp", bmp24(variedPicture(8, 8, 1)));
+    const std::string picture = QFile::encodeName(written).toStdString();
+    const std::string pipe = QFile::encodeName(folder_.filePath("tubo")).toStdString();
+    ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
+    std::atomic<bool> swapping = true;
+    std::thread swapper([&] {
+        while (swapping)
+            renameat2(AT_FDCWD, picture.c_str(), AT_FDCWD, pipe.c_str(), RENAME_EXCHANGE);
+    });
+    auto reads = std::async(std::launch::async, [&] {
+        for (int i = 0; i < 20000; ++i)
+            readPictureFile(picture);
+    });
+    const bool finished = reads.wait_for(std::chrono::seconds(20)) == std::future_status::ready;
+    swapping = false;
+    swapper.join();
+    for (const std::string& path : {picture, pipe}) // lets a reader stuck on the pipe go
+        close(open(path.c_str(), O_WRONLY | O_NONBLOCK));
+    EXPECT_TRUE(finished);
+}
+
+// A name is bytes: one that is not UTF-8 opens as it is.
+TEST_F(PictureFileTest, OpensThePathsOwnBytes)
+{
+    const std::string written = QFile::encodeName(folder_.write("cara.bmp", bmp24(variedPicture(8, 8, 1)))).toStdString();
+    const std::string path = written + "\xff\xfe";
+    ASSERT_EQ(std::rename(written.c_str(), path.c_str()), 0);
+    EXPECT_EQ(readPictureFile(path).error, PictureFileError::None);
+}
+
+// ---- Bitmaps other readers agree on ----
+
+QByteArray withDataOffset(QByteArray bytes, std::uint32_t offset)
+{
+    setLittleEndian32(bytes, 10, offset);
+    return bytes;
+}
+
+// The OS/2 2.x header: the 40-byte fields, then 24 more.
+QByteArray withOs2Header(QByteArray bytes)
+{
+    bytes.insert(54, QByteArray(24, '\0'));
+    setLittleEndian32(bytes, 14, 64);
+    return withDataOffset(bytes, std::uint8_t(bytes[10]) + 24u);
+}
+
+TEST_F(PictureFileTest, ReadsBitmapsAsTheReadersThatAgreeOnThemDo)
+{
+    const QByteArray masks = bmp32Bitfields(variedPicture(500, 600, 9), BitfieldsHeader::Info40);
+    const QByteArray palette = bmp8(palettePicture(41, 30, threeColours, stripes));
+    const QByteArray rgb = bmp24(variedPicture(41, 30, 4)); // rows of 123 bytes and one of padding
+    const std::vector<std::pair<QByteArray, QByteArray>> cases = {
+        {withDataOffset(masks, 0), masks},     {withDataOffset(masks, 54), masks},
+        {withDataOffset(palette, 0), palette}, {withDataOffset(palette, 54), palette},
+        {withOs2Header(palette), palette},     {rgb.chopped(1), rgb},
+    };
+    for (const auto& [odd, usual] : cases) {
+        const PictureFile file = read("odd.bmp", odd);
+        ASSERT_EQ(file.error, PictureFileError::None) << file.reason.toStdString();
+        EXPECT_EQ(DrawingArea(file.image).image(), DrawingArea(read("usual.bmp", usual).image).image());
+    }
+    QByteArray tall = bmp24(solidPicture(1, 1, coral));
+    setLittleEndian32(tall, 22, 0x80000000u); // -2^31: 2^31 rows, top-down
+    const QString path = folder_.write("alta.bmp", tall);
+    ASSERT_TRUE(QFile::resize(path, 54 + 4 * (qint64(1) << 31))); // every row there, sparse on disk
+    EXPECT_EQ(readFile(path).size, (PictureSize{1, qint64(1) << 31}));
 }
 
 } // namespace

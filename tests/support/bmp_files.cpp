@@ -7,6 +7,8 @@ namespace {
 
 constexpr int fileHeaderSize = 14;
 constexpr std::uint32_t compressionRgb = 0;
+constexpr std::uint32_t compressionRle8 = 1;
+constexpr std::uint32_t compressionRle4 = 2;
 constexpr std::uint32_t compressionBitfields = 3;
 
 void appendU16(QByteArray& bytes, std::uint16_t value)
@@ -19,6 +21,12 @@ void appendU32(QByteArray& bytes, std::uint32_t value)
 {
     for (int shift = 0; shift < 32; shift += 8)
         bytes.append(char((value >> shift) & 0xFF));
+}
+
+void setU32(QByteArray& bytes, int at, std::uint32_t value)
+{
+    for (int shift = 0; shift < 32; shift += 8)
+        bytes[at + shift / 8] = char((value >> shift) & 0xFF);
 }
 
 void appendBgrx(QByteArray& bytes, QRgb colour, std::uint8_t fourth)
@@ -140,6 +148,38 @@ QByteArray bmp8(const QImage& picture)
     appendRowsBottomUp(bytes, picture, 8,
                        [&](int x, int y) { bytes.append(char(picture.pixelIndex(x, y))); });
     return bytes;
+}
+
+QByteArray bmpRunLength(const QImage& indexed, int bitsPerPixel, const QByteArray& data)
+{
+    const QList<QRgb> palette = indexed.colorTable();
+    BitmapLayout layout{indexed.width(), indexed.height(), bitsPerPixel,
+                        bitsPerPixel == 8 ? compressionRle8 : compressionRle4};
+    layout.paletteEntries = int(palette.size());
+    QByteArray bytes = headers(layout);
+    for (QRgb colour : palette)
+        appendBgrx(bytes, colour, 0);
+    bytes.append(data);
+    setU32(bytes, 2, std::uint32_t(bytes.size()));
+    setU32(bytes, 34, std::uint32_t(data.size()));
+    return bytes;
+}
+
+QByteArray bmp8RunLength(const QImage& indexed)
+{
+    QByteArray data;
+    for (int y = indexed.height() - 1; y >= 0; --y) {
+        for (int x = 0; x < indexed.width();) {
+            const int index = indexed.pixelIndex(x, y);
+            int count = 1;
+            while (count < 255 && x + count < indexed.width() && indexed.pixelIndex(x + count, y) == index)
+                ++count;
+            data.append(char(count)).append(char(index));
+            x += count;
+        }
+        data.append(y > 0 ? QByteArray("\0\0", 2) : QByteArray("\0\1", 2));
+    }
+    return bmpRunLength(indexed, 8, data);
 }
 
 QByteArray bmp32Rgb(const QImage& picture, std::uint8_t fourthByte)

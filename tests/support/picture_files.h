@@ -46,6 +46,12 @@ QImage palettePicture(int width, int height, const std::vector<QRgb>& palette,
 QByteArray bmp24(const QImage& picture);
 // 8 bits per pixel through the picture's colour table (picture must be Format_Indexed8).
 QByteArray bmp8(const QImage& picture);
+// Run-length encoded, BI_RLE8 (bitsPerPixel 8) or BI_RLE4 (4), with the size and colour table of
+// indexed (Format_Indexed8) and data as its pixel data, byte for byte.
+QByteArray bmpRunLength(const QImage& indexed, int bitsPerPixel, const QByteArray& data);
+// indexed's rows encoded BI_RLE8, a run of one index at a time, each row closed by an end of line and
+// the last by the end of the bitmap.
+QByteArray bmp8RunLength(const QImage& indexed);
 // 32 bits per pixel, BI_RGB, BITMAPINFOHEADER: blue, green, red and then fourthByte for every pixel.
 // That byte is reserved in this format, so a reader must ignore it.
 QByteArray bmp32Rgb(const QImage& picture, std::uint8_t fourthByte);
