@@ -1,10 +1,10 @@
 // Grouping pictures whose keys lie within a number of bits of their group's first picture, and the
-// in-memory index of group leaders that keeps the grouping from comparing every pair.
+// table of distances between pictures.
 #pragma once
 
-#include "cli/key_distance.h"
+#include "engine/key_distance.h"
 
-#include <cstdint>
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <unordered_map>
@@ -12,52 +12,43 @@
 
 namespace velsaro::cli {
 
-// Keys added one by one; finds the keys within maxDistance bits of a query without reading them all.
-class NearIndex {
-public:
-    explicit NearIndex(int maxDistance);
-
-    // Adds key as number size() - 1 of the index.
-    void add(const PackedKey& key, const KeySegments& segments);
-    std::size_t size() const { return keys_.size(); }
-    const PackedKey& key(std::uint32_t number) const { return keys_[number]; }
-
-    // The lowest number of a key within maxDistance bits of query, if any.
-    std::optional<std::uint32_t> firstWithin(const PackedKey& query, const KeySegments& segments) const;
-
-private:
-    std::uint64_t groupValue(const std::vector<int>& group, const KeySegments& segments) const;
-    // The bucket values of group g of the plan that a key within reach of these segments may have.
-    std::vector<std::uint64_t> lookupValues(std::size_t g, const KeySegments& segments) const;
-
-    int maxDistance_;
-    SearchPlan plan_;
-    std::vector<PackedKey> keys_;
-    // Per group of the plan: the group's segment values (or, with a radius, its one segment) -> keys.
-    std::vector<std::unordered_map<std::uint64_t, std::vector<std::uint32_t>>> buckets_;
-    mutable std::vector<std::uint32_t> seenAt_; // the query that last measured each key
-    mutable std::uint32_t queries_ = 0;
-};
-
 struct NearGroup {
     std::string keyText; // the key of the group's first picture
     std::vector<std::string> paths;
     std::vector<int> distances; // of each picture to the first, in the order of paths
 };
 
+// The distance between every two of some keyed pictures.
+struct DistanceMatrix {
+    std::vector<std::string> paths;
+    std::vector<std::vector<int>> distances; // [row][column], row and column in the order of paths
+};
+
+DistanceMatrix distanceMatrix(const std::vector<std::string>& paths, const std::vector<KeyCodes>& codes);
+
 // A picture joins the first group, in order of creation, whose first picture's key is within
 // maxDistance bits of its own; otherwise it starts a new group. With 0 the groups are those of equal
 // keys.
 class NearGroups {
 public:
-    explicit NearGroups(int maxDistance) : leaders_(maxDistance) {}
+    explicit NearGroups(int maxDistance) : maxDistance_(maxDistance) {}
 
     void add(const KeyCodes& codes, const std::string& path);
     const std::vector<NearGroup>& groups() const { return groups_; }
 
 private:
-    NearIndex leaders_;
+    struct KeyHash {
+        std::size_t operator()(const PackedKey& key) const;
+    };
+
+    std::optional<std::size_t> groupWithin(const PackedKey& key) const;
+
+    int maxDistance_;
     std::vector<NearGroup> groups_;
+    // The groups' first keys: group g's in slot g of the blocks, which a vector scan reads in order,
+    // and, for groups of equal keys, by value.
+    std::vector<KeyBlock> leaders_;
+    std::unordered_map<PackedKey, std::size_t, KeyHash> equalLeaders_;
 };
 
 } // namespace velsaro::cli
