@@ -3,7 +3,7 @@
 // files with a fresh catalogue against a second run over the unchanged files.
 #include "cli/actions.h"
 #include "cli/catalogue.h"
-#include "cli/key_distance.h"
+#include "cli/near_groups.h"
 #include "cli/near_groups.h"
 #include "engine/geometry.h"
 #include "tests/support/picture_files.h"

@@ -2,7 +2,7 @@
 #include "cli/arguments.h"
 
 #include "cli/catalogue.h"
-#include "cli/key_distance.h"
+#include "engine/key_distance.h"
 
 #include <getopt.h>
 
@@ -14,7 +14,7 @@ namespace velsaro::cli {
 namespace {
 
 // The help text states these limits in words.
-static_assert(maxNearDistance == 216 && maxMatrixPictures == 64 && maxJobs == 1024);
+static_assert(maxNearDistance == keyBitCount && maxMatrixPictures == 64 && maxJobs == 1024);
 static_assert(commitBatchSize == 256 && busyTimeout == std::chrono::seconds(120));
 
 constexpr const char* usageText = R"(Uso: velsaro-clave [OPCIONES] RUTA...
@@ -126,6 +126,7 @@ enum OptionCode : int {
     catalogueCode,
     findCode,
     mergeCode,
+    importCode,
     pruneCode,
     versionCode,
 };
@@ -138,6 +139,7 @@ const option longOptions[] = {
     {"catalogue", required_argument, nullptr, catalogueCode},
     {"find", no_argument, nullptr, findCode},
     {"merge", no_argument, nullptr, mergeCode},
+    {"import", no_argument, nullptr, importCode},
     {"prune", no_argument, nullptr, pruneCode},
     {"jobs", required_argument, nullptr, jobsCode},
     {"help", no_argument, nullptr, helpCode},
@@ -155,6 +157,7 @@ char programName[] = "velsaro-clave";
 struct Asked {
     bool find = false;
     bool merge = false;
+    bool import = false;
 };
 
 std::optional<int> integerIn(const std::string& text, int least, int most)
@@ -229,6 +232,7 @@ std::optional<std::string> apply(int code, const std::string& value, const std::
     case matrixCode: options.matrix = true; break;
     case findCode: asked.find = true; break;
     case mergeCode: asked.merge = true; break;
+    case importCode: asked.import = true; break;
     case pruneCode: options.prune = true; break;
     default: return applyValue(code, value, word, options);
     }
@@ -240,17 +244,23 @@ std::optional<std::string> combinationError(const Options& options, const Asked&
 {
     if (options.catalogue.empty()) {
         for (const auto& [given, name] : {std::pair{asked.find, "--find"}, {asked.merge, "--merge"},
-                                          {options.prune, "--prune"}})
+                                          {asked.import, "--import"}, {options.prune, "--prune"}})
             if (given)
                 return std::string(name) + " necesita un catálogo: --catalogue ARCHIVO";
     }
     if (asked.find && asked.merge)
         return "--find y --merge no se combinan";
+    if (asked.import && (asked.find || asked.merge))
+        return "--import no se combina con --find ni --merge";
+    if (asked.import && (options.compare || options.matrix || options.prune || options.nearDistance > 0))
+        return "--import no se combina con --compare, --matrix, --prune ni --near";
     if ((asked.find || asked.merge) && (options.compare || options.matrix || options.prune))
         return std::string(asked.find ? "--find" : "--merge") +
                " no se combina con --compare, --matrix ni --prune";
     if (options.nearDistance > 0 && !options.compare && !asked.find)
         return "--near solo se usa con --compare o --find";
+    if (options.paths.empty() && asked.import)
+        return "falta al menos una LISTA de claves que importar";
     if (options.paths.empty() && !options.prune)
         return asked.merge ? "falta la RUTA de al menos un catálogo que incorporar"
                            : "falta la RUTA de al menos una imagen o carpeta";
@@ -263,6 +273,8 @@ Action actionOf(const Options& options, const Asked& asked)
         return Action::Find;
     if (asked.merge)
         return Action::Merge;
+    if (asked.import)
+        return Action::Import;
     if (options.compare || options.matrix)
         return Action::Compare;
     return options.prune && options.paths.empty() ? Action::Prune : Action::Key;
