@@ -28,6 +28,7 @@ bool everyCpu() { return true; }
 namespace kernels::portable {
 detail::KeysWithin keysWithin;
 detail::FirstKeyWithin firstKeyWithin;
+detail::PairDistance distance;
 } // namespace kernels::portable
 
 #if defined(__x86_64__)
@@ -44,18 +45,20 @@ namespace avx512 { void maskCoefficients(int, const double*, const double*, cons
 namespace kernels::avx2 {
 detail::KeysWithin keysWithin;
 detail::FirstKeyWithin firstKeyWithin;
+detail::PairDistance distance;
 } // namespace kernels::avx2
 namespace kernels::avx512 {
 detail::KeysWithin keysWithin;
 detail::FirstKeyWithin firstKeyWithin;
+detail::PairDistance distance;
 } // namespace kernels::avx512
 
 namespace {
 const ScanKernelBuild scanBuilds[] = {
-    {ScanKernel::Portable, {kernels::portable::keysWithin, kernels::portable::firstKeyWithin}, everyCpu},
-    {ScanKernel::Avx2, {kernels::avx2::keysWithin, kernels::avx2::firstKeyWithin},
-     [] { return __builtin_cpu_supports("avx2") != 0; }},
-    {ScanKernel::Avx512, {kernels::avx512::keysWithin, kernels::avx512::firstKeyWithin},
+    {ScanKernel::Portable, {kernels::portable::keysWithin, kernels::portable::firstKeyWithin, kernels::portable::distance}, everyCpu},
+    {ScanKernel::Avx2, {kernels::avx2::keysWithin, kernels::avx2::firstKeyWithin, kernels::avx2::distance},
+     [] { return __builtin_cpu_supports("avx2") != 0 && __builtin_cpu_supports("popcnt") != 0; }},
+    {ScanKernel::Avx512, {kernels::avx512::keysWithin, kernels::avx512::firstKeyWithin, kernels::avx512::distance},
      [] { return __builtin_cpu_supports("avx512f") != 0 && __builtin_cpu_supports("avx512vpopcntdq") != 0; }},
 };
 
@@ -75,7 +78,7 @@ void maskCoefficients(int, const double*, const double*, const double*, double*)
 
 namespace {
 const ScanKernelBuild scanBuilds[] = {
-    {ScanKernel::Portable, {kernels::portable::keysWithin, kernels::portable::firstKeyWithin}, everyCpu}};
+    {ScanKernel::Portable, {kernels::portable::keysWithin, kernels::portable::firstKeyWithin, kernels::portable::distance}, everyCpu}};
 const KernelBuild kernelBuilds[] = {{KernelWidth::Two, kernels::native::maskCoefficients, everyCpu}};
 } // namespace
 

@@ -20,6 +20,12 @@ KeyCodes codesOfPackedKey(const PackedKey& key)
     return codes;
 }
 
+int keyDistance(const PackedKey& a, const PackedKey& b)
+{
+    static const detail::PairDistance* const distance = detail::scanKernel(ScanKernel::Best).distance;
+    return int(distance(a.words.data(), b.words.data()));
+}
+
 void KeyBlock::place(std::size_t slot, const PackedKey& key)
 {
     for (std::size_t w = 0; w < words.size(); ++w)

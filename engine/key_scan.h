@@ -12,9 +12,13 @@ using KeysWithin = unsigned long(const std::uint64_t* blocks, unsigned long keyC
 using FirstKeyWithin = unsigned long(const std::uint64_t* blocks, unsigned long keyCount, const std::uint64_t* query,
                                      int maxDistance);
 
+// The distance between two keys laid out as PackedKey lays them out.
+using PairDistance = unsigned(const std::uint64_t* a, const std::uint64_t* b);
+
 struct ScanBuild {
     KeysWithin* keysWithin;
     FirstKeyWithin* firstKeyWithin;
+    PairDistance* distance;
 };
 
 // The build of kernel; Best is the fastest this CPU runs, and a build missing here gives Portable.
