@@ -4,13 +4,15 @@
 
 #include "engine/key_distance.h"
 
-#include <cstddef>
-#include <optional>
 #include <string>
-#include <unordered_map>
 #include <vector>
 
 namespace velsaro::cli {
+
+struct KeyedPicture {
+    KeyCodes codes{};
+    std::string path;
+};
 
 struct NearGroup {
     std::string keyText; // the key of the group's first picture
@@ -18,37 +20,17 @@ struct NearGroup {
     std::vector<int> distances; // of each picture to the first, in the order of paths
 };
 
+// Each picture, in order, joins the first group, in order of creation, whose first picture's key is
+// within maxDistance bits of its own; otherwise it starts a new group. With 0 the groups are those of
+// equal keys. jobs threads share the work; the groups do not depend on their number.
+std::vector<NearGroup> nearGroups(const std::vector<KeyedPicture>& pictures, int maxDistance, int jobs);
+
 // The distance between every two of some keyed pictures.
 struct DistanceMatrix {
     std::vector<std::string> paths;
     std::vector<std::vector<int>> distances; // [row][column], row and column in the order of paths
 };
 
-DistanceMatrix distanceMatrix(const std::vector<std::string>& paths, const std::vector<KeyCodes>& codes);
-
-// A picture joins the first group, in order of creation, whose first picture's key is within
-// maxDistance bits of its own; otherwise it starts a new group. With 0 the groups are those of equal
-// keys.
-class NearGroups {
-public:
-    explicit NearGroups(int maxDistance) : maxDistance_(maxDistance) {}
-
-    void add(const KeyCodes& codes, const std::string& path);
-    const std::vector<NearGroup>& groups() const { return groups_; }
-
-private:
-    struct KeyHash {
-        std::size_t operator()(const PackedKey& key) const;
-    };
-
-    std::optional<std::size_t> groupWithin(const PackedKey& key) const;
-
-    int maxDistance_;
-    std::vector<NearGroup> groups_;
-    // The groups' first keys: group g's in slot g of the blocks, which a vector scan reads in order,
-    // and, for groups of equal keys, by value.
-    std::vector<KeyBlock> leaders_;
-    std::unordered_map<PackedKey, std::size_t, KeyHash> equalLeaders_;
-};
+DistanceMatrix distanceMatrix(const std::vector<KeyedPicture>& pictures);
 
 } // namespace velsaro::cli

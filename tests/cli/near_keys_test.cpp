@@ -37,16 +37,18 @@ std::vector<std::vector<std::size_t>> groupsByComparingEveryLeader(const std::ve
 
 TEST(NearGroups, GroupRealShapedKeysAsComparingEveryGroupsFirstKeyDoesAtEveryDistance)
 {
-    const std::vector<KeyCodes> keys = testing::realShapedKeys(1500, 3);
+    // More pictures than a round of the grouping takes, on two threads.
+    const std::vector<KeyCodes> keys = testing::realShapedKeys(2500, 3);
+    std::vector<KeyedPicture> pictures;
+    for (std::size_t k = 0; k < keys.size(); ++k)
+        pictures.push_back({keys[k], std::to_string(k)});
     for (int maxDistance = 0; maxDistance <= 60; ++maxDistance) {
-        NearGroups groups(maxDistance);
-        for (std::size_t k = 0; k < keys.size(); ++k)
-            groups.add(keys[k], std::to_string(k));
+        const std::vector<NearGroup> groups = nearGroups(pictures, maxDistance, 2);
         const std::vector<std::vector<std::size_t>> expected = groupsByComparingEveryLeader(keys, maxDistance);
 
-        ASSERT_EQ(groups.groups().size(), expected.size()) << "D = " << maxDistance;
+        ASSERT_EQ(groups.size(), expected.size()) << "D = " << maxDistance;
         for (std::size_t g = 0; g < expected.size(); ++g) {
-            const NearGroup& group = groups.groups()[g];
+            const NearGroup& group = groups[g];
             std::vector<std::string> paths;
             std::vector<int> distances;
             for (std::size_t k : expected[g]) {
