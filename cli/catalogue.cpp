@@ -35,18 +35,22 @@ Connection openedCatalogue(const std::string& file, Access access)
     if (!create && kind.kind == CatalogueFileKind::Empty)
         throw CatalogueError(file, "no es un catálogo de velsaro-clave; no se ha modificado");
     Connection connection = openConnection(file, access, create && kind.kind == CatalogueFileKind::Missing);
-    if (sqlite3_db_readonly(connection.get(), "main") != 0) {
-        if (access == Access::ReadWrite)
-            throw CatalogueError(file, "no se puede escribir en el catálogo (" + whyNotWritable(file) + ")");
+    const bool readOnly = sqlite3_db_readonly(connection.get(), "main") != 0;
+    if (readOnly && access == Access::ReadWrite)
+        throw CatalogueError(file, "no se puede escribir en el catálogo (" + whyNotWritable(file) + ")");
+    // A search takes the catalogue as it is, but for the upgrade of one of the first format.
+    if (readOnly || (access == Access::ReadOnly && kind.format == catalogueFormat)) {
         requireCurrentFormat(connection);
         return connection;
     }
     prepareCatalogue(connection, create);
+    if (!create)
+        return connection;
+    useWriteAheadLog(connection);
     // A catalogue of a million pictures has a path index of some dozens of MiB: a page cache of 64 MiB
     // keeps the pages that storing and looking up touch from being read again and again. A search
     // reads every key once and is quicker without it.
-    if (create)
-        connection.execute("PRAGMA cache_size = -65536");
+    connection.execute("PRAGMA cache_size = -65536");
     return connection;
 }
 
@@ -163,6 +167,8 @@ std::vector<std::vector<CatalogueMatch>> Catalogue::find(std::span<const KeyCode
     std::vector<PackedKey> packed;
     for (const KeyCodes& query : queries)
         packed.push_back(packedKey(query));
+    commitLocked();
+    Transaction reading(connection_, Transaction::Intent::Read);
     return searchCatalogue(pictures_, packed, maxDistance);
 }
 

@@ -63,24 +63,6 @@ void upgradeFirstFormat(const Connection& connection)
     connection.execute("DROP TABLE first_format_pictures");
 }
 
-// Write-ahead logging lets one run read while another writes, and a commit survives the process
-// being killed at any moment. The switch needs the file to itself and SQLite does not wait for that,
-// so while another run holds it, this one waits and tries again.
-void useWriteAheadLog(const Connection& connection)
-{
-    const auto deadline = std::chrono::steady_clock::now() + busyTimeout;
-    for (;;) {
-        const int result = sqlite3_exec(connection.get(), "PRAGMA journal_mode = WAL", nullptr, nullptr, nullptr);
-        const bool busy = (result & 0xff) == SQLITE_BUSY || (result & 0xff) == SQLITE_LOCKED;
-        if (!busy || std::chrono::steady_clock::now() >= deadline) {
-            connection.check(result);
-            break;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    connection.execute("PRAGMA synchronous = NORMAL");
-}
-
 } // namespace
 
 void prepareCatalogue(const Connection& connection, bool create)
@@ -100,8 +82,26 @@ void prepareCatalogue(const Connection& connection, bool create)
             upgradeFirstFormat(connection);
         transaction.commit();
     }
-    useWriteAheadLog(connection);
 }
+
+// Write-ahead logging lets one run read while another writes, and a commit survives the process
+// being killed at any moment. The switch needs the file to itself and SQLite does not wait for that,
+// so while another run holds it, this one waits and tries again.
+void useWriteAheadLog(const Connection& connection)
+{
+    const auto deadline = std::chrono::steady_clock::now() + busyTimeout;
+    for (;;) {
+        const int result = sqlite3_exec(connection.get(), "PRAGMA journal_mode = WAL", nullptr, nullptr, nullptr);
+        const bool busy = (result & 0xff) == SQLITE_BUSY || (result & 0xff) == SQLITE_LOCKED;
+        if (!busy || std::chrono::steady_clock::now() >= deadline) {
+            connection.check(result);
+            break;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    connection.execute("PRAGMA synchronous = NORMAL");
+}
+
 
 void requireCurrentFormat(const Connection& connection)
 {

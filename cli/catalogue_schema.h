@@ -10,6 +10,9 @@ namespace velsaro::cli {
 // Refuses a file that another run has meanwhile turned into something else.
 void prepareCatalogue(const Connection& connection, bool create);
 
+// Write-ahead logging, for a run that writes while others read.
+void useWriteAheadLog(const Connection& connection);
+
 // Refuses a file that is not of the current format, for a connection that may only read.
 void requireCurrentFormat(const Connection& connection);
 

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <map>
 
 namespace velsaro::cli {
 
@@ -39,14 +40,29 @@ std::vector<std::vector<Near>> scan(KeyBlockTable& keys, std::span<const PackedK
     return found;
 }
 
-std::vector<CatalogueMatch> matchesOf(PictureTable& pictures, const std::vector<Near>& near)
+// The path of every number found, looked up once and in order of numbers, so that each page of the
+// table is read once; none for a picture whose file is gone since it was keyed.
+std::map<std::int64_t, std::optional<std::string>> pathsOf(PictureTable& pictures, const std::vector<std::vector<Near>>& found)
+{
+    std::map<std::int64_t, std::optional<std::string>> paths;
+    for (const std::vector<Near>& near : found)
+        for (const Near& key : near)
+            paths.emplace(key.number, std::nullopt);
+    for (auto& [number, path] : paths) {
+        const auto record = pictures.pathOf(number); // path, imported
+        if (record && (record->second || !isGone(record->first)))
+            path = record->first;
+    }
+    return paths;
+}
+
+std::vector<CatalogueMatch> matchesOf(const std::vector<Near>& near,
+                                      const std::map<std::int64_t, std::optional<std::string>>& paths)
 {
     std::vector<CatalogueMatch> matches;
-    for (const Near& key : near) {
-        const auto found = pictures.pathOf(key.number);
-        if (found && (found->second || !isGone(found->first)))
-            matches.push_back({found->first, key.distance});
-    }
+    for (const Near& key : near)
+        if (const std::optional<std::string>& path = paths.at(key.number))
+            matches.push_back({*path, key.distance});
     std::sort(matches.begin(), matches.end(), [](const CatalogueMatch& a, const CatalogueMatch& b) {
         return a.distance != b.distance ? a.distance < b.distance : a.path < b.path;
     });
@@ -61,8 +77,10 @@ std::vector<std::vector<CatalogueMatch>> searchCatalogue(PictureTable& pictures,
     std::vector<std::vector<CatalogueMatch>> matches;
     for (std::size_t first = 0; first < queries.size(); first += queriesPerPass) {
         const auto pass = queries.subspan(first, std::min(queriesPerPass, queries.size() - first));
-        for (const std::vector<Near>& near : scan(pictures.keys(), pass, maxDistance))
-            matches.push_back(matchesOf(pictures, near));
+        const std::vector<std::vector<Near>> found = scan(pictures.keys(), pass, maxDistance);
+        const auto paths = pathsOf(pictures, found);
+        for (const std::vector<Near>& near : found)
+            matches.push_back(matchesOf(near, paths));
     }
     return matches;
 }

@@ -121,9 +121,9 @@ std::string_view Statement::bytes(int column) const
     return {data ? data : "", std::size_t(sqlite3_column_bytes(statement_.get(), column))};
 }
 
-Transaction::Transaction(const Connection& connection) : connection_(connection)
+Transaction::Transaction(const Connection& connection, Intent intent) : connection_(connection)
 {
-    connection.execute("BEGIN IMMEDIATE");
+    connection.execute(intent == Intent::Write ? "BEGIN IMMEDIATE" : "BEGIN");
 }
 
 Transaction::~Transaction()

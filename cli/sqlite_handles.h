@@ -77,10 +77,13 @@ private:
     std::unique_ptr<sqlite3_stmt, Finalizer> statement_;
 };
 
-// BEGIN IMMEDIATE at once; ROLLBACK unless committed, so that a failure part of the way stores nothing.
+// A write transaction takes the write lock at once (BEGIN IMMEDIATE) and rolls back unless committed, so
+// that a failure part of the way stores nothing. A read transaction gives its statements one view of
+// the file, and spares each the locking and checking that a statement on its own costs.
 class Transaction {
 public:
-    explicit Transaction(const Connection& connection);
+    enum class Intent { Write, Read };
+    explicit Transaction(const Connection& connection, Intent intent = Intent::Write);
     ~Transaction();
     Transaction(const Transaction&) = delete;
     Transaction& operator=(const Transaction&) = delete;
