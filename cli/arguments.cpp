@@ -20,6 +20,7 @@ static_assert(commitBatchSize == 256 && busyTimeout == std::chrono::seconds(120)
 constexpr const char* usageText = R"(Uso: velsaro-clave [OPCIONES] RUTA...
      velsaro-clave --catalogue ARCHIVO --find [--near D] [--json] [-j N] RUTA...
      velsaro-clave --catalogue ARCHIVO --merge CATÁLOGO...
+     velsaro-clave --catalogue ARCHIVO --import LISTA...
      velsaro-clave --catalogue ARCHIVO --prune [RUTA...]
 Calcula la Clave de cada imagen (Windows BMP, JPEG o GIF): 27 códigos de 0 a 255,
 cada uno seguido de un punto, tal como la obtiene el programa de la imagen mostrada
@@ -47,25 +48,40 @@ Opciones:
                    uno por procesador); el resultado no depende de N
   --catalogue ARCHIVO
                    guarda en ARCHIVO, una base de datos SQLite que se crea si no
-                   existe, la ruta absoluta, el tamaño, la fecha de modificación y
-                   la clave de cada imagen calculada. Una imagen cuyo archivo tiene
-                   el tamaño y la fecha guardados no se decodifica: su clave sale
-                   del catálogo. La salida es la misma que sin catálogo. Lo calculado
+                   existe, la ruta absoluta (sus carpetas resueltas por el sistema de
+                   archivos) y la clave de cada imagen calculada, con lo que
+                   identifica su archivo: tamaño, fechas de modificación y de cambio,
+                   nodo-i y dispositivo. Una imagen cuyo archivo conserva todo eso
+                   no se decodifica: su clave sale del catálogo; un archivo cambiado
+                   justo antes de calcularse (dentro de la resolución de las fechas
+                   de su sistema de archivos) se comprueba por su contenido la vez
+                   siguiente. La salida es la misma que sin catálogo. Lo calculado
                    se guarda por tandas (cada 256 imágenes o cada segundo): si la
                    ejecución se interrumpe, la siguiente sigue donde quedó. Varias
                    ejecuciones pueden usar el mismo catálogo a la vez. Un archivo
                    que no es un catálogo, o un catálogo de una versión posterior,
-                   se rechaza sin modificarlo
+                   se rechaza sin modificarlo, con sus archivos -wal y -shm; un
+                   catálogo del formato anterior se actualiza al abrirlo con
+                   permiso de escritura
   --find           con --catalogue: para cada RUTA, las imágenes del catálogo cuya
                    clave está a D bits o menos (--near D; por omisión 0), de la más
-                   cercana a la más lejana y, a igual distancia, por ruta
+                   cercana a la más lejana y, a igual distancia, por ruta; no las
+                   que ya no existen, salvo las importadas, que se listan tal cual
   --merge          con --catalogue: cada RUTA es otro catálogo, cuyas imágenes se
                    incorporan a ARCHIVO; de dos registros de una misma ruta queda el
-                   de fecha de modificación más reciente. Los otros no se modifican
+                   de fecha de modificación más reciente. Los otros no cambian
+  --import         con --catalogue: cada RUTA es una LISTA, la salida de texto de
+                   velsaro-clave («-»: la entrada estándar), cuyas líneas «CLAVE
+                   RUTA» se guardan en ARCHIVO (las de los grupos y la tabla de
+                   distancias se pasan por alto); escribe «Imágenes importadas al
+                   catálogo: N». Una línea que no es de velsaro-clave se indica con
+                   su lista y su número, y no se importa nada. Una imagen importada
+                   no tiene tamaño ni fechas: la ejecución que encuentre su archivo
+                   lo calcula de nuevo
   --prune          con --catalogue: tras calcular las claves de las RUTA, si las hay,
-                   quita del catálogo las imágenes cuyo archivo ya no existe (hasta
-                   entonces se conservan); sin RUTA escribe «Imágenes quitadas del
-                   catálogo: N»
+                   quita del catálogo las imágenes cuyo archivo ya no existe, salvo
+                   las importadas (hasta entonces se conservan); sin RUTA escribe
+                   «Imágenes quitadas del catálogo: N»
   -h, --help       muestra esta ayuda y termina
   --version        muestra la versión y termina
   --               lo que sigue son rutas, aunque empiecen por «-»
@@ -107,7 +123,9 @@ Salida:
 
 Estado de salida:
   0  se obtuvo la clave de todas las imágenes
-  1  alguna imagen o carpeta no se pudo leer, o --matrix tenía más de 64 imágenes
+  1  alguna imagen o carpeta no se pudo leer, --matrix tenía más de 64 imágenes, o
+     una LISTA de --import no se pudo leer o tenía una línea que no es de
+     velsaro-clave
   2  error en la línea de órdenes
   3  el catálogo no se pudo usar: no es un catálogo de velsaro-clave, es de una
      versión posterior, otra ejecución lo ocupó más de 120 s, o no se pudo leer o

@@ -101,7 +101,6 @@ Catalogue::~Catalogue()
     } catch (const CatalogueError&) {
         // The pictures of the last batch are keyed again by the next run.
     }
-    closeCleanly(connection_);
 }
 
 std::optional<Key> Catalogue::storedKey(const std::string& path, const FileIdentity& now)

@@ -194,27 +194,13 @@ std::string fileUri(const std::string& file, const std::string& parameters)
 
 Connection openConnection(const std::string& file, Access access, bool create)
 {
-    if (access == Access::ReadWrite || (!create && isWritable(file))) {
-        Connection connection(file, fileUri(file), SQLITE_OPEN_READWRITE | (create ? SQLITE_OPEN_CREATE : 0));
-        connection.check(sqlite3_db_config(connection.get(), SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 1, nullptr));
-        return connection;
-    }
+    if (access == Access::ReadWrite || (!create && isWritable(file)))
+        return Connection(file, fileUri(file), SQLITE_OPEN_READWRITE | (create ? SQLITE_OPEN_CREATE : 0));
     // A logged file whose log is gone holds everything itself, and where no side file can be made it
     // is read as it stands; with a log, SQLite reads through it or says why it cannot.
     const bool logged = identifyCatalogue(file).logged;
     const bool unchanging = logged && !exists(file + "-wal") && !isWritable(file);
     return Connection(file, fileUri(file, unchanging ? "immutable=1" : ""), SQLITE_OPEN_READONLY);
-}
-
-void closeCleanly(const Connection& connection)
-{
-    sqlite3* db = connection.get();
-    if (sqlite3_db_readonly(db, "main") != 0)
-        return;
-    // Only a run that finds the file to itself can fold the log in; the others leave that to the last.
-    sqlite3_busy_timeout(db, 0);
-    sqlite3_db_config(db, SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 0, nullptr);
-    sqlite3_exec(db, "PRAGMA journal_mode = DELETE", nullptr, nullptr, nullptr);
 }
 
 } // namespace velsaro::cli

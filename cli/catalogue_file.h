@@ -27,15 +27,11 @@ void requireUsable(const std::string& file, const CatalogueFileKind& kind);
 
 enum class Access { ReadWrite, ReadOnly };
 
-// A connection to file, which identifyCatalogue has found usable. Read-write, the connection never
-// checkpoints on closing unless asked to (closeCleanly), so that a file found foreign after all is
-// left as it was. Read-only where the file or its folder may not be written; a logged file is then
-// read through its log, or refused with the reason.
+// A connection to file, which identifyCatalogue has found usable. Read-write wherever the file and its
+// folder may be written, even for a search, so that the last connection to close folds the log back
+// and removes the side files; otherwise read-only, and a logged file is then read through its log, or
+// refused with the reason.
 Connection openConnection(const std::string& file, Access access, bool create);
-
-// Leaves a catalogue no other run uses as one file: its log folded in and removed, so that whoever
-// reads it next creates no side files.
-void closeCleanly(const Connection& connection);
 
 // file as an SQLite URI with parameters, so that no name is ever read as a URI of its own.
 std::string fileUri(const std::string& file, const std::string& parameters = {});

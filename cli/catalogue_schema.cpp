@@ -70,6 +70,8 @@ void prepareCatalogue(const Connection& connection, bool create)
     // A new catalogue's keys are read in 64 KiB pages, a few hundred reads for a million keys; this
     // takes effect only while the file holds nothing.
     connection.execute("PRAGMA page_size = 65536");
+    if (kindThroughSqlite(connection).format == catalogueFormat)
+        return; // nothing to make or upgrade; a later format is refused by what follows for the others
     {
         Transaction transaction(connection);
         const CatalogueFileKind kind = kindThroughSqlite(connection);

@@ -15,6 +15,9 @@ std::unique_ptr<Catalogue> openCatalogue(const std::string& file, Access access,
 CataloguedBatch::CataloguedBatch(Catalogue& catalogue, const std::vector<PictureEntry>& entries)
     : catalogue_(catalogue), entries_(entries), identities_(entries.size())
 {
+    CataloguePaths paths;
+    for (const PictureEntry& entry : entries)
+        cataloguePaths_.push_back(entry.error.empty() ? paths(entry.path) : std::string());
 }
 
 PictureResult CataloguedBatch::key(std::size_t index)
@@ -27,7 +30,7 @@ PictureResult CataloguedBatch::key(std::size_t index)
     const std::optional<FileIdentity> identity = fileIdentity(entry.path);
     if (identity) {
         try {
-            if (std::optional<Key> stored = catalogue_.storedKey(cataloguePath(entry.path), *identity))
+            if (std::optional<Key> stored = catalogue_.storedKey(cataloguePaths_[index], *identity))
                 return {entry.path, std::move(stored), {}};
         } catch (const CatalogueError&) {
             // Keyed from the file instead; a catalogue that fails for good fails its writes too.
@@ -45,7 +48,7 @@ void CataloguedBatch::keep(std::size_t index, const PictureResult& result)
         return;
     try {
         if (identities_[index] && result.key)
-            catalogue_.store(cataloguePath(result.path), *identities_[index], *result.key);
+            catalogue_.store(cataloguePaths_[index], *identities_[index], *result.key);
         // Also after a key taken from the catalogue: a batch begun by one new picture is committed on
         // time however many stored ones follow it.
         catalogue_.commitIfDue();

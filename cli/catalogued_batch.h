@@ -36,6 +36,7 @@ private:
 
     Catalogue& catalogue_;
     const std::vector<PictureEntry>& entries_;
+    std::vector<std::string> cataloguePaths_; // of the entries, each folder resolved once
     std::vector<std::optional<FileIdentity>> identities_; // of pictures keyed from their file
     std::optional<std::string> error_;
 };

@@ -33,26 +33,29 @@ int inUseOffset(int block)
 KeyBlockTable::KeyBlockTable(const Connection& connection)
     : connection_(connection),
       addRow_(connection, "INSERT OR IGNORE INTO key_blocks (block, keys) VALUES (?1, zeroblob(" +
-                              std::to_string(keyBlockRowBytes) + "))")
+                              std::to_string(keyBlockRowBytes) + "))"),
+      readKey_(connection, "SELECT substr(keys, ?2, " + std::to_string(sizeof(KeyBlock)) + "), substr(keys, ?3, 1) "
+                           "FROM key_blocks WHERE block = ?1")
 {
 }
 
+// One block and its byte of slots in use, by a statement prepared once (SQL counts from 1).
 std::optional<PackedKey> KeyBlockTable::key(std::int64_t number) const
 {
     const Place place = placeOf(number);
-    std::optional<Blob> blob;
-    try {
-        blob.emplace(connection_, "key_blocks", "keys", place.row, false);
-    } catch (const CatalogueError&) {
+    readKey_.bind(1, place.row).bind(2, blockOffset(place.block) + 1).bind(3, inUseOffset(place.block) + 1);
+    if (!readKey_.step())
         return std::nullopt; // no row: no key
+    const std::string_view bytes = readKey_.bytes(0);
+    const std::string_view inUse = readKey_.bytes(1);
+    std::optional<PackedKey> key;
+    if (bytes.size() == sizeof(KeyBlock) && inUse.size() == 1 && ((std::uint8_t(inUse[0]) >> place.slot) & 1) != 0) {
+        KeyBlock block;
+        std::memcpy(&block, bytes.data(), sizeof block);
+        key = block.key(std::size_t(place.slot));
     }
-    std::uint8_t inUse = 0;
-    blob->read(&inUse, 1, inUseOffset(place.block));
-    if (((inUse >> place.slot) & 1) == 0)
-        return std::nullopt;
-    KeyBlock block;
-    blob->read(&block, int(sizeof block), blockOffset(place.block));
-    return block.key(std::size_t(place.slot));
+    readKey_.reset();
+    return key;
 }
 
 void KeyBlockTable::put(std::int64_t number, const PackedKey& key)

@@ -46,6 +46,7 @@ public:
 private:
     const Connection& connection_;
     Statement addRow_;
+    mutable Statement readKey_;
 };
 
 } // namespace velsaro::cli
