@@ -116,7 +116,8 @@ Salida:
   con --compare además "groups": [{"key", "paths", "distances"}], con --matrix
   "matrix": {"paths", "distances" (una fila por imagen)}. Con --find, el objeto es
   {"queries": [{"path", "key", "matches": [{"path", "distance"}]} o {"path",
-  "error"}]}.
+  "error"}]}. Una ruta que no es UTF-8 lleva al lado "path_bytes", sus bytes en
+  base64 (y "paths", "paths_bytes", con null para las que son UTF-8).
   Cada imagen que no se puede leer se indica en la salida de errores con una línea
   «velsaro-clave: RUTA: motivo», y las demás se procesan igual. En un terminal, los
   lotes de más de 3 imágenes muestran su avance en la salida de errores.
