@@ -1,12 +1,14 @@
-// Near keys at scale, with synthetic keys: a catalogue search for the keys within D bits of one key
-// among 10^4, 10^5 and 10^6; grouping 10^5 keys by --near D; and velsaro-clave over a batch of JPEG
-// files with a fresh catalogue against a second run over the unchanged files.
+// Near keys at scale, on keys shaped like those of photographs and, as a second case, on uniform
+// random keys: the catalogue's search for the keys within D bits of one query and of ten, grouping by
+// --near D, a million keys imported, and velsaro-clave's second run over unchanged JPEG files against
+// its first. Beside them the plain scan: every key packed in 32 bytes in memory, compared one by one
+// with the CPU's population count.
 #include "cli/actions.h"
 #include "cli/catalogue.h"
-#include "cli/key_distance.h"
 #include "cli/near_groups.h"
 #include "engine/geometry.h"
 #include "tests/support/picture_files.h"
+#include "tests/support/real_shaped_keys.h"
 
 #include <benchmark/benchmark.h>
 
@@ -14,6 +16,7 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
 #include <map>
 #include <memory>
 #include <random>
@@ -22,89 +25,174 @@ namespace {
 
 using namespace velsaro;
 
+enum Shape { realShaped = 0, uniform = 1 };
+
 std::string path(const QString& file)
 {
     return QFile::encodeName(file).toStdString();
 }
 
-KeyCodes randomKey(std::mt19937& random)
+std::vector<KeyCodes> uniformKeys(std::size_t count)
 {
-    KeyCodes codes{};
-    for (std::uint8_t& code : codes)
-        code = std::uint8_t(random() & 0xff);
-    return codes;
+    std::mt19937 random(11);
+    std::vector<KeyCodes> keys(count);
+    for (KeyCodes& key : keys)
+        for (std::uint8_t& code : key)
+            code = std::uint8_t(random());
+    return keys;
 }
 
-KeyCodes flipped(KeyCodes codes, int bits, std::mt19937& random)
+// The first count keys of each shape, made once.
+const std::vector<KeyCodes>& keysOf(Shape shape, std::size_t count)
 {
-    for (int i = 0; i < bits; ++i) {
-        const auto bit = std::size_t(random() % cli::keyBitCount);
-        codes[bit / 8] = std::uint8_t(codes[bit / 8] ^ (1u << (bit % 8)));
+    static std::map<std::pair<Shape, std::size_t>, std::vector<KeyCodes>> made;
+    std::vector<KeyCodes>& keys = made[{shape, count}];
+    if (keys.empty())
+        keys = shape == realShaped ? testing::realShapedKeys(count, 7) : uniformKeys(count);
+    return keys;
+}
+
+// Queries as a user asks them: near copies of stored pictures, a few bits changed.
+std::vector<KeyCodes> queriesFor(const std::vector<KeyCodes>& keys, std::size_t count)
+{
+    std::mt19937 random(5);
+    std::vector<KeyCodes> queries;
+    for (std::size_t q = 0; q < count; ++q) {
+        KeyCodes query = keys[random() % keys.size()];
+        query[random() % query.size()] ^= std::uint8_t(1u << (random() % 8));
+        queries.push_back(query);
     }
-    return codes;
+    return queries;
 }
 
-// A catalogue of count random keys, made once per size on first use.
-struct SyntheticCatalogue {
-    testing::TemporaryFolder folder;
-    std::unique_ptr<cli::Catalogue> catalogue;
-    std::vector<KeyCodes> keys;
-};
-
-SyntheticCatalogue& syntheticCatalogue(std::size_t count)
+std::string catalogueName(const testing::TemporaryFolder& folder)
 {
-    static std::map<std::size_t, std::unique_ptr<SyntheticCatalogue>> made;
-    std::unique_ptr<SyntheticCatalogue>& entry = made[count];
+    return path(folder.filePath("claves.db"));
+}
+
+// A catalogue of the keys, made once per shape and size by importing them.
+cli::Catalogue& catalogueOf(Shape shape, std::size_t count)
+{
+    struct Made {
+        testing::TemporaryFolder folder;
+        std::unique_ptr<cli::Catalogue> catalogue;
+    };
+    static std::map<std::pair<Shape, std::size_t>, std::unique_ptr<Made>> made;
+    std::unique_ptr<Made>& entry = made[{shape, count}];
     if (!entry) {
-        entry = std::make_unique<SyntheticCatalogue>();
-        entry->catalogue = std::make_unique<cli::Catalogue>(path(entry->folder.filePath("claves.db")));
-        std::mt19937 random{unsigned(count)};
-        for (std::size_t i = 0; i < count; ++i) {
-            entry->keys.push_back(randomKey(random));
-            entry->catalogue->store("/fotos/" + std::to_string(i) + ".jpg", {1, 1}, entry->keys.back(), {});
-            entry->catalogue->commitIfDue();
-        }
-        entry->catalogue->commit();
+        entry = std::make_unique<Made>();
+        entry->catalogue = std::make_unique<cli::Catalogue>(catalogueName(entry->folder), cli::Access::ReadWrite);
+        const std::vector<KeyCodes>& keys = keysOf(shape, count);
+        std::size_t next = 0;
+        entry->catalogue->importKeys([&]() -> std::optional<cli::ImportedKey> {
+            if (next == keys.size())
+                return std::nullopt;
+            ++next;
+            return cli::ImportedKey{"/fotos/" + std::to_string(next) + ".jpg", keys[next - 1]};
+        });
+        entry->catalogue = std::make_unique<cli::Catalogue>(catalogueName(entry->folder), cli::Access::ReadOnly);
     }
-    return *entry;
+    return *entry->catalogue;
 }
 
-// One query: a stored key with a quarter of D bits flipped, so that it finds at least that key.
-void search(benchmark::State& state)
+Shape shapeOf(const benchmark::State& state)
 {
-    const auto count = std::size_t(state.range(0));
-    const int distance = int(state.range(1));
-    SyntheticCatalogue& synthetic = syntheticCatalogue(count);
-    std::mt19937 random(7);
+    return Shape(state.range(0));
+}
+
+void search(benchmark::State& state, std::size_t queryCount)
+{
+    const std::size_t count = std::size_t(state.range(1));
+    const int distance = int(state.range(2));
+    cli::Catalogue& catalogue = catalogueOf(shapeOf(state), count);
+    const std::vector<KeyCodes> queries = queriesFor(keysOf(shapeOf(state), count), queryCount);
+    std::size_t found = 0;
+    for (auto _ : state)
+        for (const std::vector<cli::CatalogueMatch>& matches : catalogue.find(queries, distance))
+            found += matches.size();
+    state.counters["matches"] = double(found) / double(state.iterations() * queryCount);
+}
+
+void searchOne(benchmark::State& state)
+{
+    search(state, 1);
+}
+
+void searchTen(benchmark::State& state)
+{
+    search(state, 10);
+}
+
+// Every key packed in 32 bytes in memory, compared with the query one by one.
+void plainScan(benchmark::State& state)
+{
+    const std::vector<KeyCodes>& keys = keysOf(shapeOf(state), std::size_t(state.range(1)));
+    const int distance = int(state.range(2));
+    std::vector<PackedKey> packed;
+    for (const KeyCodes& key : keys)
+        packed.push_back(packedKey(key));
+    const PackedKey query = packedKey(queriesFor(keys, 1)[0]);
     std::size_t found = 0;
     for (auto _ : state) {
-        state.PauseTiming();
-        const KeyCodes query = flipped(synthetic.keys[random() % count], distance / 4, random);
-        state.ResumeTiming();
-        found += synthetic.catalogue->find(query, distance).size();
+        for (const PackedKey& key : packed)
+            found += keyDistance(key, query) <= distance;
+        benchmark::DoNotOptimize(found);
     }
-    state.counters["matches"] = double(found) / double(state.iterations());
 }
 
-// --compare --near D over count random keys: every key is compared with the group leaders near it,
-// not with all of them.
+// On one thread and on two (jobs).
 void grouping(benchmark::State& state)
 {
-    const auto count = std::size_t(state.range(0));
-    const int distance = int(state.range(1));
-    std::mt19937 random(3);
-    std::vector<KeyCodes> keys;
-    for (std::size_t i = 0; i < count; ++i)
-        keys.push_back(i % 4 == 0 || keys.empty() ? randomKey(random) : flipped(keys.back(), distance / 2, random));
-    const std::vector<std::string> paths(count, "/fotos/x.jpg");
+    std::vector<cli::KeyedPicture> pictures;
+    for (const KeyCodes& key : keysOf(shapeOf(state), std::size_t(state.range(1))))
+        pictures.push_back({key, "x.jpg"});
+    std::size_t groupCount = 0;
+    for (auto _ : state)
+        groupCount = cli::nearGroups(pictures, int(state.range(2)), int(state.range(3))).size();
+    state.counters["groups"] = double(groupCount);
+}
+
+// The same groups by comparing each key with every group's first key in turn.
+void plainGrouping(benchmark::State& state)
+{
+    const std::vector<KeyCodes>& keys = keysOf(shapeOf(state), std::size_t(state.range(1)));
+    const int distance = int(state.range(2));
     std::size_t groupCount = 0;
     for (auto _ : state) {
-        cli::NearGroups groups(distance);
-        for (std::size_t i = 0; i < count; ++i)
-            groups.add(keys[i], paths[i]);
-        groupCount = groups.groups().size();
+        std::vector<PackedKey> leaders;
+        for (const KeyCodes& codes : keys) {
+            const PackedKey key = packedKey(codes);
+            const auto near = [&](const PackedKey& leader) { return keyDistance(leader, key) <= distance; };
+            if (std::find_if(leaders.begin(), leaders.end(), near) == leaders.end())
+                leaders.push_back(key);
+        }
+        groupCount = leaders.size();
     }
     state.counters["groups"] = double(groupCount);
+}
+
+// velsaro-clave --catalogue FILE --import LIST, LIST a million key lines.
+void importMillion(benchmark::State& state)
+{
+    const testing::TemporaryFolder folder;
+    const std::string list = path(folder.filePath("claves.txt"));
+    {
+        std::ofstream lines(list);
+        const std::vector<KeyCodes>& keys = keysOf(realShaped, 1000000);
+        for (std::size_t i = 0; i < keys.size(); ++i)
+            lines << keyText(keys[i]) << "  /fotos/" << i % 100 << "/" << i << ".jpg\n";
+    }
+    std::FILE* nowhere = std::fopen("/dev/null", "w");
+    const cli::Console console{nowhere, nowhere};
+    for (auto _ : state) {
+        state.PauseTiming();
+        std::filesystem::remove(catalogueName(folder));
+        state.ResumeTiming();
+        const cli::Options options = cli::parseArguments({"--catalogue", catalogueName(folder), "--import", list}, 1).options;
+        if (cli::importKeyLists(options, *cli::makeOutput(options, console)) != 0)
+            state.SkipWithError("the import failed");
+    }
+    std::fclose(nowhere);
 }
 
 constexpr int batchSize = 200;
@@ -123,7 +211,7 @@ const JpegFolder& jpegFolder()
             folder->folder.write(QString("fotos/%1.jpg").arg(i, 3, 10, QChar('0')),
                                  testing::jpeg(testing::variedPicture(drawingAreaWidth, drawingAreaHeight, unsigned(i))));
         folder->pictures = path(folder->folder.filePath("fotos"));
-        folder->catalogue = path(folder->folder.filePath("claves.db"));
+        folder->catalogue = catalogueName(folder->folder);
         return folder;
     }();
     return *made;
@@ -139,12 +227,6 @@ int runOnFolder(const JpegFolder& folder)
     return status;
 }
 
-void removeCatalogue(const JpegFolder& folder)
-{
-    for (const char* suffix : {"", "-wal", "-shm"})
-        std::filesystem::remove(folder.catalogue + suffix);
-}
-
 void reportPerPicture(benchmark::State& state)
 {
     state.counters["per_picture"] =
@@ -157,7 +239,7 @@ void catalogueFirstRun(benchmark::State& state)
     const JpegFolder& folder = jpegFolder();
     for (auto _ : state) {
         state.PauseTiming();
-        removeCatalogue(folder);
+        std::filesystem::remove(folder.catalogue);
         state.ResumeTiming();
         if (runOnFolder(folder) != 0)
             state.SkipWithError("the run failed");
@@ -169,7 +251,7 @@ void catalogueFirstRun(benchmark::State& state)
 void catalogueRerun(benchmark::State& state)
 {
     const JpegFolder& folder = jpegFolder();
-    removeCatalogue(folder);
+    std::filesystem::remove(folder.catalogue);
     runOnFolder(folder);
     for (auto _ : state) {
         if (runOnFolder(folder) != 0)
@@ -178,14 +260,44 @@ void catalogueRerun(benchmark::State& state)
     reportPerPicture(state);
 }
 
+void printSkew()
+{
+    for (const auto& [shape, name] : {std::pair{realShaped, "real-shaped"}, {uniform, "uniform"}})
+        std::fprintf(stderr, "%s keys (shape 0 real-shaped, 1 uniform) %d: %s\n", name, int(shape),
+                     testing::describe(testing::keySkew(keysOf(shape, 100000))).c_str());
+}
+
 } // namespace
 
-BENCHMARK(search)
-    ->ArgNames({"keys", "D"})
-    ->ArgsProduct({{10000, 100000, 1000000}, {4, 8, 16}})
+BENCHMARK(searchOne)
+    ->ArgNames({"shape", "keys", "D"})
+    ->ArgsProduct({{realShaped}, {10000, 100000, 1000000}, {0, 8, 16, 32}})
+    ->Args({uniform, 1000000, 16})
     ->Unit(benchmark::kMillisecond);
-BENCHMARK(grouping)->ArgNames({"keys", "D"})->ArgsProduct({{100000}, {4, 8, 16}})->Unit(benchmark::kMillisecond);
+BENCHMARK(searchTen)->ArgNames({"shape", "keys", "D"})->Args({realShaped, 1000000, 16})->Args({realShaped, 1000000, 32})->Unit(benchmark::kMillisecond);
+BENCHMARK(plainScan)->ArgNames({"shape", "keys", "D"})->Args({realShaped, 1000000, 16})->Args({uniform, 1000000, 16})->Unit(benchmark::kMillisecond);
+BENCHMARK(grouping)
+    ->ArgNames({"shape", "keys", "D", "jobs"})
+    ->ArgsProduct({{realShaped}, {100000, 1000000}, {8, 16, 30}, {1, 2}})
+    ->Args({uniform, 100000, 16, 1})
+    ->Unit(benchmark::kMillisecond)
+    ->MeasureProcessCPUTime()
+    ->UseRealTime()
+    ->Iterations(1);
+BENCHMARK(plainGrouping)
+    ->ArgNames({"shape", "keys", "D"})
+    ->ArgsProduct({{realShaped}, {100000}, {8, 16, 30}})
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1);
+BENCHMARK(importMillion)->Unit(benchmark::kMillisecond)->Iterations(1);
 BENCHMARK(catalogueFirstRun)->Unit(benchmark::kMillisecond)->MinTime(2.0)->UseRealTime();
 BENCHMARK(catalogueRerun)->Unit(benchmark::kMillisecond)->MinTime(2.0)->UseRealTime();
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv)
+{
+    benchmark::Initialize(&argc, argv);
+    printSkew();
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

@@ -20,6 +20,10 @@ int findNearPictures(const Options& options, Output& output);
 // --merge: folds the catalogues of options.paths into options.catalogue.
 int mergeCatalogues(const Options& options, Output& output);
 
+// --import: stores the keys of the key lines of options.paths (files of the tool's text output, "-"
+// for standard input), all or none.
+int importKeyLists(const Options& options, Output& output);
+
 // --prune without pictures: drops the catalogue's pictures whose file is gone and says how many.
 int pruneCatalogue(const Options& options, Output& output);
 

@@ -2,7 +2,7 @@
 #include "cli/arguments.h"
 
 #include "cli/catalogue.h"
-#include "cli/key_distance.h"
+#include "engine/key_distance.h"
 
 #include <getopt.h>
 
@@ -14,12 +14,13 @@ namespace velsaro::cli {
 namespace {
 
 // The help text states these limits in words.
-static_assert(maxNearDistance == 216 && maxMatrixPictures == 64 && maxJobs == 1024);
+static_assert(maxNearDistance == keyBitCount && maxMatrixPictures == 64 && maxJobs == 1024);
 static_assert(commitBatchSize == 256 && busyTimeout == std::chrono::seconds(120));
 
 constexpr const char* usageText = R"(Uso: velsaro-clave [OPCIONES] RUTA...
      velsaro-clave --catalogue ARCHIVO --find [--near D] [--json] [-j N] RUTA...
      velsaro-clave --catalogue ARCHIVO --merge CATÁLOGO...
+     velsaro-clave --catalogue ARCHIVO --import LISTA...
      velsaro-clave --catalogue ARCHIVO --prune [RUTA...]
 Calcula la Clave de cada imagen (Windows BMP, JPEG o GIF): 27 códigos de 0 a 255,
 cada uno seguido de un punto, tal como la obtiene el programa de la imagen mostrada
@@ -47,25 +48,40 @@ Opciones:
                    uno por procesador); el resultado no depende de N
   --catalogue ARCHIVO
                    guarda en ARCHIVO, una base de datos SQLite que se crea si no
-                   existe, la ruta absoluta, el tamaño, la fecha de modificación y
-                   la clave de cada imagen calculada. Una imagen cuyo archivo tiene
-                   el tamaño y la fecha guardados no se decodifica: su clave sale
-                   del catálogo. La salida es la misma que sin catálogo. Lo calculado
+                   existe, la ruta absoluta (sus carpetas resueltas por el sistema de
+                   archivos) y la clave de cada imagen calculada, con lo que
+                   identifica su archivo: tamaño, fechas de modificación y de cambio,
+                   nodo-i y dispositivo. Una imagen cuyo archivo conserva todo eso
+                   no se decodifica: su clave sale del catálogo; un archivo cambiado
+                   justo antes de calcularse (dentro de la resolución de las fechas
+                   de su sistema de archivos) se comprueba por su contenido la vez
+                   siguiente. La salida es la misma que sin catálogo. Lo calculado
                    se guarda por tandas (cada 256 imágenes o cada segundo): si la
                    ejecución se interrumpe, la siguiente sigue donde quedó. Varias
                    ejecuciones pueden usar el mismo catálogo a la vez. Un archivo
                    que no es un catálogo, o un catálogo de una versión posterior,
-                   se rechaza sin modificarlo
+                   se rechaza sin modificarlo, con sus archivos -wal y -shm; un
+                   catálogo del formato anterior se actualiza al abrirlo con
+                   permiso de escritura
   --find           con --catalogue: para cada RUTA, las imágenes del catálogo cuya
                    clave está a D bits o menos (--near D; por omisión 0), de la más
-                   cercana a la más lejana y, a igual distancia, por ruta
+                   cercana a la más lejana y, a igual distancia, por ruta; no las
+                   que ya no existen, salvo las importadas, que se listan tal cual
   --merge          con --catalogue: cada RUTA es otro catálogo, cuyas imágenes se
                    incorporan a ARCHIVO; de dos registros de una misma ruta queda el
-                   de fecha de modificación más reciente. Los otros no se modifican
+                   de fecha de modificación más reciente. Los otros no cambian
+  --import         con --catalogue: cada RUTA es una LISTA, la salida de texto de
+                   velsaro-clave («-»: la entrada estándar), cuyas líneas «CLAVE
+                   RUTA» se guardan en ARCHIVO (las de los grupos y la tabla de
+                   distancias se pasan por alto); escribe «Imágenes importadas al
+                   catálogo: N». Una línea que no es de velsaro-clave se indica con
+                   su lista y su número, y no se importa nada. Una imagen importada
+                   no tiene tamaño ni fechas: la ejecución que encuentre su archivo
+                   lo calcula de nuevo
   --prune          con --catalogue: tras calcular las claves de las RUTA, si las hay,
-                   quita del catálogo las imágenes cuyo archivo ya no existe (hasta
-                   entonces se conservan); sin RUTA escribe «Imágenes quitadas del
-                   catálogo: N»
+                   quita del catálogo las imágenes cuyo archivo ya no existe, salvo
+                   las importadas (hasta entonces se conservan); sin RUTA escribe
+                   «Imágenes quitadas del catálogo: N»
   -h, --help       muestra esta ayuda y termina
   --version        muestra la versión y termina
   --               lo que sigue son rutas, aunque empiecen por «-»
@@ -100,14 +116,17 @@ Salida:
   con --compare además "groups": [{"key", "paths", "distances"}], con --matrix
   "matrix": {"paths", "distances" (una fila por imagen)}. Con --find, el objeto es
   {"queries": [{"path", "key", "matches": [{"path", "distance"}]} o {"path",
-  "error"}]}.
+  "error"}]}. Una ruta que no es UTF-8 lleva al lado "path_bytes", sus bytes en
+  base64 (y "paths", "paths_bytes", con null para las que son UTF-8).
   Cada imagen que no se puede leer se indica en la salida de errores con una línea
   «velsaro-clave: RUTA: motivo», y las demás se procesan igual. En un terminal, los
   lotes de más de 3 imágenes muestran su avance en la salida de errores.
 
 Estado de salida:
   0  se obtuvo la clave de todas las imágenes
-  1  alguna imagen o carpeta no se pudo leer, o --matrix tenía más de 64 imágenes
+  1  alguna imagen o carpeta no se pudo leer, --matrix tenía más de 64 imágenes, o
+     una LISTA de --import no se pudo leer o tenía una línea que no es de
+     velsaro-clave
   2  error en la línea de órdenes
   3  el catálogo no se pudo usar: no es un catálogo de velsaro-clave, es de una
      versión posterior, otra ejecución lo ocupó más de 120 s, o no se pudo leer o
@@ -126,6 +145,7 @@ enum OptionCode : int {
     catalogueCode,
     findCode,
     mergeCode,
+    importCode,
     pruneCode,
     versionCode,
 };
@@ -138,6 +158,7 @@ const option longOptions[] = {
     {"catalogue", required_argument, nullptr, catalogueCode},
     {"find", no_argument, nullptr, findCode},
     {"merge", no_argument, nullptr, mergeCode},
+    {"import", no_argument, nullptr, importCode},
     {"prune", no_argument, nullptr, pruneCode},
     {"jobs", required_argument, nullptr, jobsCode},
     {"help", no_argument, nullptr, helpCode},
@@ -155,6 +176,7 @@ char programName[] = "velsaro-clave";
 struct Asked {
     bool find = false;
     bool merge = false;
+    bool import = false;
 };
 
 std::optional<int> integerIn(const std::string& text, int least, int most)
@@ -229,6 +251,7 @@ std::optional<std::string> apply(int code, const std::string& value, const std::
     case matrixCode: options.matrix = true; break;
     case findCode: asked.find = true; break;
     case mergeCode: asked.merge = true; break;
+    case importCode: asked.import = true; break;
     case pruneCode: options.prune = true; break;
     default: return applyValue(code, value, word, options);
     }
@@ -240,17 +263,23 @@ std::optional<std::string> combinationError(const Options& options, const Asked&
 {
     if (options.catalogue.empty()) {
         for (const auto& [given, name] : {std::pair{asked.find, "--find"}, {asked.merge, "--merge"},
-                                          {options.prune, "--prune"}})
+                                          {asked.import, "--import"}, {options.prune, "--prune"}})
             if (given)
                 return std::string(name) + " necesita un catálogo: --catalogue ARCHIVO";
     }
     if (asked.find && asked.merge)
         return "--find y --merge no se combinan";
+    if (asked.import && (asked.find || asked.merge))
+        return "--import no se combina con --find ni --merge";
+    if (asked.import && (options.compare || options.matrix || options.prune || options.nearDistance > 0))
+        return "--import no se combina con --compare, --matrix, --prune ni --near";
     if ((asked.find || asked.merge) && (options.compare || options.matrix || options.prune))
         return std::string(asked.find ? "--find" : "--merge") +
                " no se combina con --compare, --matrix ni --prune";
     if (options.nearDistance > 0 && !options.compare && !asked.find)
         return "--near solo se usa con --compare o --find";
+    if (options.paths.empty() && asked.import)
+        return "falta al menos una LISTA de claves que importar";
     if (options.paths.empty() && !options.prune)
         return asked.merge ? "falta la RUTA de al menos un catálogo que incorporar"
                            : "falta la RUTA de al menos una imagen o carpeta";
@@ -263,6 +292,8 @@ Action actionOf(const Options& options, const Asked& asked)
         return Action::Find;
     if (asked.merge)
         return Action::Merge;
+    if (asked.import)
+        return Action::Import;
     if (options.compare || options.matrix)
         return Action::Compare;
     return options.prune && options.paths.empty() ? Action::Prune : Action::Key;

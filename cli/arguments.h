@@ -9,6 +9,8 @@ namespace velsaro::cli {
 
 // Largest number of worker threads accepted by -j.
 inline constexpr int maxJobs = 1024;
+// Largest D accepted by --near: every two keys are within their 216 bits.
+inline constexpr int maxNearDistance = 216;
 // Largest number of pictures --matrix tabulates.
 inline constexpr std::size_t maxMatrixPictures = 64;
 
@@ -17,6 +19,7 @@ enum class Action {
     Compare, // the keys, then the groups (--compare) and the table of distances (--matrix)
     Find,    // the catalogue's pictures near each picture
     Merge,   // the paths are catalogues to fold into the catalogue
+    Import,  // the paths are key lists to store in the catalogue
     Prune,   // only drop the catalogue's pictures whose file is gone
 };
 

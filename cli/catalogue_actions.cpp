@@ -1,42 +1,81 @@
-// Searching a catalogue, folding catalogues together, and dropping the pictures whose file is gone.
+// Searching a catalogue, folding catalogues together, importing keys, and dropping the pictures whose
+// file is gone.
 #include "cli/actions.h"
 
 #include "cli/catalogued_batch.h"
+#include "cli/key_list.h"
 
 namespace velsaro::cli {
 
+namespace {
+
+// The key lines of the lists, one list after the other, as catalogued keys.
+class ListedKeys {
+public:
+    explicit ListedKeys(const std::vector<std::string>& lists) : lists_(lists) {}
+
+    std::optional<ImportedKey> next()
+    {
+        for (;;) {
+            if (!reader_ && next_ == lists_.size())
+                return std::nullopt;
+            if (!reader_)
+                reader_ = std::make_unique<KeyListReader>(lists_[next_++]);
+            if (std::optional<ListedKey> listed = reader_->next())
+                return ImportedKey{paths_(listed->path), listed->codes};
+            reader_.reset();
+        }
+    }
+
+private:
+    const std::vector<std::string>& lists_;
+    std::size_t next_ = 0;
+    std::unique_ptr<KeyListReader> reader_;
+    CataloguePaths paths_;
+};
+
+// Keys every picture first, so that the catalogue is read once for them all.
+std::vector<PictureResult> keyedQueries(const Options& options)
+{
+    std::vector<PictureResult> queries;
+    keyPictures(listPictures(options.paths), options.jobs,
+                [&](const PictureResult& query) { queries.push_back(query); });
+    return queries;
+}
+
+} // namespace
+
 int findNearPictures(const Options& options, Output& output)
 {
-    if (!catalogueExists(options.catalogue)) {
-        output.error(options.catalogue, "el catálogo no existe");
-        return exitCatalogueError;
-    }
-    const std::unique_ptr<Catalogue> catalogue =
-        openCatalogue(options.catalogue, Catalogue::Access::ReadOnly, output);
+    const std::unique_ptr<Catalogue> catalogue = openCatalogue(options.catalogue, Access::ReadOnly, output);
     if (!catalogue)
         return exitCatalogueError;
-    bool anyFailed = false;
+    const std::vector<PictureResult> queries = keyedQueries(options);
+    std::vector<KeyCodes> keys;
+    for (const PictureResult& query : queries)
+        if (query.key)
+            keys.push_back(query.key->codes());
+    std::vector<std::vector<CatalogueMatch>> matches(keys.size());
     bool catalogueFailed = false;
-    keyPictures(listPictures(options.paths), options.jobs, [&](const PictureResult& query) {
-        std::vector<CatalogueMatch> matches;
+    try {
+        matches = catalogue->find(keys, options.nearDistance);
+    } catch (const CatalogueError& error) {
+        output.error(error.file(), error.what());
+        catalogueFailed = true;
+    }
+    bool anyFailed = false;
+    std::size_t keyed = 0;
+    for (const PictureResult& query : queries) {
         anyFailed = anyFailed || !query.key;
-        try {
-            if (query.key && !catalogueFailed)
-                matches = catalogue->find(query.key->codes(), options.nearDistance);
-        } catch (const CatalogueError& error) {
-            output.error(options.catalogue, error.what());
-            catalogueFailed = true;
-        }
-        output.query(query, matches);
-    });
+        output.query(query, query.key ? matches[keyed++] : std::vector<CatalogueMatch>{});
+    }
     output.finish();
     return catalogueFailed ? exitCatalogueError : anyFailed ? exitSomePictureFailed : exitSuccess;
 }
 
 int mergeCatalogues(const Options& options, Output& output)
 {
-    const std::unique_ptr<Catalogue> catalogue =
-        openCatalogue(options.catalogue, Catalogue::Access::ReadWrite, output);
+    const std::unique_ptr<Catalogue> catalogue = openCatalogue(options.catalogue, Access::ReadWrite, output);
     if (!catalogue)
         return exitCatalogueError;
     int status = exitSuccess;
@@ -44,24 +83,42 @@ int mergeCatalogues(const Options& options, Output& output)
         try {
             catalogue->merge(other);
         } catch (const CatalogueError& error) {
-            output.error(other, error.what());
+            output.error(error.file(), error.what());
             status = exitCatalogueError;
         }
     }
     return status;
 }
 
+int importKeyLists(const Options& options, Output& output)
+{
+    const std::unique_ptr<Catalogue> catalogue = openCatalogue(options.catalogue, Access::ReadWrite, output);
+    if (!catalogue)
+        return exitCatalogueError;
+    ListedKeys listed(options.paths);
+    try {
+        output.importedCount(catalogue->importKeys([&] { return listed.next(); }));
+        return exitSuccess;
+    } catch (const KeyListError& error) {
+        const std::string where = error.line() == 0 ? error.list() : error.list() + ":" + std::to_string(error.line());
+        output.error(where, std::string(error.what()) + "; no se ha importado nada");
+        return exitSomePictureFailed;
+    } catch (const CatalogueError& error) {
+        output.error(error.file(), error.what());
+        return exitCatalogueError;
+    }
+}
+
 int pruneCatalogue(const Options& options, Output& output)
 {
-    const std::unique_ptr<Catalogue> catalogue =
-        openCatalogue(options.catalogue, Catalogue::Access::ReadWrite, output);
+    const std::unique_ptr<Catalogue> catalogue = openCatalogue(options.catalogue, Access::ReadWrite, output);
     if (!catalogue)
         return exitCatalogueError;
     try {
         output.prunedCount(catalogue->prune());
         return exitSuccess;
     } catch (const CatalogueError& error) {
-        output.error(options.catalogue, error.what());
+        output.error(error.file(), error.what());
         return exitCatalogueError;
     }
 }

@@ -2,19 +2,22 @@
 
 namespace velsaro::cli {
 
-std::unique_ptr<Catalogue> openCatalogue(const std::string& file, Catalogue::Access access, Output& output)
+std::unique_ptr<Catalogue> openCatalogue(const std::string& file, Access access, Output& output)
 {
     try {
         return std::make_unique<Catalogue>(file, access);
     } catch (const CatalogueError& error) {
-        output.error(file, error.what());
+        output.error(error.file(), error.what());
         return nullptr;
     }
 }
 
 CataloguedBatch::CataloguedBatch(Catalogue& catalogue, const std::vector<PictureEntry>& entries)
-    : catalogue_(catalogue), entries_(entries), stamps_(entries.size())
+    : catalogue_(catalogue), entries_(entries), identities_(entries.size())
 {
+    CataloguePaths paths;
+    for (const PictureEntry& entry : entries)
+        cataloguePaths_.push_back(entry.error.empty() ? paths(entry.path) : std::string());
 }
 
 PictureResult CataloguedBatch::key(std::size_t index)
@@ -22,12 +25,12 @@ PictureResult CataloguedBatch::key(std::size_t index)
     const PictureEntry& entry = entries_[index];
     if (!entry.error.empty())
         return keyPicture(entry);
-    // The stamp is taken before the file is read: a file changed while it is read is keyed again by
-    // the next run rather than kept under the new stamp.
-    const std::optional<FileStamp> stamp = fileStamp(entry.path);
-    if (stamp) {
+    // The identity is taken before the file is read: a file changed while it is read is keyed again by
+    // the next run rather than kept under its new identity.
+    const std::optional<FileIdentity> identity = fileIdentity(entry.path);
+    if (identity) {
         try {
-            if (std::optional<Key> stored = catalogue_.storedKey(cataloguePath(entry.path), *stamp))
+            if (std::optional<Key> stored = catalogue_.storedKey(cataloguePaths_[index], *identity))
                 return {entry.path, std::move(stored), {}};
         } catch (const CatalogueError&) {
             // Keyed from the file instead; a catalogue that fails for good fails its writes too.
@@ -35,7 +38,7 @@ PictureResult CataloguedBatch::key(std::size_t index)
     }
     PictureResult result = keyPicture(entry);
     if (result.key)
-        stamps_[index] = stamp;
+        identities_[index] = identity;
     return result;
 }
 
@@ -44,9 +47,8 @@ void CataloguedBatch::keep(std::size_t index, const PictureResult& result)
     if (error_)
         return;
     try {
-        if (stamps_[index] && result.key)
-            catalogue_.store(cataloguePath(result.path), *stamps_[index], result.key->codes(),
-                             levelAveragesOf(*result.key));
+        if (identities_[index] && result.key)
+            catalogue_.store(cataloguePaths_[index], *identities_[index], *result.key);
         // Also after a key taken from the catalogue: a batch begun by one new picture is committed on
         // time however many stored ones follow it.
         catalogue_.commitIfDue();

@@ -14,10 +14,10 @@
 namespace velsaro::cli {
 
 // The catalogue in file, or none after the output has said why it cannot be used.
-std::unique_ptr<Catalogue> openCatalogue(const std::string& file, Catalogue::Access access, Output& output);
+std::unique_ptr<Catalogue> openCatalogue(const std::string& file, Access access, Output& output);
 
-// One batch keyed through a catalogue: a picture whose file has the size and modification time the
-// catalogue holds is not decoded; every other picture keyed is stored, in batches.
+// One batch keyed through a catalogue: a picture whose file is the one the catalogue keyed is not
+// decoded; every other picture keyed is stored, in batches.
 class CataloguedBatch {
 public:
     CataloguedBatch(Catalogue& catalogue, const std::vector<PictureEntry>& entries);
@@ -36,7 +36,8 @@ private:
 
     Catalogue& catalogue_;
     const std::vector<PictureEntry>& entries_;
-    std::vector<std::optional<FileStamp>> stamps_; // of pictures keyed from their file
+    std::vector<std::string> cataloguePaths_; // of the entries, each folder resolved once
+    std::vector<std::optional<FileIdentity>> identities_; // of pictures keyed from their file
     std::optional<std::string> error_;
 };
 

@@ -1,6 +1,10 @@
 #include "cli/json_output.h"
 
+#include <QByteArray>
+#include <QByteArrayView>
 #include <QString>
+
+#include <algorithm>
 
 #include <charconv>
 #include <cmath>
@@ -44,20 +48,45 @@ std::string jsonLevel(const LevelResult& level)
            "}";
 }
 
-std::string jsonPath(const std::string& path)
+bool isUtf8(const std::string& path)
 {
-    return jsonString(path);
+    return QByteArrayView(path.data(), qsizetype(path.size())).isValidUtf8();
+}
+
+std::string base64(const std::string& bytes)
+{
+    return QByteArray(bytes.data(), qsizetype(bytes.size())).toBase64().toStdString();
+}
+
+// "path": the path as text and, for a path that is not UTF-8, "path_bytes" beside it: its bytes in
+// base64, which the text (with U+FFFD for what is not UTF-8) cannot give back.
+std::string pathMembers(const std::string& path)
+{
+    std::string json = "\"path\": " + jsonString(path);
+    return isUtf8(path) ? json : json + ", \"path_bytes\": " + jsonString(base64(path));
+}
+
+// "paths" and, where any of them is not UTF-8, "paths_bytes" in the same order: null for a path that
+// is UTF-8, its bytes in base64 for one that is not.
+std::string pathsMembers(const std::vector<std::string>& paths)
+{
+    std::string json = "\"paths\": " + jsonArray(paths, [](const std::string& path) { return jsonString(path); });
+    if (std::all_of(paths.begin(), paths.end(), isUtf8))
+        return json;
+    return json + ", \"paths_bytes\": " + jsonArray(paths, [](const std::string& path) {
+        return isUtf8(path) ? std::string("null") : jsonString(base64(path));
+    });
 }
 
 std::string jsonFailure(const PictureResult& result)
 {
-    return "{\"path\": " + jsonString(result.path) + ", \"error\": " + jsonString(result.error) + "}";
+    return std::string("{") + pathMembers(result.path) + ", \"error\": " + jsonString(result.error) + "}";
 }
 
 std::string jsonGroups(const std::vector<NearGroup>& groups)
 {
     return jsonArray(groups, [](const NearGroup& group) {
-        return "{\"key\": " + jsonString(group.keyText) + ", \"paths\": " + jsonArray(group.paths, jsonPath) +
+        return "{\"key\": " + jsonString(group.keyText) + ", " + pathsMembers(group.paths) +
                ", \"distances\": " + jsonArray(group.distances, jsonInteger) + "}";
     });
 }
@@ -65,13 +94,12 @@ std::string jsonGroups(const std::vector<NearGroup>& groups)
 std::string jsonMatrix(const DistanceMatrix& matrix)
 {
     const auto row = [](const std::vector<int>& distances) { return jsonArray(distances, jsonInteger); };
-    return "{\"paths\": " + jsonArray(matrix.paths, jsonPath) +
-           ", \"distances\": " + jsonArray(matrix.distances, row) + "}";
+    return std::string("{") + pathsMembers(matrix.paths) + ", \"distances\": " + jsonArray(matrix.distances, row) + "}";
 }
 
 std::string jsonMatch(const CatalogueMatch& match)
 {
-    return "{\"path\": " + jsonString(match.path) + ", \"distance\": " + jsonInteger(match.distance) + "}";
+    return std::string("{") + pathMembers(match.path) + ", \"distance\": " + jsonInteger(match.distance) + "}";
 }
 
 } // namespace
@@ -98,7 +126,7 @@ std::string jsonPicture(const PictureResult& result)
     if (!result.key)
         return jsonFailure(result);
     const Key& key = *result.key;
-    return "{\"path\": " + jsonString(result.path) + ", \"key\": " + jsonString(key.text) +
+    return std::string("{") + pathMembers(result.path) + ", \"key\": " + jsonString(key.text) +
            ", \"codes\": " + jsonArray(key.codes(), jsonInteger) +
            ", \"levels\": " + jsonArray(key.levels, jsonLevel) + "}";
 }
@@ -114,7 +142,7 @@ void JsonOutput::writeQuery(const PictureResult& query, const std::vector<Catalo
 {
     if (!query.key)
         return writeItem(jsonFailure(query));
-    writeItem("{\"path\": " + jsonString(query.path) + ", \"key\": " + jsonString(query.key->text) +
+    writeItem(std::string("{") + pathMembers(query.path) + ", \"key\": " + jsonString(query.key->text) +
               ", \"matches\": " + jsonArray(matches, jsonMatch) + "}");
 }
 

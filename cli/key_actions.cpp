@@ -18,7 +18,7 @@ public:
     bool open()
     {
         if (!options_.catalogue.empty())
-            catalogue_ = openCatalogue(options_.catalogue, Catalogue::Access::ReadWrite, output_);
+            catalogue_ = openCatalogue(options_.catalogue, Access::ReadWrite, output_);
         entries_ = listPictures(options_.paths);
         if (catalogue_)
             catalogued_.emplace(*catalogue_, entries_);
@@ -82,23 +82,17 @@ int statusOf(bool allKeyed)
     return allKeyed ? exitSuccess : exitSomePictureFailed;
 }
 
-// The keyed pictures for --matrix, which tabulates at most maxMatrixPictures.
-struct KeyedPictures {
-    std::vector<std::string> paths;
-    std::vector<KeyCodes> codes;
-
-    // False, once the output has said so, when they are too many for a table.
-    bool writeMatrix(Output& output) const
-    {
-        if (paths.size() > maxMatrixPictures) {
-            output.message("--matrix admite hasta " + std::to_string(maxMatrixPictures) + " imágenes y hay " +
-                           std::to_string(paths.size()) + "; se omite la tabla");
-            return false;
-        }
-        output.matrix(distanceMatrix(paths, codes));
-        return true;
+// The table of distances, or, for more pictures than one table shows, a message and false.
+bool writeMatrix(const std::vector<KeyedPicture>& keyed, Output& output)
+{
+    if (keyed.size() > maxMatrixPictures) {
+        output.message("--matrix admite hasta " + std::to_string(maxMatrixPictures) + " imágenes y hay " +
+                       std::to_string(keyed.size()) + "; se omite la tabla");
+        return false;
     }
-};
+    output.matrix(distanceMatrix(keyed));
+    return true;
+}
 
 } // namespace
 
@@ -117,20 +111,12 @@ int compareBatch(const Options& options, Output& output)
     BatchRun batch(options, output);
     if (!batch.open())
         return exitCatalogueError;
-    NearGroups groups(options.nearDistance);
-    KeyedPictures keyed;
-    bool allKeyed = batch.keyAll([&](const PictureResult& result) {
-        if (options.compare)
-            groups.add(result.key->codes(), result.path);
-        if (options.matrix) {
-            keyed.paths.push_back(result.path);
-            keyed.codes.push_back(result.key->codes());
-        }
-    });
+    std::vector<KeyedPicture> keyed;
+    bool allKeyed = batch.keyAll([&](const PictureResult& result) { keyed.push_back({result.key->codes(), result.path}); });
     if (options.compare)
-        output.groups(groups.groups());
+        output.groups(nearGroups(keyed, options.nearDistance, options.jobs));
     if (options.matrix)
-        allKeyed = keyed.writeMatrix(output) && allKeyed;
+        allKeyed = writeMatrix(keyed, output) && allKeyed;
     output.finish();
     return batch.finish(statusOf(allKeyed));
 }

@@ -29,6 +29,7 @@ int runAction(const Options& options, Output& output)
     case Action::Compare: return compareBatch(options, output);
     case Action::Find: return findNearPictures(options, output);
     case Action::Merge: return mergeCatalogues(options, output);
+    case Action::Import: return importKeyLists(options, output);
     case Action::Prune: return pruneCatalogue(options, output);
     }
     return exitUsageError;

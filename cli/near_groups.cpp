@@ -1,93 +1,198 @@
 #include "cli/near_groups.h"
 
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <optional>
+#include <span>
+#include <thread>
+#include <unordered_map>
+
 namespace velsaro::cli {
 
-NearIndex::NearIndex(int maxDistance) : maxDistance_(maxDistance), plan_(searchPlan(maxDistance))
+namespace {
+
+// Beyond this distance the parts of the keys would be too small to tell keys apart: every first key
+// is measured, which on keys of real pictures finds a group early.
+constexpr int largestIndexedDistance = 23;
+// A candidate from the parts costs a scattered read where the scan reads keys in a row, several to a
+// register: the parts are worth looking up only for fewer candidates than this share of the keys.
+constexpr std::size_t scanCostRatio = 16;
+// Pictures whose groups are sought side by side before they join them, in order.
+constexpr std::size_t picturesPerRound = 1024;
+
+int bitOf(const PackedKey& key, int bit)
 {
-    buckets_.resize(plan_.groups.size());
+    return int((key.words[std::size_t(bit / 64)] >> (bit % 64)) & 1);
 }
 
-// The segments of a group folded into one number; two different groups of values may fold alike,
-// which only adds candidates that the full comparison then drops.
-std::uint64_t NearIndex::groupValue(const std::vector<int>& group, const KeySegments& segments) const
+std::uint64_t hashOf(const PackedKey& key, const PackedKey& mask)
 {
-    std::uint64_t value = 0;
-    for (int s : group)
-        value = value * 0x9E3779B97F4A7C15ull + segments[std::size_t(s)] + 1;
-    return value;
-}
-
-void NearIndex::add(const PackedKey& key, const KeySegments& segments)
-{
-    const auto number = std::uint32_t(keys_.size());
-    keys_.push_back(key);
-    seenAt_.push_back(0);
-    for (std::size_t g = 0; g < plan_.groups.size(); ++g)
-        buckets_[g][groupValue(plan_.groups[g], segments)].push_back(number);
-}
-
-std::vector<std::uint64_t> NearIndex::lookupValues(std::size_t g, const KeySegments& segments) const
-{
-    const std::vector<int>& group = plan_.groups[g];
-    if (plan_.segmentRadius == 0)
-        return {groupValue(group, segments)};
-    std::vector<std::uint64_t> values;
-    KeySegments variant = segments;
-    for (std::uint16_t segment : segmentNeighbours(segments[std::size_t(group[0])], plan_.segmentRadius)) {
-        variant[std::size_t(group[0])] = segment;
-        values.push_back(groupValue(group, variant));
+    std::uint64_t hash = 0;
+    for (std::size_t w = 0; w < key.words.size(); ++w) {
+        hash ^= (key.words[w] & mask.words[w]) + 0x9E3779B97F4A7C15ull + (hash << 6) + (hash >> 2);
+        hash *= 0xBF58476D1CE4E5B9ull;
     }
-    return values;
+    return hash ^ (hash >> 31);
 }
 
-std::optional<std::uint32_t> NearIndex::firstWithin(const PackedKey& query, const KeySegments& segments) const
+// maxDistance + 1 parts of the key's bits, each carrying about the same entropy over these keys: a key
+// within maxDistance of another equals it in at least one part, and parts of equal entropy keep the
+// keys that share a part's value few.
+std::vector<PackedKey> balancedParts(const std::vector<PackedKey>& keys, int maxDistance)
 {
-    const auto isWithin = [&](std::uint32_t number) { return keyDistance(keys_[number], query) <= maxDistance_; };
-    // The buckets that may hold a key within reach. Keys alike in many segments (real pictures share
-    // flat regions) fill the same buckets: when the candidates outnumber the keys, reading the keys in
-    // order, up to the first within reach, costs less.
-    std::vector<const std::vector<std::uint32_t>*> candidates;
-    std::size_t candidateCount = 0;
-    if (!plan_.scanEverything) {
-        for (std::size_t g = 0; g < plan_.groups.size(); ++g)
-            for (std::uint64_t value : lookupValues(g, segments))
-                if (const auto bucket = buckets_[g].find(value); bucket != buckets_[g].end()) {
-                    candidates.push_back(&bucket->second);
-                    candidateCount += bucket->second.size();
-                }
+    std::vector<std::pair<double, int>> entropies; // entropy, bit
+    for (int bit = 0; bit < keyBitCount; ++bit) {
+        std::size_t ones = 0;
+        for (const PackedKey& key : keys)
+            ones += std::size_t(bitOf(key, bit));
+        const double p = keys.empty() ? 0.5 : double(ones) / double(keys.size());
+        const double entropy = p <= 0 || p >= 1 ? 0 : -p * std::log2(p) - (1 - p) * std::log2(1 - p);
+        entropies.emplace_back(entropy, bit);
     }
-    if (plan_.scanEverything || candidateCount >= keys_.size()) {
-        for (std::uint32_t number = 0; number < keys_.size(); ++number)
-            if (isWithin(number))
+    std::sort(entropies.rbegin(), entropies.rend());
+    std::vector<PackedKey> parts(std::size_t(maxDistance + 1));
+    std::vector<double> partEntropy(parts.size());
+    for (const auto& [entropy, bit] : entropies) {
+        const auto least = std::size_t(std::min_element(partEntropy.begin(), partEntropy.end()) - partEntropy.begin());
+        parts[least].words[std::size_t(bit / 64)] |= std::uint64_t(1) << (bit % 64);
+        partEntropy[least] += entropy;
+    }
+    return parts;
+}
+
+// The groups' first keys, in blocks for the vector scan and, for small distances, by the values of
+// their parts, so that a key need only be measured against first keys equal to it in some part.
+class Leaders {
+public:
+    Leaders(int maxDistance, const std::vector<PackedKey>& keys) : maxDistance_(maxDistance)
+    {
+        if (maxDistance <= largestIndexedDistance)
+            parts_ = balancedParts(keys, maxDistance);
+        byPart_.resize(parts_.size());
+    }
+
+    std::size_t size() const { return keys_.size(); }
+    const PackedKey& key(std::size_t leader) const { return keys_[leader]; }
+
+    void add(const PackedKey& key)
+    {
+        const std::size_t number = keys_.size();
+        if (number % keysPerBlock == 0)
+            blocks_.emplace_back();
+        blocks_.back().place(number % keysPerBlock, key);
+        keys_.push_back(key);
+        for (std::size_t p = 0; p < parts_.size(); ++p)
+            byPart_[p][hashOf(key, parts_[p])].push_back(std::uint32_t(number));
+    }
+
+    // The first of the first count leaders within reach of key.
+    std::optional<std::size_t> firstWithin(const PackedKey& key, std::size_t count) const
+    {
+        std::array<const std::vector<std::uint32_t>*, largestIndexedDistance + 1> lists{};
+        std::size_t candidates = 0;
+        for (std::size_t p = 0; p < parts_.size() && candidates * scanCostRatio < count; ++p) {
+            const auto bucket = byPart_[p].find(hashOf(key, parts_[p]));
+            lists[p] = bucket == byPart_[p].end() ? nullptr : &bucket->second;
+            candidates += lists[p] ? lists[p]->size() : 0;
+        }
+        if (parts_.empty() || candidates * scanCostRatio >= count)
+            return firstKeyWithin(blocks_.data(), count, key, maxDistance_);
+        return firstOf(std::span(lists.data(), parts_.size()), key, count);
+    }
+
+    // The first leader from number on within reach of key, measured one by one.
+    std::optional<std::size_t> firstWithinFrom(const PackedKey& key, std::size_t number) const
+    {
+        for (; number < keys_.size(); ++number)
+            if (keyDistance(keys_[number], key) <= maxDistance_)
                 return number;
         return std::nullopt;
     }
-    // A key alike in several groups stands in several buckets: it is measured once.
-    ++queries_;
-    std::optional<std::uint32_t> first;
-    for (const std::vector<std::uint32_t>* bucket : candidates)
-        for (std::uint32_t number : *bucket) {
-            if ((first && number >= *first) || seenAt_[number] == queries_)
-                continue;
-            seenAt_[number] = queries_;
-            if (isWithin(number))
-                first = number;
+
+private:
+    // Each list holds leaders in order: its first within reach, below count and below the best found
+    // in the lists before, is the best so far.
+    std::optional<std::size_t> firstOf(std::span<const std::vector<std::uint32_t>* const> lists, const PackedKey& key,
+                                       std::size_t count) const
+    {
+        std::size_t best = count;
+        for (const std::vector<std::uint32_t>* list : lists) {
+            for (std::size_t i = 0; list && i < list->size() && (*list)[i] < best; ++i)
+                if (keyDistance(keys_[(*list)[i]], key) <= maxDistance_) {
+                    best = (*list)[i];
+                    break;
+                }
         }
-    return first;
+        return best == count ? std::nullopt : std::optional(best);
+    }
+
+    int maxDistance_;
+    std::vector<KeyBlock> blocks_;
+    std::vector<PackedKey> keys_;
+    std::vector<PackedKey> parts_; // each a mask of the bits it holds
+    std::vector<std::unordered_map<std::uint64_t, std::vector<std::uint32_t>>> byPart_;
+};
+
+// Runs work(i) for every i of [first, end) on jobs threads.
+template <typename Work>
+void forEachOn(int jobs, std::size_t first, std::size_t end, const Work& work)
+{
+    const auto share = [&](std::size_t start) {
+        for (std::size_t i = first + start; i < end; i += std::size_t(jobs))
+            work(i);
+    };
+    std::vector<std::jthread> helpers;
+    for (int t = 1; t < jobs; ++t)
+        helpers.emplace_back(share, std::size_t(t));
+    share(0);
 }
 
-void NearGroups::add(const KeyCodes& codes, const std::string& path)
+} // namespace
+
+// Round by round: the pictures of a round seek their group among the groups made before the round,
+// side by side, which changes nothing since a group made before comes first; then, in order, a picture
+// that found none there is measured against the groups made earlier in its round.
+std::vector<NearGroup> nearGroups(const std::vector<KeyedPicture>& pictures, int maxDistance, int jobs)
 {
-    const PackedKey key = packedKey(codes);
-    const KeySegments segments = keySegments(codes);
-    const std::optional<std::uint32_t> first = leaders_.firstWithin(key, segments);
-    if (!first) {
-        leaders_.add(key, segments);
-        groups_.push_back({keyText(codes), {path}, {0}});
-        return;
+    std::vector<PackedKey> keys;
+    for (const KeyedPicture& picture : pictures)
+        keys.push_back(packedKey(picture.codes));
+    Leaders leaders(maxDistance, keys);
+    std::vector<NearGroup> groups;
+    std::vector<std::optional<std::size_t>> found(picturesPerRound);
+    for (std::size_t start = 0; start < keys.size(); start += picturesPerRound) {
+        const std::size_t end = std::min(keys.size(), start + picturesPerRound);
+        const std::size_t before = leaders.size();
+        forEachOn(before == 0 ? 1 : std::max(jobs, 1), start, end,
+                  [&](std::size_t i) { found[i - start] = leaders.firstWithin(keys[i], before); });
+        for (std::size_t i = start; i < end; ++i) {
+            std::optional<std::size_t> group = found[i - start];
+            if (!group)
+                group = leaders.firstWithinFrom(keys[i], before);
+            if (!group) {
+                leaders.add(keys[i]);
+                groups.push_back({keyText(pictures[i].codes), {pictures[i].path}, {0}});
+                continue;
+            }
+            groups[*group].paths.push_back(pictures[i].path);
+            groups[*group].distances.push_back(keyDistance(leaders.key(*group), keys[i]));
+        }
     }
-    groups_[*first].paths.push_back(path);
-    groups_[*first].distances.push_back(keyDistance(leaders_.key(*first), key));
+    return groups;
+}
+
+DistanceMatrix distanceMatrix(const std::vector<KeyedPicture>& pictures)
+{
+    DistanceMatrix matrix;
+    for (const KeyedPicture& row : pictures) {
+        matrix.paths.push_back(row.path);
+        std::vector<int> distances;
+        for (const KeyedPicture& column : pictures)
+            distances.push_back(keyDistance(packedKey(row.codes), packedKey(column.codes)));
+        matrix.distances.push_back(distances);
+    }
+    return matrix;
 }
 
 } // namespace velsaro::cli

@@ -52,6 +52,11 @@ void Output::prunedCount(std::size_t count)
     printOut("Imágenes quitadas del catálogo: " + std::to_string(count) + "\n");
 }
 
+void Output::importedCount(std::size_t count)
+{
+    printOut("Imágenes importadas al catálogo: " + std::to_string(count) + "\n");
+}
+
 void Output::error(const std::string& path, const std::string& reason)
 {
     progress_.erase();

@@ -6,7 +6,6 @@
 #include "cli/batch.h"
 #include "cli/catalogue.h"
 #include "cli/console.h"
-#include "cli/key_distance.h"
 #include "cli/near_groups.h"
 #include "cli/progress_line.h"
 
@@ -37,6 +36,8 @@ public:
     void query(const PictureResult& query, const std::vector<CatalogueMatch>& matches);
     // --prune alone: "Imágenes quitadas del catálogo: N".
     void prunedCount(std::size_t count);
+    // --import: "Imágenes importadas al catálogo: N".
+    void importedCount(std::size_t count);
     // "velsaro-clave: PATH: REASON" on the error stream.
     void error(const std::string& path, const std::string& reason);
     // "velsaro-clave: TEXT" on the error stream.

@@ -4,10 +4,11 @@
 #include "tests/support/picture_files.h"
 #include "tests/support/user_without_rights.h"
 
-#include "cli/key_distance.h"
+#include "engine/key_distance.h"
 
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -20,7 +21,10 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <filesystem>
 #include <fstream>
+#include <optional>
+#include <set>
 #include <sstream>
 #include <thread>
 
@@ -83,15 +87,44 @@ void executeSql(const std::string& file, const std::string& sql)
     sqlite3_close(db);
 }
 
-// Replaces a file's bytes with as many that are no picture, and puts its modification time back: the
-// file looks unchanged to anything that only looks at its size and time, and cannot be decoded.
-void spoilKeepingSizeAndTime(const std::string& file)
+// Writes other bytes of the same length into the file and puts its modification time back, as cp -p,
+// rsync -t and tar leave a file they replace.
+void replaceKeepingSizeAndTime(const std::string& file, const QByteArray& bytes)
 {
     struct stat before {};
     ASSERT_EQ(stat(file.c_str(), &before), 0);
-    std::ofstream(file, std::ios::binary | std::ios::trunc) << std::string(std::size_t(before.st_size), 'x');
+    ASSERT_EQ(std::size_t(before.st_size), std::size_t(bytes.size()));
+    std::ofstream(file, std::ios::binary | std::ios::trunc) << bytes.toStdString();
     const timespec times[2] = {before.st_atim, before.st_mtim};
     ASSERT_EQ(utimensat(AT_FDCWD, file.c_str(), times, 0), 0);
+}
+
+// Zeroes every stored picture's level averages: in --json, a picture whose key then comes from the
+// catalogue shows matrices P of zeros, where one keyed from its file shows its own.
+void markStoredKeys(const std::string& catalogue)
+{
+    executeSql(catalogue, "UPDATE pictures SET averages = zeroblob(216)");
+}
+
+bool cameFromCatalogue(const QJsonValue& picture)
+{
+    for (const QJsonValue& level : picture["levels"].toArray())
+        for (const QJsonValue& row : level["matrizP"].toArray())
+            if (row.toArray() != QJsonArray({0, 0, 0}))
+                return false;
+    return true;
+}
+
+QJsonArray jsonPictures(const ClaveRun& run)
+{
+    return QJsonDocument::fromJson(QByteArray::fromStdString(run.out)).object()["pictures"].toArray();
+}
+
+// A file's times must lie a little in the past before a catalogue trusts them: one changed within the
+// time granularity of the moment it is keyed is checked by its content next time.
+void letTimesSettle()
+{
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
 }
 
 class CatalogueToolTest : public ::testing::Test {
@@ -116,27 +149,28 @@ protected:
     std::string catalogue_ = path(folder_.filePath("claves.db"));
 };
 
-TEST_F(CatalogueToolTest, SecondRunDecodesNothingUnchangedAndPrintsTheSame)
+TEST_F(CatalogueToolTest, TakesUnchangedFilesFromTheCatalogueAndKeysFilesReplacedInPlaceAgain)
 {
-    const std::vector<std::string> files = pictures("p", 4);
-    const std::vector<std::string> arguments = {"--compare", "--json", files[0], files[1], files[2]};
-    const ClaveRun plain = runClave(arguments);
-    const ClaveRun first = runClave(withCatalogue(arguments));
-    ASSERT_EQ(runClave(withCatalogue({files[3]})).exitCode, 0);
-    for (const std::string& file : {files[0], files[1], files[2]})
-        spoilKeepingSizeAndTime(file);
-    // Another picture in the fourth file, written later: it is keyed again.
-    std::ofstream(files[3], std::ios::binary | std::ios::trunc)
-        << jpeg(variedPicture(drawingAreaWidth, drawingAreaHeight, 99)).toStdString();
+    // Bitmaps of one size, so that one can be replaced by another picture of the very same length.
+    std::vector<std::string> files;
+    for (unsigned seed = 0; seed < 3; ++seed)
+        files.push_back(path(folder_.write(QString("p%1.bmp").arg(seed), bmp24(variedPicture(430, 503, seed)))));
+    letTimesSettle();
+    ASSERT_EQ(runClave(withCatalogue(files)).exitCode, 0);
+    markStoredKeys(catalogue_);
+    replaceKeepingSizeAndTime(files[2], bmp24(variedPicture(430, 503, 99)));
 
-    const ClaveRun second = runClave(withCatalogue(arguments));
-    const ClaveRun changed = runClave(withCatalogue({files[3]}));
+    std::vector<std::string> arguments = {"--json"};
+    arguments.insert(arguments.end(), files.begin(), files.end());
+    const QJsonArray plain = jsonPictures(runClave(arguments));
+    const QJsonArray second = jsonPictures(runClave(withCatalogue(arguments)));
 
-    EXPECT_EQ(plain.exitCode, 0);
-    EXPECT_EQ(first.out, plain.out);
-    EXPECT_EQ(second.exitCode, 0) << second.err;
-    EXPECT_EQ(second.out, plain.out);
-    EXPECT_EQ(changed.out, runClave({files[3]}).out);
+    ASSERT_EQ(second.size(), 3);
+    for (int i = 0; i < 2; ++i) {
+        EXPECT_TRUE(cameFromCatalogue(second[i])) << i;
+        EXPECT_EQ(second[i]["key"], plain[i]["key"]);
+    }
+    EXPECT_EQ(second[2], plain[2]);
 }
 
 TEST_F(CatalogueToolTest, RunKilledHalfWayLosesNothingKeyedAndTheNextRunResumes)
@@ -148,6 +182,7 @@ TEST_F(CatalogueToolTest, RunKilledHalfWayLosesNothingKeyedAndTheNextRunResumes)
         folder_.write(QString("lote/%1.bmp").arg(i, 4, 10, QChar('0')), small);
     const std::string batch = path(folder_.filePath("lote"));
     const ClaveRun plain = runClave({batch});
+    letTimesSettle();
 
     const int run = startClave(withCatalogue({"-j1", batch}), path(folder_.filePath("killed.out")));
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
@@ -156,10 +191,9 @@ TEST_F(CatalogueToolTest, RunKilledHalfWayLosesNothingKeyedAndTheNextRunResumes)
     kill(run, SIGKILL);
     const int killedStatus = waitForClave(run);
     const std::vector<std::string> kept = cataloguedPaths(catalogue_);
-    // What the killed run committed must come from the catalogue now: decoding these would fail.
-    for (const std::string& file : kept)
-        spoilKeepingSizeAndTime(file);
+    markStoredKeys(catalogue_);
     const ClaveRun resumed = runClave(withCatalogue({batch}));
+    const QJsonArray resumedPictures = jsonPictures(runClave(withCatalogue({"--json", batch})));
 
     EXPECT_EQ(killedStatus, -1);
     EXPECT_GE(kept.size(), 1u);
@@ -167,6 +201,13 @@ TEST_F(CatalogueToolTest, RunKilledHalfWayLosesNothingKeyedAndTheNextRunResumes)
     EXPECT_EQ(resumed.exitCode, 0) << resumed.err.substr(0, 500);
     EXPECT_EQ(resumed.out, plain.out);
     EXPECT_EQ(queryNumber(catalogue_, "SELECT count(*) FROM pictures"), count);
+    // What the killed run committed came from the catalogue, not from decoding.
+    const std::set<std::string> keptPaths(kept.begin(), kept.end());
+    for (const QJsonValue& picture : resumedPictures) {
+        if (keptPaths.count(picture["path"].toString().toStdString()) > 0) {
+            EXPECT_TRUE(cameFromCatalogue(picture)) << picture["path"].toString().toStdString();
+        }
+    }
 }
 
 TEST_F(CatalogueToolTest, TwoRunsAtOnceBothSucceedAndKeepEveryPicture)
@@ -191,30 +232,92 @@ TEST_F(CatalogueToolTest, TwoRunsAtOnceBothSucceedAndKeepEveryPicture)
     EXPECT_EQ(queryNumber(catalogue_, "SELECT count(*) FROM pragma_integrity_check WHERE integrity_check = 'ok'"), 1);
 }
 
-TEST_F(CatalogueToolTest, RefusesForeignFilesAndLaterCataloguesLeavingThemUntouched)
+// The bytes of a file and of its log and shared-memory files, none for those that do not exist.
+std::vector<std::optional<std::string>> withSideFiles(const std::string& file)
+{
+    std::vector<std::optional<std::string>> bytes;
+    for (const char* suffix : {"", "-wal", "-shm"})
+        bytes.push_back(QFile::exists(QFile::decodeName((file + suffix).c_str())) ? std::optional(bytesOf(file + suffix))
+                                                                                  : std::nullopt);
+    return bytes;
+}
+
+TEST_F(CatalogueToolTest, RefusesForeignFilesAndLaterCataloguesLeavingThemAndTheirSideFilesUntouched)
 {
     const std::string picture = pictures("d", 1)[0];
     const std::string text = path(folder_.write("notas.db", "una lista de la compra, no un catálogo\n"));
     const std::string otherDatabase = path(folder_.filePath("otra.db"));
     executeSql(otherDatabase, "CREATE TABLE agenda (nombre TEXT); INSERT INTO agenda VALUES ('Ana')");
+    // Another program's database whose last commits are still in its log, as while that program runs.
+    const std::string logged = path(folder_.filePath("registro.db"));
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open(logged.c_str(), &db), SQLITE_OK);
+    sqlite3_exec(db, "PRAGMA journal_mode = WAL; CREATE TABLE agenda (nombre TEXT); INSERT INTO agenda VALUES ('Ana')",
+                 nullptr, nullptr, nullptr);
+    sqlite3_db_config(db, SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 1, nullptr);
+    sqlite3_close(db);
+    ASSERT_TRUE(withSideFiles(logged)[1]);
     ASSERT_EQ(runClave(withCatalogue({picture})).exitCode, 0);
-    executeSql(catalogue_, "PRAGMA user_version = 2");
+    executeSql(catalogue_, "PRAGMA user_version = 3");
 
-    for (const std::string& file : {text, otherDatabase, catalogue_}) {
-        const std::string bytes = bytesOf(file);
-        const ClaveRun run = runClave({"--catalogue", file, picture});
-        const ClaveRun merge = runClave({"--catalogue", path(folder_.filePath("nuevo.db")), "--merge", file});
-
-        EXPECT_EQ(run.exitCode, 3);
-        EXPECT_EQ(run.out, "");
-        EXPECT_EQ(merge.exitCode, 3);
-        EXPECT_EQ(bytesOf(file), bytes) << file;
+    for (const std::string& file : {text, otherDatabase, logged, catalogue_}) {
+        const std::vector<std::optional<std::string>> before = withSideFiles(file);
         const std::string expected =
-            file == catalogue_ ? "el catálogo es de una versión posterior de velsaro-clave (formato 2; esta "
-                                 "versión lee el formato 1); no se ha modificado"
+            file == catalogue_ ? "el catálogo es de una versión posterior de velsaro-clave (formato 3; esta "
+                                 "versión lee el formato 2); no se ha modificado"
                                : "no es un catálogo de velsaro-clave; no se ha modificado";
-        EXPECT_EQ(run.err, "velsaro-clave: " + file + ": " + expected + "\n");
-        EXPECT_EQ(merge.err, "velsaro-clave: " + file + ": " + expected + "\n");
+        for (const std::vector<std::string>& arguments :
+             {std::vector<std::string>{"--catalogue", file, picture}, {"--catalogue", file, "--find", picture},
+              {"--catalogue", path(folder_.filePath("nuevo.db")), "--merge", file}}) {
+            const ClaveRun run = runClave(arguments);
+            EXPECT_EQ(run.exitCode, 3) << file;
+            EXPECT_EQ(run.err, "velsaro-clave: " + file + ": " + expected + "\n");
+        }
+        EXPECT_EQ(withSideFiles(file), before) << file;
+    }
+}
+
+TEST_F(CatalogueToolTest, RefusesAPipeAtOnceTakesEveryNameAsAFileAndLeavesNoSideFiles)
+{
+    const std::string picture = pictures("g", 1)[0];
+    const std::string pipe = path(folder_.filePath("tubo.db"));
+    ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
+    const QString previous = QDir::currentPath();
+    QDir::setCurrent(folder_.path());
+    const ClaveRun uri = runClave({"--catalogue", "file:zz.db?mode=memory", picture});
+    QDir::setCurrent(previous);
+    const std::string named = path(folder_.filePath("file:zz.db?mode=memory"));
+
+    for (const std::vector<std::string>& arguments :
+         {std::vector<std::string>{"--catalogue", pipe, picture}, {"--catalogue", pipe, "--find", picture}}) {
+        const ClaveRun run = runClave(arguments);
+        EXPECT_EQ(run.exitCode, 3);
+        EXPECT_EQ(run.err, "velsaro-clave: " + pipe + ": no es un archivo regular; no se ha modificado\n");
+    }
+    EXPECT_EQ(uri.exitCode, 0) << uri.err;
+    EXPECT_EQ(queryNumber(named, "SELECT count(*) FROM pictures"), 1);
+    EXPECT_EQ(runClave({"--catalogue", named, "--find", picture}).exitCode, 0);
+    EXPECT_EQ(runClave(withCatalogue({"--merge", named})).exitCode, 0);
+    for (const std::string& file : {named, catalogue_})
+        EXPECT_FALSE(withSideFiles(file)[1] || withSideFiles(file)[2]) << file;
+}
+
+TEST_F(CatalogueToolTest, NamesTheCatalogueItCannotWriteWithTheSystemsReason)
+{
+    if (!UserWithoutRights::isPossible())
+        GTEST_SKIP() << "this process is root and there is no user \"nobody\" to run the tool as";
+    const std::string picture = pictures("h", 1)[0];
+    const std::string part = path(folder_.filePath("parte.db"));
+    ASSERT_EQ(runClave({"--catalogue", part, picture}).exitCode, 0);
+    ASSERT_EQ(runClave(withCatalogue({picture})).exitCode, 0);
+    QFile::setPermissions(folder_.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner |
+                                               QFileDevice::ReadOther | QFileDevice::ExeOther);
+    QFile::setPermissions(QFile::decodeName(catalogue_.c_str()), QFileDevice::ReadOwner | QFileDevice::ReadOther);
+
+    for (const std::vector<std::string>& arguments : {withCatalogue({"--merge", part}), withCatalogue({picture})}) {
+        const ClaveRun run = runClaveWithoutRights(arguments);
+        EXPECT_EQ(run.exitCode, 3);
+        EXPECT_EQ(run.err, "velsaro-clave: " + catalogue_ + ": no se puede escribir en el catálogo (Permission denied)\n");
     }
 }
 
@@ -243,7 +346,7 @@ TEST_F(CatalogueToolTest, FindsMergedPicturesNearestFirstWithTheirExactPaths)
     ASSERT_EQ(runClave({"--catalogue", partOne, odd}).exitCode, 0);
     ASSERT_EQ(runClave({"--catalogue", partTwo, other}).exitCode, 0);
     ASSERT_EQ(runClave({"--catalogue", catalogue_, "--merge", partOne, partTwo}).exitCode, 0);
-    const int distance = cli::keyDistance(keyCodesOfRun(odd), keyCodesOfRun(other));
+    const int distance = keyDistance(packedKey(keyCodesOfRun(odd)), packedKey(keyCodesOfRun(other)));
     std::string listedOdd = odd;
     listedOdd.replace(listedOdd.find('\n'), 1, "\\n");
 
@@ -263,30 +366,138 @@ TEST_F(CatalogueToolTest, FindsMergedPicturesNearestFirstWithTheirExactPaths)
                                                                    {"distance", 0}}}));
 }
 
-TEST_F(CatalogueToolTest, FindsInACatalogueItsUserMayOnlyRead)
+TEST_F(CatalogueToolTest, KeepsRealPathsThroughLinksAndFindsAndPrunesOnlyFilesStillThere)
+{
+    // a/link leads to other/deep: "a/link/.." is other, not a.
+    const std::string picture = pictures("other/i", 1, 5)[0];
+    const std::string gone = pictures("other/gone", 1, 5)[0];
+    folder_.makeFolder("other/deep");
+    folder_.makeFolder("a");
+    ASSERT_EQ(symlink("../other/deep", path(folder_.filePath("a/link")).c_str()), 0);
+    const std::string throughLink = path(folder_.filePath("a/link/../i0.jpg"));
+    letTimesSettle();
+    ASSERT_EQ(runClave(withCatalogue({throughLink, gone})).exitCode, 0);
+    ASSERT_EQ(std::remove(gone.c_str()), 0);
+
+    const ClaveRun found = runClave(withCatalogue({"--find", picture}));
+    const ClaveRun pruned = runClave(withCatalogue({"--prune"}));
+
+    EXPECT_EQ(found.exitCode, 0) << found.err;
+    EXPECT_EQ(linesOf(found.out), (std::vector<std::string>{linesOf(runClave({picture}).out)[0], "    0  " + picture}));
+    EXPECT_EQ(pruned.out, "Imágenes quitadas del catálogo: 1\n");
+    EXPECT_EQ(cataloguedPaths(catalogue_), std::vector<std::string>{picture});
+}
+
+// A catalogue as the first format wrote it: keys in their rows, indexed by 12-bit segments.
+void writeFirstFormatCatalogue(const std::string& file, const std::vector<std::pair<std::string, KeyCodes>>& pictures)
+{
+    std::string sql = "CREATE TABLE pictures (path BLOB PRIMARY KEY NOT NULL, size INTEGER NOT NULL, "
+                      "modified INTEGER NOT NULL, codes BLOB NOT NULL, averages BLOB NOT NULL";
+    for (int s = 0; s < 18; ++s)
+        sql += ", s" + std::to_string(s) + " INTEGER NOT NULL";
+    sql += "); CREATE INDEX pictures_s0 ON pictures(s0); PRAGMA application_id = 1447251030; "
+           "PRAGMA user_version = 1; PRAGMA journal_mode = WAL;";
+    for (const auto& [picture, codes] : pictures) {
+        struct stat status {};
+        stat(picture.c_str(), &status);
+        std::string hex;
+        for (std::uint8_t code : codes)
+            hex += QByteArray(1, char(code)).toHex().toStdString();
+        sql += "INSERT INTO pictures VALUES ('" + picture + "', " + std::to_string(status.st_size) + ", " +
+               std::to_string(std::int64_t(status.st_mtim.tv_sec) * 1000000000 + status.st_mtim.tv_nsec) + ", x'" +
+               hex + "', zeroblob(216)";
+        for (int s = 0; s < 18; ++s)
+            sql += ", 0";
+        sql += ");";
+    }
+    executeSql(file, sql);
+}
+
+TEST_F(CatalogueToolTest, UpgradesAFirstFormatCatalogueInPlaceKeepingEveryKeyAndPath)
+{
+    const std::vector<std::string> files = pictures("u", 2, 40);
+    KeyCodes wrong{};
+    writeFirstFormatCatalogue(catalogue_, {{files[0], keyCodesOfRun(files[0])}, {files[1], wrong}});
+
+    const ClaveRun found = runClave(withCatalogue({"--find", files[0]}));
+    const ClaveRun keyed = runClave(withCatalogue({files[1]}));
+
+    ASSERT_EQ(linesOf(found.out).size(), 2u) << found.err;
+    EXPECT_EQ(linesOf(found.out)[1], "    0  " + files[0]);
+    EXPECT_EQ(queryNumber(catalogue_, "PRAGMA user_version"), 2);
+    EXPECT_EQ(cataloguedPaths(catalogue_), files);
+    // Its record held no identity of the file: it is checked by its content once.
+    EXPECT_EQ(keyed.out, runClave({files[1]}).out);
+}
+
+TEST_F(CatalogueToolTest, ImportsTheToolsOwnOutputAndNothingFromAListWithAForeignLine)
+{
+    const std::vector<std::string> files = pictures("i", 3, 50);
+    const std::string odd = path(folder_.write("con\\barra.jpg", jpeg(variedPicture(430, 503, 53))));
+    const std::string summary = path(folder_.filePath("parte1.txt"));
+    std::ofstream(summary) << runClave({"--compare", "--near", "8", "--matrix", files[0], files[1], odd}).out;
+    // A key that is not the file's: a run that meets the file keys it anew, as it has no identity.
+    std::ofstream(path(folder_.filePath("parte2.txt"))) << std::string(27 * 2, '0').replace(0, 54, [] {
+        std::string zeros;
+        for (int c = 0; c < 27; ++c)
+            zeros += "0.";
+        return zeros;
+    }()) << "  " << files[2] << "\n";
+    const std::string bad = path(folder_.write("mala.txt", QByteArray::fromStdString(runClave({files[0]}).out + "\nhola\n")));
+
+    const ClaveRun refused = runClave(withCatalogue({"--import", summary, bad}));
+    const std::int64_t afterRefusal = queryNumber(catalogue_, "SELECT count(*) FROM pictures");
+    const ClaveRun imported = runClave(withCatalogue({"--import", summary, path(folder_.filePath("parte2.txt"))}));
+    std::remove(files[1].c_str());
+    const ClaveRun found = runClave(withCatalogue({"--find", "--near", "216", files[0]}));
+    const ClaveRun keyed = runClave(withCatalogue({files[2]}));
+
+    EXPECT_EQ(refused.exitCode, 1);
+    EXPECT_EQ(refused.err, "velsaro-clave: " + bad + ":3: la línea no es «CLAVE  RUTA» como las escribe "
+                                                     "velsaro-clave; no se ha importado nada\n");
+    EXPECT_EQ(afterRefusal, 0);
+    EXPECT_EQ(imported.exitCode, 0) << imported.err;
+    EXPECT_EQ(imported.out, "Imágenes importadas al catálogo: 4\n");
+    // Imported records are listed as they are, the one whose file is gone too.
+    EXPECT_EQ(linesOf(found.out).size(), 5u) << found.out;
+    EXPECT_EQ(keyed.out, runClave({files[2]}).out);
+}
+
+TEST_F(CatalogueToolTest, FindsInACatalogueItsUserMayOnlyReadThroughItsLog)
 {
     if (!UserWithoutRights::isPossible())
         GTEST_SKIP() << "this process is root and there is no user \"nobody\" to run the tool as";
     const std::string picture = pictures("f", 1)[0];
+    const std::string copy = path(folder_.filePath("copia.jpg"));
+    std::filesystem::copy_file(picture, copy);
     ASSERT_EQ(runClave(withCatalogue({picture})).exitCode, 0);
-    // Neither the catalogue nor its folder may be written: no journal or shared-memory file can be made.
+    // The last commit, which moves the picture's record to the copy, stays in the log, as when the run
+    // that wrote it is still going or was killed.
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open(catalogue_.c_str(), &db), SQLITE_OK);
+    sqlite3_exec(db, ("PRAGMA journal_mode = WAL; UPDATE pictures SET path = CAST('" + copy + "' AS BLOB)").c_str(),
+                 nullptr, nullptr, nullptr);
+    sqlite3_db_config(db, SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 1, nullptr);
+    sqlite3_close(db);
+    // Neither the catalogue nor its folder may be written: no side file can be made or changed.
     const auto readable = QFileDevice::ReadOwner | QFileDevice::ReadOther | QFileDevice::ExeOwner | QFileDevice::ExeOther;
-    QFile::setPermissions(QFile::decodeName(catalogue_.c_str()), QFileDevice::ReadOwner | QFileDevice::ReadOther);
+    for (const char* suffix : {"", "-wal", "-shm"})
+        QFile::setPermissions(QFile::decodeName((catalogue_ + suffix).c_str()), QFileDevice::ReadOwner | QFileDevice::ReadOther);
     QFile::setPermissions(folder_.path(), readable);
-    const std::string before = bytesOf(catalogue_);
+    const std::vector<std::optional<std::string>> before = withSideFiles(catalogue_);
 
     const ClaveRun found = runClaveWithoutRights(withCatalogue({"--find", picture}));
 
     QFile::setPermissions(folder_.path(), readable | QFileDevice::WriteOwner);
     EXPECT_EQ(found.exitCode, 0) << found.err;
-    EXPECT_EQ(linesOf(found.out).size(), 2u) << found.out;
-    EXPECT_EQ(bytesOf(catalogue_), before);
+    EXPECT_EQ(linesOf(found.out), (std::vector<std::string>{linesOf(runClave({picture}).out)[0], "    0  " + copy}));
+    EXPECT_EQ(withSideFiles(catalogue_), before);
 }
 
 TEST_F(CatalogueToolTest, GroupsNearKeysWithTheirDistancesAndTabulatesThem)
 {
     const std::vector<std::string> files = pictures("f", 2, 30);
-    const int distance = cli::keyDistance(keyCodesOfRun(files[0]), keyCodesOfRun(files[1]));
+    const int distance = keyDistance(packedKey(keyCodesOfRun(files[0])), packedKey(keyCodesOfRun(files[1])));
     const std::string width = std::string(distance < 100 ? distance < 10 ? 2 : 1 : 0, ' ');
 
     const ClaveRun run = runClave({"--compare", "--near", std::to_string(distance), "--matrix", files[0], files[1]});

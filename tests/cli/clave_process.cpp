@@ -49,6 +49,7 @@ void drain(std::vector<Channel> channels)
 
 [[noreturn]] void execClave(const std::vector<std::string>& arguments, int outFd, int errFd)
 {
+    alarm(120); // a run that hangs ends as killed instead of holding the tests up for ever
     dup2(outFd, STDOUT_FILENO);
     dup2(errFd, STDERR_FILENO);
     std::vector<char*> argv;

@@ -67,6 +67,24 @@ TEST(JsonOutput, WritesFailedPictureAsPathAndError)
     EXPECT_EQ(jsonPicture(failed), "{\"path\": \"a\\\"b.gif\", \"error\": \"el archivo no existe\"}");
 }
 
+TEST(JsonOutput, GivesEveryPathThatIsNotUtf8ItsBytesInBase64Beside)
+{
+    // "año" in Latin-1 and in another single-byte code page: alike as text, apart as bytes.
+    const std::string latin1 = "a\xf1o.jpg";
+    const std::string other = "a\xa4o.jpg";
+    EXPECT_EQ(jsonPicture({latin1, std::nullopt, "e"}),
+              "{\"path\": \"a\xEF\xBF\xBDo.jpg\", \"path_bytes\": \"YfFvLmpwZw==\", \"error\": \"e\"}");
+    EXPECT_NE(jsonPicture({latin1, std::nullopt, "e"}), jsonPicture({other, std::nullopt, "e"}));
+    EXPECT_EQ(jsonPicture({"año.jpg", std::nullopt, "e"}), "{\"path\": \"año.jpg\", \"error\": \"e\"}");
+
+    CapturedConsole captured;
+    JsonOutput output(captured.console(), "pictures");
+    output.groups({{"1.", {"ok.jpg", latin1}, {0, 3}}});
+    output.finish();
+    const QJsonObject group = QJsonDocument::fromJson(QByteArray::fromStdString(captured.out()))["groups"][0].toObject();
+    EXPECT_EQ(group["paths_bytes"].toArray(), QJsonArray({QJsonValue::Null, "YfFvLmpwZw=="}));
+}
+
 TEST(JsonOutput, MakesAValidDocumentWithAndWithoutPicturesAndNoneWithoutEither)
 {
     const PictureResult failed{"x", std::nullopt, "e"};

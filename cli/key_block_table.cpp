@@ -1,0 +1,103 @@
+#include "cli/key_block_table.h"
+
+#include <cstring>
+
+namespace velsaro::cli {
+
+namespace {
+
+struct Place {
+    std::int64_t row;
+    int block;   // within the row
+    int slot;    // within the block
+};
+
+Place placeOf(std::int64_t number)
+{
+    const std::int64_t within = number % keysPerRow;
+    return {number / keysPerRow, int(within / std::int64_t(keysPerBlock)), int(within % std::int64_t(keysPerBlock))};
+}
+
+int blockOffset(int block)
+{
+    return block * int(sizeof(KeyBlock));
+}
+
+int inUseOffset(int block)
+{
+    return int(blocksPerRow * std::int64_t(sizeof(KeyBlock))) + block;
+}
+
+} // namespace
+
+KeyBlockTable::KeyBlockTable(const Connection& connection)
+    : connection_(connection),
+      addRow_(connection, "INSERT OR IGNORE INTO key_blocks (block, keys) VALUES (?1, zeroblob(" +
+                              std::to_string(keyBlockRowBytes) + "))"),
+      readKey_(connection, "SELECT substr(keys, ?2, " + std::to_string(sizeof(KeyBlock)) + "), substr(keys, ?3, 1) "
+                           "FROM key_blocks WHERE block = ?1")
+{
+}
+
+// One block and its byte of slots in use, by a statement prepared once (SQL counts from 1).
+std::optional<PackedKey> KeyBlockTable::key(std::int64_t number) const
+{
+    const Place place = placeOf(number);
+    readKey_.bind(1, place.row).bind(2, blockOffset(place.block) + 1).bind(3, inUseOffset(place.block) + 1);
+    if (!readKey_.step())
+        return std::nullopt; // no row: no key
+    const std::string_view bytes = readKey_.bytes(0);
+    const std::string_view inUse = readKey_.bytes(1);
+    std::optional<PackedKey> key;
+    if (bytes.size() == sizeof(KeyBlock) && inUse.size() == 1 && ((std::uint8_t(inUse[0]) >> place.slot) & 1) != 0) {
+        KeyBlock block;
+        std::memcpy(&block, bytes.data(), sizeof block);
+        key = block.key(std::size_t(place.slot));
+    }
+    readKey_.reset();
+    return key;
+}
+
+void KeyBlockTable::put(std::int64_t number, const PackedKey& key)
+{
+    const Place place = placeOf(number);
+    addRow_.bind(1, place.row).step();
+    const Blob blob(connection_, "key_blocks", "keys", place.row, true);
+    KeyBlock block;
+    std::uint8_t inUse = 0;
+    blob.read(&block, int(sizeof block), blockOffset(place.block));
+    blob.read(&inUse, 1, inUseOffset(place.block));
+    block.place(std::size_t(place.slot), key);
+    inUse = std::uint8_t(inUse | 1u << place.slot);
+    blob.write(&block, int(sizeof block), blockOffset(place.block));
+    blob.write(&inUse, 1, inUseOffset(place.block));
+}
+
+void KeyBlockTable::remove(std::int64_t number)
+{
+    const Place place = placeOf(number);
+    const Blob blob(connection_, "key_blocks", "keys", place.row, true);
+    std::uint8_t inUse = 0;
+    blob.read(&inUse, 1, inUseOffset(place.block));
+    inUse = std::uint8_t(inUse & ~(1u << place.slot));
+    blob.write(&inUse, 1, inUseOffset(place.block));
+}
+
+void KeyBlockTable::forEachRow(const std::function<void(const KeyRow&)>& visit) const
+{
+    Statement rows(connection_, "SELECT block, keys FROM key_blocks ORDER BY block");
+    KeyRow row;
+    row.blocks.resize(std::size_t(blocksPerRow));
+    row.inUse.resize(std::size_t(blocksPerRow));
+    while (rows.step()) {
+        const std::string_view bytes = rows.bytes(1);
+        if (bytes.size() != std::size_t(keyBlockRowBytes))
+            continue;
+        row.firstNumber = rows.number(0) * keysPerRow;
+        std::memcpy(row.blocks.data(), bytes.data(), row.blocks.size() * sizeof(KeyBlock));
+        std::memcpy(row.inUse.data(), bytes.data() + inUseOffset(0), row.inUse.size());
+        visit(row);
+    }
+}
+
+} // namespace velsaro::cli

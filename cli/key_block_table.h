@@ -1,0 +1,52 @@
+// The catalogue's keys, packed for the vector scan: table key_blocks holds, per row, the keys of
+// keysPerRow consecutive picture numbers as KeyBlock lays them out, then a byte per block telling
+// which of its slots hold a key. A search reads every row once and scans it in place.
+#pragma once
+
+#include "cli/sqlite_handles.h"
+#include "engine/key_distance.h"
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <span>
+
+namespace velsaro::cli {
+
+// 252 blocks of eight keys and their 252 bytes of slots in use: 64,764 bytes, one page of a new
+// catalogue's 64 KiB pages, so that a search reads the keys in few large reads.
+inline constexpr std::int64_t blocksPerRow = 252;
+inline constexpr std::int64_t keysPerRow = blocksPerRow * std::int64_t(keysPerBlock);
+inline constexpr int keyBlockRowBytes = int(blocksPerRow * (sizeof(KeyBlock) + 1));
+
+inline constexpr const char* keyBlockTableSql =
+    "CREATE TABLE key_blocks (block INTEGER PRIMARY KEY, keys BLOB NOT NULL)";
+
+// One row of keys, copied out of the table into aligned memory.
+struct KeyRow {
+    std::int64_t firstNumber = 0; // the picture number of slot 0
+    std::vector<KeyBlock> blocks;
+    std::vector<std::uint8_t> inUse; // per block, bit k for slot k
+
+    bool holds(std::size_t slot) const { return (inUse[slot / keysPerBlock] >> (slot % keysPerBlock)) & 1; }
+};
+
+class KeyBlockTable {
+public:
+    explicit KeyBlockTable(const Connection& connection);
+
+    // The key of picture number, if one is stored.
+    std::optional<PackedKey> key(std::int64_t number) const;
+    void put(std::int64_t number, const PackedKey& key);
+    void remove(std::int64_t number);
+
+    // Every row in order of numbers.
+    void forEachRow(const std::function<void(const KeyRow&)>& visit) const;
+
+private:
+    const Connection& connection_;
+    Statement addRow_;
+    mutable Statement readKey_;
+};
+
+} // namespace velsaro::cli

@@ -1,0 +1,125 @@
+#include "cli/key_list.h"
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+
+namespace velsaro::cli {
+
+namespace {
+
+bool isDigit(char c)
+{
+    return c >= '0' && c <= '9';
+}
+
+// "c0.c1. ... c26." at the start of text, each code 0..255 in shortest decimal form; where it ends.
+std::optional<std::size_t> parsedKey(const std::string& text, std::size_t at, KeyCodes& codes)
+{
+    for (std::uint8_t& code : codes) {
+        const std::size_t start = at;
+        int value = 0;
+        while (at < text.size() && isDigit(text[at]) && at - start < 3)
+            value = value * 10 + (text[at++] - '0');
+        const bool shortest = at - start == 1 || text[start] != '0';
+        if (at == start || !shortest || value > 255 || at >= text.size() || text[at] != '.')
+            return std::nullopt;
+        code = std::uint8_t(value);
+        ++at;
+    }
+    return at;
+}
+
+// The path of an escaped line: "\\" for a backslash and "\n" for a line break, nothing else.
+std::optional<std::string> unescaped(const std::string& text)
+{
+    std::string path;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] != '\\') {
+            path += text[i];
+            continue;
+        }
+        if (++i == text.size() || (text[i] != '\\' && text[i] != 'n'))
+            return std::nullopt;
+        path += text[i] == 'n' ? '\n' : '\\';
+    }
+    return path;
+}
+
+// A row of the table of distances: numbers apart by spaces, two spaces and the path.
+bool isMatrixRow(const std::string& line)
+{
+    const std::size_t pathAt = line.find("  ", line.find_first_not_of(' '));
+    return pathAt != std::string::npos && pathAt + 2 < line.size() &&
+           line.find_first_not_of("0123456789 ", 0) >= pathAt;
+}
+
+} // namespace
+
+std::optional<ListedKey> parsedKeyLine(const std::string& line)
+{
+    const bool escaped = !line.empty() && line[0] == '\\';
+    ListedKey listed;
+    const std::optional<std::size_t> keyEnd = parsedKey(line, escaped ? 1 : 0, listed.codes);
+    if (!keyEnd || line.compare(*keyEnd, 2, "  ") != 0 || *keyEnd + 2 >= line.size())
+        return std::nullopt;
+    std::optional<std::string> path = line.substr(*keyEnd + 2);
+    if (escaped)
+        path = unescaped(*path);
+    if (!path)
+        return std::nullopt;
+    listed.path = std::move(*path);
+    return listed;
+}
+
+KeyListReader::KeyListReader(const std::string& list)
+    : list_(list), stream_(list == "-" ? stdin : std::fopen(list.c_str(), "rb"))
+{
+    if (stream_ == nullptr)
+        fail(std::string("no se puede leer la lista (") + std::strerror(errno) + ")");
+}
+
+KeyListReader::~KeyListReader()
+{
+    if (stream_ != nullptr && stream_ != stdin)
+        std::fclose(stream_);
+}
+
+bool KeyListReader::readLine(std::string& line)
+{
+    char* buffer = nullptr;
+    std::size_t capacity = 0;
+    const ssize_t length = ::getline(&buffer, &capacity, stream_);
+    if (length >= 0)
+        line.assign(buffer, std::size_t(length) - (length > 0 && buffer[length - 1] == '\n' ? 1 : 0));
+    std::free(buffer);
+    if (length < 0 && std::ferror(stream_))
+        fail(std::string("no se puede leer la lista (") + std::strerror(errno) + ")");
+    ++lineNumber_;
+    return length >= 0;
+}
+
+std::optional<ListedKey> KeyListReader::next()
+{
+    std::string line;
+    while (readLine(line)) {
+        if (std::optional<ListedKey> listed = parsedKeyLine(line)) {
+            inMatrix_ = false;
+            return listed;
+        }
+        if (line == "Distancias en bits:")
+            inMatrix_ = true;
+        else if (line.empty())
+            inMatrix_ = false;
+        else if (!line.starts_with("Grupo ") && line[0] != ' ' && !(inMatrix_ && isMatrixRow(line)))
+            fail("la línea no es «CLAVE  RUTA» como las escribe velsaro-clave");
+    }
+    return std::nullopt;
+}
+
+void KeyListReader::fail(const std::string& reason) const
+{
+    throw KeyListError(list_, lineNumber_, reason);
+}
+
+} // namespace velsaro::cli

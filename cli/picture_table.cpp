@@ -1,0 +1,162 @@
+#include "cli/picture_table.h"
+
+#include <bit>
+#include <cstring>
+
+namespace velsaro::cli {
+
+namespace {
+
+constexpr const char* recordColumns = "id, path, size, modified, changed, inode, device, keyed, averages";
+
+std::string putSql(bool onlyOverOlder)
+{
+    std::string sql = "INSERT INTO pictures (path, size, modified, changed, inode, device, keyed, averages) "
+                      "VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8) ON CONFLICT (path) DO UPDATE SET "
+                      "size = excluded.size, modified = excluded.modified, changed = excluded.changed, "
+                      "inode = excluded.inode, device = excluded.device, keyed = excluded.keyed, "
+                      "averages = excluded.averages";
+    if (onlyOverOlder)
+        sql += " WHERE coalesce(excluded.modified, -1) > coalesce(pictures.modified, -1)";
+    return sql + " RETURNING id";
+}
+
+std::string encodedAverages(const LevelAverages& averages)
+{
+    std::string bytes;
+    for (double value : averages) {
+        const auto bits = std::bit_cast<std::uint64_t>(value);
+        for (int b = 0; b < 8; ++b)
+            bytes += char((bits >> (8 * b)) & 0xff);
+    }
+    return bytes;
+}
+
+std::optional<LevelAverages> decodedAverages(std::string_view bytes)
+{
+    LevelAverages averages{};
+    if (bytes.size() != sizeof averages)
+        return std::nullopt;
+    for (std::size_t i = 0; i < averages.size(); ++i) {
+        std::uint64_t bits = 0;
+        for (std::size_t b = 0; b < 8; ++b)
+            bits |= std::uint64_t(std::uint8_t(bytes[i * 8 + b])) << (8 * b);
+        averages[i] = std::bit_cast<double>(bits);
+    }
+    return averages;
+}
+
+// The fields of a row of recordColumns but the key.
+PictureRecord recordFields(const Statement& row)
+{
+    PictureRecord record{std::string(row.bytes(1)), std::nullopt, std::nullopt, {}, std::nullopt};
+    bool whole = true;
+    for (int column = 2; column <= 7; ++column)
+        whole = whole && !row.isNull(column);
+    if (whole)
+        record.identity = FileIdentity{row.number(2), row.number(3), row.number(4),
+                                       row.number(5), row.number(6), row.number(7)};
+    if (!row.isNull(3))
+        record.modified = row.number(3);
+    record.averages = decodedAverages(row.bytes(8));
+    return record;
+}
+
+void bindIdentity(Statement& statement, const PictureRecord& record)
+{
+    if (const std::optional<FileIdentity>& identity = record.identity) {
+        statement.bind(2, identity->size).bind(3, identity->modified).bind(4, identity->changed);
+        statement.bind(5, identity->inode).bind(6, identity->device).bind(7, identity->keyed);
+        return;
+    }
+    for (int column = 2; column <= 7; ++column)
+        statement.bindNull(column);
+    if (record.modified)
+        statement.bind(3, *record.modified);
+}
+
+} // namespace
+
+PictureTable::PictureTable(const Connection& connection)
+    : connection_(connection), keys_(connection),
+      byPath_(connection, std::string("SELECT ") + recordColumns + " FROM pictures WHERE path = ?1"),
+      pathOf_(connection, "SELECT path, size IS NULL FROM pictures WHERE id = ?1"),
+      put_(connection, putSql(false)), putOverOlder_(connection, putSql(true)),
+      remove_(connection, "DELETE FROM pictures WHERE id = ?1 AND path = ?2 RETURNING id")
+{
+}
+
+std::optional<PictureRecord> PictureTable::find(const std::string& path)
+{
+    byPath_.bindBytes(1, path);
+    return recordOf(byPath_);
+}
+
+std::optional<std::pair<std::string, bool>> PictureTable::pathOf(std::int64_t number)
+{
+    if (!pathOf_.bind(1, number).step())
+        return std::nullopt;
+    std::pair<std::string, bool> found(pathOf_.bytes(0), pathOf_.number(1) != 0);
+    pathOf_.reset();
+    return found;
+}
+
+// Reads the statement's row, if any, and resets it at once: a statement left on a row would hold the
+// connection's view of the file, and a later write would fail on another run's newer commits.
+std::optional<PictureRecord> PictureTable::recordOf(Statement& statement)
+{
+    if (!statement.step())
+        return std::nullopt;
+    const std::int64_t number = statement.number(0);
+    PictureRecord record = recordFields(statement);
+    statement.reset();
+    const std::optional<PackedKey> key = keys_.key(number);
+    if (!key)
+        return std::nullopt;
+    record.key = *key;
+    return record;
+}
+
+void PictureTable::put(const PictureRecord& record, bool onlyOverOlder)
+{
+    Statement& put = onlyOverOlder ? putOverOlder_ : put_;
+    put.bindBytes(1, record.path);
+    bindIdentity(put, record);
+    if (record.averages)
+        put.bindBytes(8, encodedAverages(*record.averages));
+    else
+        put.bindNull(8);
+    if (!put.step())
+        return; // an older record than the one kept
+    const std::int64_t number = put.number(0);
+    put.reset();
+    keys_.put(number, record.key);
+}
+
+// Row by row of keys: the records of the row's numbers, each with its key from the row.
+void PictureTable::forEachRecord(const std::function<void(const PictureRecord&)>& visit)
+{
+    Statement inRow(connection_, std::string("SELECT ") + recordColumns + " FROM pictures WHERE id BETWEEN ?1 AND ?2 ORDER BY id");
+    keys_.forEachRow([&](const KeyRow& row) {
+        inRow.bind(1, row.firstNumber).bind(2, row.firstNumber + keysPerRow - 1);
+        while (inRow.step()) {
+            const std::size_t slot = std::size_t(inRow.number(0) - row.firstNumber);
+            if (!row.holds(slot))
+                continue;
+            PictureRecord record = recordFields(inRow);
+            record.key = row.blocks[slot / keysPerBlock].key(slot % keysPerBlock);
+            visit(record);
+        }
+    });
+}
+
+void PictureTable::remove(std::int64_t number, const std::string& path)
+{
+    remove_.bind(1, number).bindBytes(2, path);
+    const bool removed = remove_.step();
+    remove_.reset();
+    if (removed)
+        keys_.remove(number);
+}
+
+} // namespace velsaro::cli

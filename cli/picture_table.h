@@ -1,0 +1,59 @@
+// The catalogue's records: table pictures (path, file identity, level averages) and each record's
+// key in the key blocks under the same number.
+#pragma once
+
+#include "cli/file_identity.h"
+#include "cli/key_block_table.h"
+#include "engine/key_engine.h"
+
+#include <array>
+#include <functional>
+#include <optional>
+#include <string>
+
+namespace velsaro::cli {
+
+// The averages of the three levels' matrizP, row by row; with the codes they are all that the tool
+// prints of a key.
+using LevelAverages = std::array<double, 27>;
+
+struct PictureRecord {
+    std::string path;
+    std::optional<FileIdentity> identity; // none for imported pictures and those of the first format
+    std::optional<std::int64_t> modified; // kept where the identity is not whole, to merge by it
+    PackedKey key;
+    std::optional<LevelAverages> averages; // none for imported pictures
+};
+
+class PictureTable {
+public:
+    explicit PictureTable(const Connection& connection);
+
+    // The record of path, if the catalogue has one.
+    std::optional<PictureRecord> find(const std::string& path);
+    // The path of number, and whether it was imported (it then has no file identity at all).
+    std::optional<std::pair<std::string, bool>> pathOf(std::int64_t number);
+    // Adds or replaces the record of its path; with onlyOverOlder, replaces only a record modified
+    // earlier (one without a time counts as the oldest).
+    void put(const PictureRecord& record, bool onlyOverOlder = false);
+    // Removes number if it still holds path (another run may have stored the path again since).
+    void remove(std::int64_t number, const std::string& path);
+
+    // Every record in order of numbers.
+    void forEachRecord(const std::function<void(const PictureRecord&)>& visit);
+
+    KeyBlockTable& keys() { return keys_; }
+
+private:
+    std::optional<PictureRecord> recordOf(Statement& statement);
+
+    const Connection& connection_;
+    KeyBlockTable keys_;
+    Statement byPath_;
+    Statement pathOf_;
+    Statement put_;
+    Statement putOverOlder_;
+    Statement remove_;
+};
+
+} // namespace velsaro::cli

@@ -1,0 +1,160 @@
+#include "cli/sqlite_handles.h"
+
+#include <cerrno>
+#include <cstring>
+
+namespace velsaro::cli {
+
+namespace {
+
+std::string phraseOf(int code)
+{
+    switch (code & 0xff) {
+    case SQLITE_BUSY:
+    case SQLITE_LOCKED:
+        return "el catálogo sigue ocupado por otra ejecución tras esperar " +
+               std::to_string(busyTimeout.count() / 1000) + " s";
+    case SQLITE_CANTOPEN: return "no se puede abrir ni crear el archivo del catálogo";
+    case SQLITE_READONLY:
+    case SQLITE_PERM: return "no se puede escribir en el catálogo";
+    case SQLITE_FULL: return "no queda espacio en el disco para el catálogo";
+    case SQLITE_CORRUPT:
+    case SQLITE_NOTADB: return "el catálogo está dañado";
+    case SQLITE_NOMEM: return "no hay memoria suficiente para el catálogo";
+    default: return "no se pudo leer o escribir el catálogo";
+    }
+}
+
+// The phrase, then SQLite's own words and, where a system call failed, the system's.
+std::string reasonOf(sqlite3* db, int result)
+{
+    std::string reason = phraseOf(result) + " (" + (db ? sqlite3_errmsg(db) : sqlite3_errstr(result));
+    if (const int error = db ? sqlite3_system_errno(db) : 0; error != 0)
+        reason.append(": ").append(std::strerror(error));
+    return reason + ")";
+}
+
+bool isFailure(int result)
+{
+    return result != SQLITE_OK && result != SQLITE_ROW && result != SQLITE_DONE;
+}
+
+} // namespace
+
+Connection::Connection(const std::string& file, const std::string& uri, int flags) : file_(file)
+{
+    sqlite3* db = nullptr;
+    const int result = sqlite3_open_v2(uri.c_str(), &db, flags | SQLITE_OPEN_URI | SQLITE_OPEN_NOMUTEX, nullptr);
+    db_.reset(db);
+    check(result);
+    sqlite3_extended_result_codes(db, 1);
+    sqlite3_busy_timeout(db, int(busyTimeout.count()));
+}
+
+void Connection::execute(const char* sql) const
+{
+    check(sqlite3_exec(get(), sql, nullptr, nullptr, nullptr));
+}
+
+std::int64_t Connection::number(const char* sql) const
+{
+    Statement statement(*this, sql);
+    return statement.step() ? statement.number(0) : 0;
+}
+
+void Connection::fail(int result) const
+{
+    throw CatalogueError(file_, reasonOf(get(), result));
+}
+
+void Connection::check(int result) const
+{
+    if (isFailure(result))
+        fail(result);
+}
+
+Statement::Statement(const Connection& connection, std::string_view sql) : connection_(connection)
+{
+    sqlite3_stmt* statement = nullptr;
+    connection.check(sqlite3_prepare_v2(connection.get(), sql.data(), int(sql.size()), &statement, nullptr));
+    statement_.reset(statement);
+}
+
+Statement& Statement::bind(int index, std::int64_t value)
+{
+    connection_.check(sqlite3_bind_int64(statement_.get(), index, value));
+    return *this;
+}
+
+Statement& Statement::bindBytes(int index, std::string_view bytes)
+{
+    // An empty blob, not NULL, for an empty value.
+    connection_.check(sqlite3_bind_blob64(statement_.get(), index, bytes.empty() ? "" : bytes.data(), bytes.size(),
+                                          SQLITE_TRANSIENT));
+    return *this;
+}
+
+Statement& Statement::bindNull(int index)
+{
+    connection_.check(sqlite3_bind_null(statement_.get(), index));
+    return *this;
+}
+
+bool Statement::step()
+{
+    const int result = sqlite3_step(statement_.get());
+    if (result == SQLITE_ROW)
+        return true;
+    sqlite3_reset(statement_.get());
+    connection_.check(result);
+    return false;
+}
+
+void Statement::reset()
+{
+    sqlite3_reset(statement_.get());
+}
+
+std::string_view Statement::bytes(int column) const
+{
+    const auto* data = static_cast<const char*>(sqlite3_column_blob(statement_.get(), column));
+    return {data ? data : "", std::size_t(sqlite3_column_bytes(statement_.get(), column))};
+}
+
+Transaction::Transaction(const Connection& connection, Intent intent) : connection_(connection)
+{
+    connection.execute(intent == Intent::Write ? "BEGIN IMMEDIATE" : "BEGIN");
+}
+
+Transaction::~Transaction()
+{
+    if (open_)
+        sqlite3_exec(connection_.get(), "ROLLBACK", nullptr, nullptr, nullptr);
+}
+
+void Transaction::commit()
+{
+    connection_.execute("COMMIT");
+    open_ = false;
+}
+
+Blob::Blob(const Connection& connection, const char* table, const char* column, std::int64_t row, bool writable)
+    : connection_(connection)
+{
+    sqlite3_blob* blob = nullptr;
+    const int result = sqlite3_blob_open(connection.get(), "main", table, column, row, writable ? 1 : 0, &blob);
+    blob_.reset(blob);
+    connection.check(result);
+}
+
+void Blob::read(void* into, int size, int offset) const
+{
+    connection_.check(sqlite3_blob_read(blob_.get(), into, size, offset));
+}
+
+void Blob::write(const void* from, int size, int offset) const
+{
+    connection_.check(sqlite3_blob_write(blob_.get(), from, size, offset));
+}
+
+} // namespace velsaro::cli
