@@ -18,6 +18,7 @@ static_assert(maxNearDistance == keyBitCount && maxMatrixPictures == 64 && maxJo
 static_assert(commitBatchSize == 256 && busyTimeout == std::chrono::seconds(120));
 
 constexpr const char* usageText = R"(Uso: velsaro-clave [OPCIONES] RUTA...
+     velsaro-clave --compare [--near D] --html PÁGINA RUTA...
      velsaro-clave --catalogue ARCHIVO --find [--near D] [--json] [-j N] RUTA...
      velsaro-clave --catalogue ARCHIVO --merge CATÁLOGO...
      velsaro-clave --catalogue ARCHIVO --import LISTA...
@@ -43,6 +44,13 @@ Opciones:
                    Con --find, la distancia máxima de lo que se busca
   --matrix         tras las claves y los grupos, la tabla de las distancias entre
                    cada dos imágenes (hasta 64 imágenes)
+  --html ARCHIVO   con --compare, escribe además la página ARCHIVO, que un navegador
+                   abre sin red ni programas: por grupo de dos o más imágenes, su clave,
+                   la orden «velsaro ...» que lo abre en el programa (hasta 8 imágenes)
+                   y, por imagen, una miniatura de lo que lee la clave, su ruta, su
+                   distancia a la primera del grupo y el tamaño de su archivo; al final,
+                   cuántas no se parecen a ninguna otra. Las miniaturas van en la
+                   carpeta ARCHIVO sin «.html» seguido de «_archivos»
   --json           escribe un documento JSON en lugar de las líneas
   -j N, --jobs N   decodifica y calcula con N hilos (de 1 a 1024; por omisión {jobs},
                    uno por procesador); el resultado no depende de N
@@ -86,7 +94,7 @@ Opciones:
   --version        muestra la versión y termina
   --               lo que sigue son rutas, aunque empiecen por «-»
   Las opciones con valor admiten también la forma --opción=VALOR (--near=5,
-  --catalogue=claves.db, --jobs=4).
+  --catalogue=claves.db, --html=copias.html, --jobs=4).
 
 Salida:
   Una línea por imagen, en el orden de las rutas: la clave, dos espacios y la ruta
@@ -124,9 +132,9 @@ Salida:
 
 Estado de salida:
   0  se obtuvo la clave de todas las imágenes
-  1  alguna imagen o carpeta no se pudo leer, --matrix tenía más de 64 imágenes, o
-     una LISTA de --import no se pudo leer o tenía una línea que no es de
-     velsaro-clave
+  1  alguna imagen o carpeta no se pudo leer, --matrix tenía más de 64 imágenes,
+     la página de --html no se pudo escribir, o una LISTA de --import no se pudo
+     leer o tenía una línea que no es de velsaro-clave
   2  error en la línea de órdenes
   3  el catálogo no se pudo usar: no es un catálogo de velsaro-clave, es de una
      versión posterior, otra ejecución lo ocupó más de 120 s, o no se pudo leer o
@@ -147,6 +155,7 @@ enum OptionCode : int {
     mergeCode,
     importCode,
     pruneCode,
+    htmlCode,
     versionCode,
 };
 
@@ -160,6 +169,7 @@ const option longOptions[] = {
     {"merge", no_argument, nullptr, mergeCode},
     {"import", no_argument, nullptr, importCode},
     {"prune", no_argument, nullptr, pruneCode},
+    {"html", required_argument, nullptr, htmlCode},
     {"jobs", required_argument, nullptr, jobsCode},
     {"help", no_argument, nullptr, helpCode},
     {"version", no_argument, nullptr, versionCode},
@@ -203,6 +213,7 @@ std::string missingValueMessage(int code, const std::string& word)
     switch (code) {
     case nearCode: return "falta la distancia tras «--near»";
     case catalogueCode: return "falta el ARCHIVO del catálogo tras «--catalogue»";
+    case htmlCode: return "falta el ARCHIVO de la página tras «--html»";
     default: return "falta el número de hilos tras «" + word + "»";
     }
 }
@@ -217,10 +228,10 @@ bool isWholeName(const std::string& word, const char* name)
 std::optional<std::string> applyValue(int code, const std::string& value, const std::string& word,
                                       Options& options)
 {
-    if (code == catalogueCode) {
+    if (code == catalogueCode || code == htmlCode) {
         if (value.empty())
             return missingValueMessage(code, word);
-        options.catalogue = value;
+        (code == htmlCode ? options.htmlPage : options.catalogue) = value;
     } else if (code == nearCode) {
         const auto distance = integerIn(value, 0, maxNearDistance);
         if (!distance)
@@ -278,6 +289,8 @@ std::optional<std::string> combinationError(const Options& options, const Asked&
                " no se combina con --compare, --matrix ni --prune";
     if (options.nearDistance > 0 && !options.compare && !asked.find)
         return "--near solo se usa con --compare o --find";
+    if (!options.htmlPage.empty() && !options.compare)
+        return "--html solo se usa con --compare";
     if (options.paths.empty() && asked.import)
         return "falta al menos una LISTA de claves que importar";
     if (options.paths.empty() && !options.prune)

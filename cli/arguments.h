@@ -32,6 +32,7 @@ struct Options {
     int nearDistance = 0;  // --near: most bits by which a picture may differ from its group's first
     std::string catalogue; // --catalogue FILE; empty without one
     bool prune = false;    // after keying, drop the catalogue's pictures whose file is gone
+    std::string htmlPage;  // --html FILE: the page of near copies beside the output; empty without one
     std::vector<std::string> paths;
 };
 

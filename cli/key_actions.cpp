@@ -2,6 +2,7 @@
 #include "cli/actions.h"
 
 #include "cli/catalogued_batch.h"
+#include "cli/html_page.h"
 #include "cli/near_groups.h"
 
 namespace velsaro::cli {
@@ -94,6 +95,15 @@ bool writeMatrix(const std::vector<KeyedPicture>& keyed, Output& output)
     return true;
 }
 
+bool writeHtml(const Options& options, const std::vector<NearGroup>& groups, std::size_t pictureCount, Output& output)
+{
+    const std::optional<std::string> failure =
+        writeHtmlPage(options.htmlPage, groups, pictureCount, options.nearDistance, options.jobs, output.console());
+    if (failure)
+        output.message(*failure);
+    return !failure;
+}
+
 } // namespace
 
 int keyBatch(const Options& options, Output& output)
@@ -113,10 +123,14 @@ int compareBatch(const Options& options, Output& output)
         return exitCatalogueError;
     std::vector<KeyedPicture> keyed;
     bool allKeyed = batch.keyAll([&](const PictureResult& result) { keyed.push_back({result.key->codes(), result.path}); });
+    const std::vector<NearGroup> groups =
+        options.compare ? nearGroups(keyed, options.nearDistance, options.jobs) : std::vector<NearGroup>{};
     if (options.compare)
-        output.groups(nearGroups(keyed, options.nearDistance, options.jobs));
+        output.groups(groups);
     if (options.matrix)
         allKeyed = writeMatrix(keyed, output) && allKeyed;
+    if (!options.htmlPage.empty())
+        allKeyed = writeHtml(options, groups, keyed.size(), output) && allKeyed;
     output.finish();
     return batch.finish(statusOf(allKeyed));
 }

@@ -43,6 +43,8 @@ public:
     // "velsaro-clave: TEXT" on the error stream.
     void message(const std::string& text);
 
+    const Console& console() const { return console_; }
+
 protected:
     void printOut(std::string_view text);
 

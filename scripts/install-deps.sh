@@ -17,6 +17,7 @@ packages=(
   xvfb xauth x11-utils
   fonts-liberation fonts-dejavu-core
   qt6-translations-l10n
+  chromium-headless-shell
 )
 cross_check_packages=(cmake make g++-aarch64-linux-gnu g++-i686-linux-gnu qemu-user)
 [ "${1:-}" = --cross-check ] && packages=("${cross_check_packages[@]}")

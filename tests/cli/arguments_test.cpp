@@ -133,6 +133,8 @@ TEST(Arguments, RefusesDistancesAndCombinationsThatMeanNothing)
         {{"--catalogue", "c.db", "--find", "--compare", "a"}, "--find no se combina con --compare, --matrix ni --prune"},
         {{"--catalogue", "c.db", "--merge"}, "falta la RUTA de al menos un catálogo que incorporar"},
         {{"--catalogue"}, "falta el ARCHIVO del catálogo tras «--catalogue»"},
+        {{"--html", "p.html", "a"}, "--html solo se usa con --compare"},
+        {{"--catalogue", "c.db", "--import", "l.txt", "--find"}, "--import no se combina con --find ni --merge"},
     };
     for (const auto& [arguments, error] : refused) {
         const ParsedArguments parsed = parse(arguments);

@@ -21,6 +21,10 @@ namespace velsaro::testing {
 class TemporaryFolder {
 public:
     TemporaryFolder();
+    // Removes the folder by its bytes, so that names that are not UTF-8, which Qt cannot name, go too.
+    ~TemporaryFolder();
+    TemporaryFolder(const TemporaryFolder&) = delete;
+    TemporaryFolder& operator=(const TemporaryFolder&) = delete;
 
     QString path() const;
     QString filePath(const QString& name) const;

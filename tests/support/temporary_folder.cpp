@@ -4,12 +4,20 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <filesystem>
+
 namespace velsaro::testing {
 
 TemporaryFolder::TemporaryFolder() : dir_(QDir::tempPath() + "/velsaro-test-XXXXXX")
 {
     if (!dir_.isValid())
         qFatal("cannot create a temporary folder: %s", qPrintable(dir_.errorString()));
+}
+
+TemporaryFolder::~TemporaryFolder()
+{
+    std::error_code ignored;
+    std::filesystem::remove_all(QFile::encodeName(dir_.path()).toStdString(), ignored);
 }
 
 QString TemporaryFolder::path() const
