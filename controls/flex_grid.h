@@ -99,7 +99,7 @@ private:
     void styleAll();
     void keepCurrentCellInside();
     void showCurrentCell();
-    void userPressed(int row, int col);
+    void userMoved(int row, int col);
 
     QTableWidget* table_ = nullptr;
     int fixedRows_ = 1;

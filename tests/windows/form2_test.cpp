@@ -7,6 +7,7 @@
 #include "tests/windows/what_the_user_sees.h"
 #include "windows/form2.h"
 
+#include <QAccessible>
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QPushButton>
@@ -183,6 +184,41 @@ TEST(Form2Copy, CtrlCCopiesTheCurrentKeyAndTheMenuEveryKeyOnePerLine)
     const QStringList offered = chooseFromContextMenu(cells, QPoint(10, 30), "Copiar todas las claves");
     EXPECT_EQ(offered, QStringList({"Copiar clave", "Copiar todas las claves"}));
     EXPECT_EQ(QGuiApplication::clipboard()->text(), "1.\n" + widestKey);
+}
+
+TEST(Form2Copy, TheKeysMoveTheRowThatIsFramedCopiedAndToldToAScreenReader)
+{
+    FakeMainWindow main;
+    Form2 form(main);
+    FlexGrid& grid = *form.GridClaves;
+    fillKeys(grid, 4);
+    const std::int32_t yellow = 65535;
+    grid.setRow(1);
+    grid.setCellBackColor(yellow);
+    focusAfterTab(form, *form.aceptar);
+    QTableWidget& table = *grid.table();
+    const auto cell = [&](int row) { return table.visualRect(table.model()->index(row, 0)); };
+    QTest::mouseClick(table.viewport(), Qt::LeftButton, {}, cell(2).center());
+    const auto copiedAfter = [&](Qt::Key key) {
+        QTest::keyClick(&table, key);
+        QTest::keyClick(&table, Qt::Key_C, Qt::ControlModifier);
+        return QGuiApplication::clipboard()->text();
+    };
+    EXPECT_EQ(copiedAfter(Qt::Key_Down), "3.");
+    EXPECT_EQ(copiedAfter(Qt::Key_End), "4.");
+    EXPECT_EQ(copiedAfter(Qt::Key_Up), "3.");
+    EXPECT_EQ(copiedAfter(Qt::Key_PageUp), "1.");
+    EXPECT_EQ(copiedAfter(Qt::Key_PageDown), "4.");
+    EXPECT_EQ(copiedAfter(Qt::Key_Home), "1.");
+    QAccessibleInterface* focused = QAccessible::queryAccessibleInterface(&table)->focusChild();
+    ASSERT_NE(focused, nullptr);
+    EXPECT_EQ(focused->text(QAccessible::Name), "1.");
+    // The frame lies on the current row's edge, its colour inside; the next row has no frame.
+    const QImage shown = table.viewport()->grab().toImage();
+    EXPECT_EQ(shown.pixelColor(cell(1).topLeft()), QColor(Qt::black));
+    EXPECT_EQ(shown.pixelColor(cell(1).topLeft() + QPoint(1, 1)), QColor(Qt::white));
+    EXPECT_EQ(shown.pixelColor(cell(1).left() + 6, cell(1).center().y()), colourOfNumber(yellow));
+    EXPECT_EQ(shown.pixelColor(cell(2).topLeft()), shown.pixelColor(cell(2).left() + 6, cell(2).center().y()));
 }
 
 using Form2Lifecycle = Form1Test;
