@@ -476,6 +476,17 @@ TEST_F(WalkthroughDetail, ASecondClickReplacesEveryCellSquareAndBox)
     EXPECT_EQ(form3.Text4->text(), digits);
 }
 
+TEST_F(WalkthroughDetail, AfterAClickOnAnIntersectionSpaceStillPressesTheNextStep)
+{
+    walkTo(6);
+    click(form1->zona22);
+    ASSERT_TRUE(form1->form3.isShown());
+    // Back in the main window, with the detail window beside it.
+    QApplication::setActiveWindow(form1.get());
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
+    EXPECT_EQ(form1->pasoActual, 7);
+}
+
 TEST_F(WalkthroughDetail, TheNextPressClosesTheClickAreasAgain)
 {
     walkTo(6);
