@@ -5,7 +5,9 @@
 #include "controls/progress_bar.h"
 #include "windows/form_clave_sola.h"
 
+#include <QDropEvent>
 #include <QFile>
+#include <QMimeData>
 #include <QProgressBar>
 
 namespace velsaro::testing {
@@ -57,8 +59,65 @@ protected:
         EXPECT_EQ(form1->ProgressBar1->max(), 10);
     }
 
+    // Drops urls on the main window as a file manager does, the drag entering first; whether the
+    // window took them. The files load once the drop has ended.
+    bool drop(const QList<QUrl>& urls)
+    {
+        QMimeData data;
+        data.setUrls(urls);
+        const QPointF at = form1->Picture1->geometry().center();
+        QDragEnterEvent enter(at.toPoint(), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(form1.get(), &enter);
+        QDropEvent dropped(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        if (enter.isAccepted())
+            QApplication::sendEvent(form1.get(), &dropped);
+        QCoreApplication::processEvents();
+        return enter.isAccepted() && dropped.isAccepted();
+    }
+
+    // Two pictures in two folders, which the dialog could not give together.
+    const QStringList twoFolders = {folder.write("una/a.bmp", bmp24(variedPicture(430, 503, 23))),
+                                    folder.write("otra/b.gif", gif({gifPicture(430, 503, 4)}))};
+
     QList<double> maxima;
 };
+
+TEST_F(Loading, FilesFromTheCommandLineLoadFromAnyFolderWithTheDialogsChecksAndMessages)
+{
+    std::vector<std::string> paths;
+    for (const QString& path : twoFolders)
+        paths.push_back(QFile::encodeName(path).toStdString());
+    form1->openFiles(paths);
+    EXPECT_EQ(selectorEntries(), QStringList({"1:a.bmp", "2:b.gif"}));
+    EXPECT_TRUE(samePixels(form1->Picture1->picture(), readPictureFile(twoFolders[0]).image));
+    EXPECT_EQ(enabledControls(*form1), picturesLoaded);
+    EXPECT_TRUE(maxima.contains(30));
+
+    form1->openFiles(std::vector<std::string>(9, paths[0]));
+    form1->openFiles({paths[0], QFile::encodeName(folder.filePath("falta.jpg")).toStdString()});
+    EXPECT_EQ(messages.shown(), QStringList({tooManyFiles, unreadable("falta.jpg", "el archivo no existe")}));
+    expectUnloaded();
+}
+
+TEST_F(Loading, DroppedFilesLoadAndDuringAWalkthroughADropIsRefused)
+{
+    ASSERT_TRUE(drop({QUrl::fromLocalFile(twoFolders[0]), QUrl::fromLocalFile(twoFolders[1])}));
+    EXPECT_EQ(selectorEntries(), QStringList({"1:a.bmp", "2:b.gif"}));
+    QTest::mouseClick(form1->bPaso, Qt::LeftButton);
+    EXPECT_FALSE(drop({QUrl::fromLocalFile(twoFolders[1])}));
+    EXPECT_EQ(selectorEntries(), QStringList({"1:a.bmp", "2:b.gif"}));
+    EXPECT_TRUE(form1->modoPaso);
+}
+
+TEST_F(Loading, ADroppedWebAddressOrNineDroppedFilesGetTheLoadMessages)
+{
+    load({variedPicture(430, 503, 24)});
+    ASSERT_TRUE(drop({QUrl::fromLocalFile(twoFolders[0]), QUrl("https://velsaro.org/cara.jpg")}));
+    ASSERT_TRUE(drop(QList<QUrl>(9, QUrl::fromLocalFile(twoFolders[0]))));
+    EXPECT_EQ(messages.shown(), QStringList({unreadable("https://velsaro.org/cara.jpg", "no es un archivo de este equipo"),
+                                             tooManyFiles}));
+    expectUnloaded();
+}
 
 TEST_F(Loading, OneFileIsListedUnderItsNameWithoutTheFolderAndShown)
 {
