@@ -1,5 +1,6 @@
 // "Cargar Imagen": one to eight picture files, chosen in the file dialog, become the loaded set, listed
-// in the selector with the first one on show.
+// in the selector with the first one on show. Files given on the command line or dropped on the window
+// are loaded the same way.
 #include "app/main_window.h"
 
 #include "controls/combo_box.h"
@@ -12,9 +13,11 @@
 #include "windows/form_clave_sola.h"
 
 #include <QDir>
+#include <QDropEvent>
 #include <QFile>
-#include <QFileInfo>
+#include <QMimeData>
 #include <QPushButton>
+#include <QUrl>
 
 namespace velsaro {
 
@@ -27,6 +30,8 @@ const char dialogFilter[] = "Todos los archivos compatibles(*.bmp;*.jpg;*.gif)|*
                             "Mapa de bits JPEG|*.jpg;*.jpeg|"
                             "Archivo GIF|*.gif";
 constexpr int maxFileNameText = 3000;
+
+const char notALocalFile[] = "no es un archivo de este equipo";
 
 const char tooManyFiles[] =
     "Ha seleccionado demasiados archivos (Máximo 8). O la ruta del directorio es demasiado larga.";
@@ -53,6 +58,28 @@ FileOpenSettings loadDialogSettings()
 // Each part of the progress: the folder and every file count ten.
 constexpr int progressPerPart = 10;
 
+// The name a file is listed under: its path's last part, decoded for display only. A trailing "/"
+// does not count, so that "fotos/" is named "fotos" in the message that it is no picture.
+QString fileNameOf(std::string path)
+{
+    while (path.size() > 1 && path.back() == '/')
+        path.pop_back();
+    return QFile::decodeName(QByteArray::fromStdString(path.substr(path.find_last_of('/') + 1)));
+}
+
+// The paths of the dialog's file-name text: one file's full path, or the folder followed by each
+// chosen name, separated by NUL.
+std::vector<std::string> pathsOfNameText(const QString& nombresArchivos)
+{
+    const QStringList parts = nombresArchivos.split(QChar(u'\0'));
+    if (parts.size() == 1)
+        return {QFile::encodeName(parts[0]).toStdString()};
+    std::vector<std::string> paths;
+    for (qsizetype i = 1; i < parts.size(); ++i)
+        paths.push_back(QFile::encodeName(QDir(parts[0]).filePath(parts[i])).toStdString());
+    return paths;
+}
+
 } // namespace
 
 void Form1::connectLoading()
@@ -74,36 +101,86 @@ void Form1::bCargaImgs_Click()
         messageBox_.show(QString::fromUtf8(tooManyFiles));
         return;
     }
-    // One file: its full path. Several: the folder, then each file name, separated by NUL.
-    const QString nombresArchivos = chosen.fileNames;
-    const QStringList parts = nombresArchivos.split(QChar(u'\0'));
-    const int lastPart = int(parts.size()) - 1;
-    if (lastPart > maxImages) {
+    loadFiles(pathsOfNameText(chosen.fileNames));
+}
+
+void Form1::openFiles(const std::vector<std::string>& paths)
+{
+    if (paths.empty())
+        return;
+    bReset_Click();
+    loadFiles(paths);
+}
+
+bool Form1::acceptsDrop(const QMimeData& data) const
+{
+    // Dropped files load like chosen ones, so only while "Cargar Imagen" can be pressed: never during
+    // a walkthrough.
+    return data.hasUrls() && bCargaImgs->isEnabled();
+}
+
+void Form1::dragEnterEvent(QDragEnterEvent* event)
+{
+    if (acceptsDrop(*event->mimeData()))
+        event->acceptProposedAction();
+}
+
+void Form1::dropEvent(QDropEvent* event)
+{
+    if (!acceptsDrop(*event->mimeData()))
+        return;
+    event->acceptProposedAction();
+    // Loaded once the drop has ended, so that the program the files came from is not kept waiting
+    // while they are read or a message is on show.
+    const QList<QUrl> urls = event->mimeData()->urls();
+    QMetaObject::invokeMethod(this, [this, urls] { openDroppedUrls(urls); }, Qt::QueuedConnection);
+}
+
+void Form1::openDroppedUrls(const QList<QUrl>& urls)
+{
+    std::vector<std::string> paths;
+    for (const QUrl& url : urls) {
+        // A web page's picture or a file of another machine has no path to read here.
+        if (!url.isLocalFile()) {
+            bReset_Click();
+            messageBox_.show(unreadablePicture(url.toDisplayString(), QString::fromUtf8(notALocalFile)));
+            return;
+        }
+        paths.push_back(QFile::encodeName(url.toLocalFile()).toStdString());
+    }
+    openFiles(paths);
+}
+
+void Form1::loadFiles(const std::vector<std::string>& paths)
+{
+    if (paths.size() > std::size_t(maxImages)) {
         messageBox_.show(QString::fromUtf8(tooManyFiles));
         return;
     }
-
     formClaveSola->LClave->clear();
     ImageList1.clear();
     co->clear();
-    if (readChosenFiles(parts))
+    if (readChosenFiles(paths))
         listLoadedImages();
 }
 
-bool Form1::readChosenFiles(const QStringList& parts)
+bool Form1::readChosenFiles(const std::vector<std::string>& paths)
 {
-    const int lastPart = int(parts.size()) - 1;
+    // Several files count one part more, the folder that heads the dialog's file-name text, so that
+    // the bar moves alike however the files were chosen.
+    const int parts = paths.size() == 1 ? 1 : int(paths.size()) + 1;
     int progress = 0;
     ProgressBar1->setValue(1);
-    ProgressBar1->setMax((lastPart + 1) * progressPerPart);
-    for (int i = 0; i <= lastPart; ++i) {
+    ProgressBar1->setMax(parts * progressPerPart);
+    if (parts > 1) {
         progress += progressPerPart;
         ProgressBar1->setValue(progress);
-        if (lastPart > 0 && i == 0)
-            continue; // the folder
-        const QString path = lastPart == 0 ? parts[0] : QDir(parts[0]).filePath(parts[i]);
-        const QString key = lastPart == 0 ? QFileInfo(path).fileName() : parts[i];
-        const PictureFile file = readPictureFile(QFile::encodeName(path).toStdString());
+    }
+    for (const std::string& path : paths) {
+        progress += progressPerPart;
+        ProgressBar1->setValue(progress);
+        const QString key = fileNameOf(path);
+        const PictureFile file = readPictureFile(path);
         if (file.error != PictureFileError::None) {
             abandonLoad(key, file.reason);
             return false;

@@ -48,6 +48,7 @@ Form1::Form1(FileOpenDialog& commonDialog, MessageBox& messageBox, QWidget* pare
     setFont(defaultWindowFont());
     setFixedSize(clientWidth, clientHeight);
     centreOnScreen(*this);
+    setAcceptDrops(true);
     for (int entry = 1; entry <= resources::meshPictureCount; ++entry)
         ImageList2.add(entry, QString(), resources::meshPicture(entry));
 

@@ -14,9 +14,13 @@
 
 #include <array>
 #include <cstdint>
+#include <string>
+#include <vector>
 
 class QLabel;
+class QMimeData;
 class QPushButton;
+class QUrl;
 
 namespace velsaro {
 
@@ -80,6 +84,10 @@ public:
     // The nine click areas, row by row from the top left.
     std::array<ImageControl*, 9> zonas() const;
 
+    // One to eight picture files, as bytes from the command line or a drop, replace the loaded set as
+    // if picked in "Cargar Imagen": the same checks and messages. Nothing happens for no file.
+    void openFiles(const std::vector<std::string>& paths);
+
     // MainWindowLink.
     int selectorEntryCount() const override;
     void selectSelectorEntry(int index) override;
@@ -141,9 +149,11 @@ private:
     void connectDriver();
     void connectSelection();
     void connectLoading();
-    // The steps of a load: every chosen file read into the loaded set, or the load abandoned at the
-    // first that cannot be; then the set listed in the selector with its first picture on show.
-    bool readChosenFiles(const QStringList& parts);
+    // The steps of a load, whichever way the files were chosen: the number of files checked; every
+    // file read into the loaded set, or the load abandoned at the first that cannot be; then the set
+    // listed in the selector with its first picture on show.
+    void loadFiles(const std::vector<std::string>& paths);
+    bool readChosenFiles(const std::vector<std::string>& paths);
     void listLoadedImages();
     void abandonLoad(const QString& fileName, const QString& reason);
 
@@ -176,6 +186,11 @@ private:
     void Form_Load();
     void Form_Unload();
     void closeEvent(QCloseEvent* event) override;
+    // Files dropped on the window load like files chosen in "Cargar Imagen", while it is enabled.
+    bool acceptsDrop(const QMimeData& data) const;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+    void openDroppedUrls(const QList<QUrl>& urls);
     void paintEvent(QPaintEvent* event) override;
 
     MessageBox& messageBox_;

@@ -5,7 +5,9 @@
 #include <QEvent>
 #include <QFontMetrics>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLocale>
+#include <QPainter>
 #include <QProxyStyle>
 #include <QScrollBar>
 #include <QStyle>
@@ -14,6 +16,7 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <functional>
 
 namespace velsaro {
 
@@ -57,10 +60,26 @@ public:
 };
 
 // Every cell is painted in its own colours: the current cell gets no focus tint, which would change
-// the colour that tells equal keys apart. Its text is drawn in the font the grid gives that cell.
+// the colour that tells equal keys apart. While the grid has the keyboard, the user's current cell is
+// framed instead, two lines, black outside and white inside, so that the frame shows on every key
+// colour, dark or light, and leaves the colour filling the cell. Its text is drawn in the font the grid
+// gives that cell.
 class CellDelegate : public QStyledItemDelegate {
 public:
     explicit CellDelegate(const FlexGrid& grid) : QStyledItemDelegate(grid.table()), grid_(grid) {}
+
+    void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override
+    {
+        QStyledItemDelegate::paint(painter, option, index);
+        if (!isFramed(index))
+            return;
+        painter->save();
+        painter->setPen(Qt::black);
+        painter->drawRect(option.rect.adjusted(0, 0, -1, -1));
+        painter->setPen(Qt::white);
+        painter->drawRect(option.rect.adjusted(1, 1, -2, -2));
+        painter->restore();
+    }
 
 protected:
     void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override
@@ -71,7 +90,52 @@ protected:
     }
 
 private:
+    bool isFramed(const QModelIndex& index) const
+    {
+        return grid_.table()->hasFocus() && index.row() == grid_.row() && index.column() == grid_.col() &&
+               index.row() >= grid_.fixedRows() && index.column() >= grid_.fixedCols();
+    }
+
     const FlexGrid& grid_;
+};
+
+// The table a grid is drawn in. The user's keys (arrows, Page Up and Down, Home and End) move the
+// current cell among the cells that are not fixed, as a press of the mouse does; in a grid of one such
+// column, Home and End go to its first and last row.
+class GridTable : public QTableWidget {
+public:
+    GridTable(const FlexGrid& grid, std::function<void(int row, int col)> userMoved, QWidget* parent)
+        : QTableWidget(2, 2, parent), grid_(grid), userMoved_(std::move(userMoved))
+    {
+    }
+
+protected:
+    QModelIndex moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) override
+    {
+        const bool oneColumn = grid_.cols() - grid_.fixedCols() == 1;
+        if (oneColumn && (action == MoveHome || action == MoveEnd))
+            modifiers |= Qt::ControlModifier;
+        const QModelIndex to = QTableWidget::moveCursor(action, modifiers);
+        if (!to.isValid())
+            return to;
+        const int row = std::max(to.row(), grid_.fixedRows());
+        const int col = std::max(to.column(), grid_.fixedCols());
+        if (row >= rowCount() || col >= columnCount())
+            return currentIndex();
+        return model()->index(row, col);
+    }
+
+    void keyPressEvent(QKeyEvent* event) override
+    {
+        const QModelIndex before = currentIndex();
+        QTableWidget::keyPressEvent(event);
+        if (currentIndex().isValid() && currentIndex() != before)
+            userMoved_(currentIndex().row(), currentIndex().column());
+    }
+
+private:
+    const FlexGrid& grid_;
+    std::function<void(int row, int col)> userMoved_;
 };
 
 // How far a text may be condensed to fit its column. Narrower than this it would be hard to read, and
@@ -80,7 +144,8 @@ constexpr int leastStretch = 70;
 
 } // namespace
 
-FlexGrid::FlexGrid(QWidget* parent) : QWidget(parent), table_(new QTableWidget(2, 2, this))
+FlexGrid::FlexGrid(QWidget* parent)
+    : QWidget(parent), table_(new GridTable(*this, [this](int row, int col) { userMoved(row, col); }, this))
 {
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -109,7 +174,7 @@ FlexGrid::FlexGrid(QWidget* parent) : QWidget(parent), table_(new QTableWidget(2
     styleAll();
     showCurrentCell();
 
-    connect(table_, &QTableWidget::cellPressed, this, &FlexGrid::userPressed);
+    connect(table_, &QTableWidget::cellPressed, this, &FlexGrid::userMoved);
     connect(table_, &QTableWidget::cellDoubleClicked, this, [this] { emit doubleClicked(); });
 }
 
@@ -407,8 +472,9 @@ void FlexGrid::scrollToTopLeft()
     table_->horizontalScrollBar()->setValue(table_->horizontalScrollBar()->minimum());
 }
 
-// A press on a data cell makes it current; the header cannot be made current by the user.
-void FlexGrid::userPressed(int row, int col)
+// A press or a key that reaches a data cell makes it current (a letter typed may jump to the header,
+// which the user cannot make current).
+void FlexGrid::userMoved(int row, int col)
 {
     if (!isFixed(row, col)) {
         row_ = row;

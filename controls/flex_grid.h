@@ -44,6 +44,7 @@ public:
 
     // The current cell, 0-based. A row or column outside the grid is refused (false) and leaves the
     // current cell as it was; so do the text and colour calls when the current cell no longer exists.
+    // The user moves it among the cells that are not fixed with the mouse and the keys.
     int row() const { return row_; }
     int col() const { return col_; }
     bool setRow(int row);
@@ -99,7 +100,7 @@ private:
     void styleAll();
     void keepCurrentCellInside();
     void showCurrentCell();
-    void userPressed(int row, int col);
+    void userMoved(int row, int col);
 
     QTableWidget* table_ = nullptr;
     int fixedRows_ = 1;

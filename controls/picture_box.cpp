@@ -39,7 +39,9 @@ PictureBox::PictureBox(QSize outerSize, QColor background, QWidget* parent)
       area_(outerSize - QSize(2 * borderWidth, 2 * borderWidth), background)
 {
     setFixedSize(outerSize);
-    setFocusPolicy(Qt::StrongFocus);
+    // Reached by Tab only: a click on the picture, or on a click area over it, leaves the keyboard
+    // where it was, with the walkthrough's next-step button during a walkthrough.
+    setFocusPolicy(Qt::TabFocus);
     surface_ = new Surface(area_, this);
     surface_->setGeometry(borderWidth, borderWidth, drawingAreaSize().width(), drawingAreaSize().height());
 }

@@ -36,6 +36,14 @@ usr=$work/root/usr
 grep -qx 'Categories=Graphics;2DGraphics;' "$usr/share/applications/velsaro.desktop" \
   || fail "desktop entry missing or without its category"
 grep -q '^Comment\[es\]=' "$usr/share/applications/velsaro.desktop" || fail "desktop entry lacks its Spanish comment"
+# "Open with" hands the program the chosen files, and the desktop offers it for the three formats.
+grep -qx 'Exec=velsaro %F' "$usr/share/applications/velsaro.desktop" || fail "desktop entry does not pass files"
+grep -qx 'MimeType=image/bmp;image/jpeg;image/gif;' "$usr/share/applications/velsaro.desktop" \
+  || fail "desktop entry lacks the picture types"
+for type in image/bmp image/jpeg image/gif; do
+  grep -q "<mediatype>$type</mediatype>" "$usr/share/metainfo/org.velsaro.velsaro.metainfo.xml" \
+    || fail "AppStream metadata does not list $type"
+done
 [ -s "$usr/share/icons/hicolor/scalable/apps/velsaro.svg" ] || fail "icon not installed"
 [ -s "$usr/share/metainfo/org.velsaro.velsaro.metainfo.xml" ] || fail "AppStream metadata not installed"
 [ -s "$usr/share/bash-completion/completions/velsaro-clave" ] || fail "bash completion not installed"
@@ -45,6 +53,8 @@ help=$("$usr/bin/velsaro-clave" --help) || fail "installed --help"
 grep -q '^Uso: velsaro-clave' <<<"$help" || fail "installed --help"
 [ "$("$usr/bin/velsaro-clave" --version)" = "velsaro-clave $version" ] || fail "velsaro-clave --version"
 [ "$("$usr/bin/velsaro" --version)" = "velsaro $version" ] || fail "velsaro --version"
+velsaro_help=$("$usr/bin/velsaro" --help) || fail "installed velsaro --help"
+grep -q '^Uso: velsaro \[ARCHIVO\.\.\.\]' <<<"$velsaro_help" || fail "velsaro --help gives no usage"
 
 for page in velsaro velsaro-clave; do
   manual=$usr/share/man/man1/$page.1.gz
@@ -54,6 +64,11 @@ for page in velsaro velsaro-clave; do
     || fail "man could not render $page(1)"
   [ ! -s "$work/man.err" ] || { cat "$work/man.err" >&2; fail "$page(1) renders with warnings"; }
   grep -Eq "^ *$page +- " "$work/man.txt" || fail "$page(1) lacks its name line"
+done
+# The program's page tells of its file arguments and --help.
+LC_ALL=C.UTF-8 MANWIDTH=200 man -M "$usr/share/man" velsaro >"$work/man.txt"
+for word in ARCHIVO --help; do
+  grep -qF -- "$word" "$work/man.txt" || fail "velsaro(1) does not describe $word"
 done
 # Every option the installed tool's --help lists is in its manual page.
 LC_ALL=C.UTF-8 MANWIDTH=200 man -M "$usr/share/man" velsaro-clave >"$work/man.txt"

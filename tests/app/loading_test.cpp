@@ -5,7 +5,9 @@
 #include "controls/progress_bar.h"
 #include "windows/form_clave_sola.h"
 
+#include <QDropEvent>
 #include <QFile>
+#include <QMimeData>
 #include <QProgressBar>
 
 namespace velsaro::testing {
@@ -56,6 +58,23 @@ protected:
         EXPECT_EQ(form1->ProgressBar1->min(), 1);
         EXPECT_EQ(form1->ProgressBar1->max(), 10);
     }
+
+    // Drops urls on the main window as a file manager does; whether it took them. They load after.
+    bool drop(const QList<QUrl>& urls)
+    {
+        QMimeData data;
+        data.setUrls(urls);
+        QDragEnterEvent enter(QPoint(200, 200), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QDropEvent dropped(QPointF(200, 200), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(form1.get(), &enter);
+        QApplication::sendEvent(form1.get(), &dropped);
+        QCoreApplication::processEvents();
+        return enter.isAccepted() && dropped.isAccepted();
+    }
+
+    // Two pictures in two folders, which the dialog could not give together.
+    const QStringList twoFolders = {folder.write("una/a.bmp", bmp24(variedPicture(430, 503, 23))),
+                                    folder.write("otra/b.gif", gif({gifPicture(430, 503, 4)}))};
 
     QList<double> maxima;
 };
@@ -216,6 +235,31 @@ TEST_F(Loading, ALoadEmptiesTheSingleKeyList)
     load({variedPicture(430, 503, 22)});
     EXPECT_EQ(form1->formClaveSola->LClave->listCount(), 0);
     EXPECT_TRUE(form1->formClaveSola.isShown());
+}
+
+TEST_F(Loading, FilesFromTheCommandLineLoadFromAnyFolderWithTheDialogsChecksAndMessages)
+{
+    const std::string first = QFile::encodeName(twoFolders[0]).toStdString();
+    form1->openFiles({first, QFile::encodeName(twoFolders[1]).toStdString()});
+    EXPECT_EQ(selectorEntries(), QStringList({"1:a.bmp", "2:b.gif"}));
+    EXPECT_TRUE(samePixels(form1->Picture1->picture(), readPictureFile(twoFolders[0]).image));
+    form1->openFiles(std::vector<std::string>(9, first));
+    form1->openFiles({first, QFile::encodeName(folder.filePath("falta.jpg")).toStdString()});
+    EXPECT_EQ(messages.shown(), QStringList({tooManyFiles, unreadable("falta.jpg", "el archivo no existe")}));
+    expectUnloaded();
+}
+
+TEST_F(Loading, DroppedFilesLoadLikeChosenOnesButNotDuringAWalkthrough)
+{
+    ASSERT_TRUE(drop({QUrl::fromLocalFile(twoFolders[0]), QUrl("https://velsaro.org/cara.jpg")}));
+    ASSERT_TRUE(drop(QList<QUrl>(9, QUrl::fromLocalFile(twoFolders[0]))));
+    ASSERT_TRUE(drop({QUrl::fromLocalFile(twoFolders[0]), QUrl::fromLocalFile(twoFolders[1])}));
+    EXPECT_EQ(messages.shown(), QStringList({unreadable("https://velsaro.org/cara.jpg", "no es un archivo de este equipo"),
+                                             tooManyFiles}));
+    EXPECT_EQ(selectorEntries(), QStringList({"1:a.bmp", "2:b.gif"}));
+    QTest::mouseClick(form1->bPaso, Qt::LeftButton);
+    EXPECT_FALSE(drop({QUrl::fromLocalFile(twoFolders[1])}));
+    EXPECT_TRUE(form1->modoPaso);
 }
 
 } // namespace

@@ -476,6 +476,15 @@ TEST_F(WalkthroughDetail, ASecondClickReplacesEveryCellSquareAndBox)
     EXPECT_EQ(form3.Text4->text(), digits);
 }
 
+TEST_F(WalkthroughDetail, AfterAClickOnAnIntersectionSpaceStillPressesTheNextStep)
+{
+    walkTo(6);
+    click(form1->zona22);
+    QApplication::setActiveWindow(form1.get()); // back in the main window, the detail beside it
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
+    EXPECT_EQ(form1->pasoActual, 7);
+}
+
 TEST_F(WalkthroughDetail, TheNextPressClosesTheClickAreasAgain)
 {
     walkTo(6);

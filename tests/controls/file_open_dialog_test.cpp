@@ -13,6 +13,10 @@
 #include <QFileSystemModel>
 #include <QListView>
 #include <QFileDialog>
+#include <QHeaderView>
+#include <QStyle>
+#include <QTest>
+#include <QTreeView>
 #include <QLineEdit>
 #include <QTimer>
 
@@ -217,6 +221,35 @@ TEST(QtFileOpenDialog, PatternsMatchWhateverTheCaseOfTheNames)
         dialog.reject();
     });
     EXPECT_EQ(listed, QStringList({"FOTO.JPG", "Retrato.Bmp", "anim.GIF", "cara.jpeg"}));
+}
+
+TEST(QtFileOpenDialog, ListsTypesSizesAndDatesInSpanishInColumnsShownWhole)
+{
+    const velsaro::testing::TemporaryFolder folder;
+    folder.makeFolder(QStringLiteral("fotos"));
+    QFile picture(folder.write(QStringLiteral("cara.bmp"), QByteArray(650000, 'x')));
+    ASSERT_TRUE(picture.open(QIODevice::ReadWrite) &&
+                picture.setFileTime(QDateTime(QDate(2024, 12, 8), QTime(13, 31)), QFileDevice::FileModificationTime));
+    QStringList rows(2);
+    int cellsCut = 0;
+    openWith(loadSettings(), [&](QFileDialog& dialog) {
+        listedNames(dialog, folder.path());
+        QTest::qWait(50); // the columns are fitted once the listing is laid out
+        auto* details = dialog.findChild<QTreeView*>(QStringLiteral("treeView"));
+        const int margins = 2 * (dialog.style()->pixelMetric(QStyle::PM_FocusFrameHMargin) + 1);
+        for (int row = 0; details && row < 2; ++row)
+            for (int column = 0; column < 4; ++column) {
+                const QString text = details->model()->index(row, column, details->rootIndex()).data().toString();
+                rows[row] += text + '|';
+                const int needed = std::max(details->fontMetrics().horizontalAdvance(text) + margins,
+                                            details->header()->sectionSizeHint(column));
+                cellsCut += column > 0 && details->header()->sectionSize(column) < needed;
+            }
+        dialog.reject();
+    });
+    EXPECT_TRUE(rows[0].startsWith("fotos||Carpeta|")) << qPrintable(rows[0]);
+    EXPECT_EQ(rows[1], "cara.bmp|634,77 KiB|imagen BMP de Windows|8/12/24 13:31|");
+    EXPECT_EQ(cellsCut, 0);
 }
 
 TEST(QtFileOpenDialog, SingleFileModeWhenSeveralAreNotAllowed)

@@ -7,6 +7,7 @@
 #include "tests/windows/what_the_user_sees.h"
 #include "windows/form2.h"
 
+#include <QAccessible>
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QPushButton>
@@ -183,6 +184,32 @@ TEST(Form2Copy, CtrlCCopiesTheCurrentKeyAndTheMenuEveryKeyOnePerLine)
     const QStringList offered = chooseFromContextMenu(cells, QPoint(10, 30), "Copiar todas las claves");
     EXPECT_EQ(offered, QStringList({"Copiar clave", "Copiar todas las claves"}));
     EXPECT_EQ(QGuiApplication::clipboard()->text(), "1.\n" + widestKey);
+}
+
+TEST(Form2Copy, TheKeysMoveTheRowThatIsFramedCopiedAndToldToAScreenReader)
+{
+    FakeMainWindow main;
+    Form2 form(main);
+    fillKeys(*form.GridClaves, 4);
+    form.GridClaves->setRow(1);
+    form.GridClaves->setCellBackColor(65535); // yellow
+    focusAfterTab(form, *form.aceptar);
+    QTableWidget& table = *form.GridClaves->table();
+    const auto cell = [&](int row) { return table.visualRect(table.model()->index(row, 0)); };
+    QTest::mouseClick(table.viewport(), Qt::LeftButton, {}, cell(2).center());
+    QStringList copied;
+    for (Qt::Key key : {Qt::Key_Down, Qt::Key_End, Qt::Key_PageUp, Qt::Key_PageDown, Qt::Key_Home}) {
+        QTest::keyClick(&table, key);
+        QTest::keyClick(&table, Qt::Key_C, Qt::ControlModifier);
+        copied.append(QGuiApplication::clipboard()->text());
+    }
+    EXPECT_EQ(copied, QStringList({"3.", "4.", "1.", "4.", "1."}));
+    EXPECT_EQ(QAccessible::queryAccessibleInterface(&table)->focusChild()->text(QAccessible::Name), "1.");
+    const QImage shown = table.viewport()->grab().toImage();
+    EXPECT_EQ(shown.pixelColor(cell(1).topLeft()), QColor(Qt::black));
+    EXPECT_EQ(shown.pixelColor(cell(1).topLeft() + QPoint(1, 1)), QColor(Qt::white));
+    EXPECT_EQ(shown.pixelColor(cell(1).left() + 6, cell(1).center().y()), QColor(Qt::yellow));
+    EXPECT_EQ(shown.pixelColor(cell(2).topLeft()), shown.pixelColor(cell(2).left() + 6, cell(2).center().y()));
 }
 
 using Form2Lifecycle = Form1Test;
