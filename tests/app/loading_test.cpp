@@ -242,7 +242,7 @@ TEST_F(Loading, FilesFromTheCommandLineLoadFromAnyFolderWithTheDialogsChecksAndM
     const std::string first = QFile::encodeName(twoFolders[0]).toStdString();
     form1->openFiles({first, QFile::encodeName(twoFolders[1]).toStdString()});
     EXPECT_EQ(selectorEntries(), QStringList({"1:a.bmp", "2:b.gif"}));
-    EXPECT_TRUE(samePixels(form1->Picture1->picture(), readPictureFile(twoFolders[0]).image));
+    EXPECT_TRUE(samePixels(form1->Picture1->picture(), readPictureFile(QFile::encodeName(twoFolders[0]).toStdString()).image));
     form1->openFiles(std::vector<std::string>(9, first));
     form1->openFiles({first, QFile::encodeName(folder.filePath("falta.jpg")).toStdString()});
     EXPECT_EQ(messages.shown(), QStringList({tooManyFiles, unreadable("falta.jpg", "el archivo no existe")}));
