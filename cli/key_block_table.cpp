@@ -30,30 +30,46 @@ int inUseOffset(int block)
 
 } // namespace
 
+std::string keyColumnsSql(const std::string& number)
+{
+    const std::string block = "((" + number + ") % " + std::to_string(keysPerRow) + ") / " + std::to_string(keysPerBlock);
+    return "substr(key_blocks.keys, " + block + " * " + std::to_string(sizeof(KeyBlock)) + " + 1, " +
+           std::to_string(sizeof(KeyBlock)) + "), substr(key_blocks.keys, " + std::to_string(inUseOffset(0)) + " + " +
+           block + " + 1, 1)";
+}
+
+std::string keyJoinSql(const std::string& number)
+{
+    return "LEFT JOIN key_blocks ON key_blocks.block = (" + number + ") / " + std::to_string(keysPerRow);
+}
+
+std::optional<PackedKey> keyOfColumns(const Statement& row, int firstColumn, std::int64_t number)
+{
+    const std::string_view bytes = row.bytes(firstColumn);
+    const std::string_view inUse = row.bytes(firstColumn + 1);
+    const Place place = placeOf(number);
+    if (bytes.size() != sizeof(KeyBlock) || inUse.size() != 1 || ((std::uint8_t(inUse[0]) >> place.slot) & 1) == 0)
+        return std::nullopt;
+    KeyBlock block;
+    std::memcpy(&block, bytes.data(), sizeof block);
+    return block.key(std::size_t(place.slot));
+}
+
 KeyBlockTable::KeyBlockTable(const Connection& connection)
     : connection_(connection),
       addRow_(connection, "INSERT OR IGNORE INTO key_blocks (block, keys) VALUES (?1, zeroblob(" +
                               std::to_string(keyBlockRowBytes) + "))"),
-      readKey_(connection, "SELECT substr(keys, ?2, " + std::to_string(sizeof(KeyBlock)) + "), substr(keys, ?3, 1) "
-                           "FROM key_blocks WHERE block = ?1")
+      readKey_(connection, "SELECT " + keyColumnsSql("?1") + " FROM key_blocks WHERE block = ?1 / " +
+                               std::to_string(keysPerRow))
 {
 }
 
-// One block and its byte of slots in use, by a statement prepared once (SQL counts from 1).
 std::optional<PackedKey> KeyBlockTable::key(std::int64_t number) const
 {
-    const Place place = placeOf(number);
-    readKey_.bind(1, place.row).bind(2, blockOffset(place.block) + 1).bind(3, inUseOffset(place.block) + 1);
+    readKey_.bind(1, number);
     if (!readKey_.step())
         return std::nullopt; // no row: no key
-    const std::string_view bytes = readKey_.bytes(0);
-    const std::string_view inUse = readKey_.bytes(1);
-    std::optional<PackedKey> key;
-    if (bytes.size() == sizeof(KeyBlock) && inUse.size() == 1 && ((std::uint8_t(inUse[0]) >> place.slot) & 1) != 0) {
-        KeyBlock block;
-        std::memcpy(&block, bytes.data(), sizeof block);
-        key = block.key(std::size_t(place.slot));
-    }
+    const std::optional<PackedKey> key = keyOfColumns(readKey_, 0, number);
     readKey_.reset();
     return key;
 }

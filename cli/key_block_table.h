@@ -10,6 +10,7 @@
 #include <functional>
 #include <optional>
 #include <span>
+#include <string>
 
 namespace velsaro::cli {
 
@@ -30,6 +31,13 @@ struct KeyRow {
 
     bool holds(std::size_t slot) const { return (inUse[slot / keysPerBlock] >> (slot % keysPerBlock)) & 1; }
 };
+
+// SQL for two columns that give the block and the byte of slots in use of the picture whose number
+// is the expression number, with the join to key_blocks they need: a record and its key in one read.
+std::string keyColumnsSql(const std::string& number);
+std::string keyJoinSql(const std::string& number);
+// The key from those two columns of a row, if the slot holds one.
+std::optional<PackedKey> keyOfColumns(const Statement& row, int firstColumn, std::int64_t number);
 
 class KeyBlockTable {
 public:

@@ -79,7 +79,8 @@ void bindIdentity(Statement& statement, const PictureRecord& record)
 
 PictureTable::PictureTable(const Connection& connection)
     : connection_(connection), keys_(connection),
-      byPath_(connection, std::string("SELECT ") + recordColumns + " FROM pictures WHERE path = ?1"),
+      byPath_(connection, std::string("SELECT ") + recordColumns + ", " + keyColumnsSql("pictures.id") +
+                              " FROM pictures " + keyJoinSql("pictures.id") + " WHERE path = ?1"),
       pathOf_(connection, "SELECT path, size IS NULL FROM pictures WHERE id = ?1"),
       put_(connection, putSql(false)), putOverOlder_(connection, putSql(true)),
       remove_(connection, "DELETE FROM pictures WHERE id = ?1 AND path = ?2 RETURNING id")
@@ -109,8 +110,8 @@ std::optional<PictureRecord> PictureTable::recordOf(Statement& statement)
         return std::nullopt;
     const std::int64_t number = statement.number(0);
     PictureRecord record = recordFields(statement);
+    const std::optional<PackedKey> key = keyOfColumns(statement, 9, number);
     statement.reset();
-    const std::optional<PackedKey> key = keys_.key(number);
     if (!key)
         return std::nullopt;
     record.key = *key;
