@@ -113,12 +113,13 @@ void widenMaskHeader(QByteArray& bytes, const BitmapHeader& header)
     setLittleEndian32(bytes, 10, std::uint32_t(littleEndian(bytes, 10, 4) + tail.size()));
 }
 
-// In a BI_RGB bitmap the colour masks of a V4 or V5 header mean nothing and the fourth byte of a 32-bit
-// pixel is reserved (often 0), but Qt 6.4 takes an alpha mask found there as real alpha and would make
-// such a picture transparent. Clearing the masks makes it read them as the opaque picture it is.
+// In a BI_RGB bitmap the colour masks of a 52-, 56-byte (widened), V4 or V5 header mean nothing and the
+// fourth byte of a 32-bit pixel is reserved (often 0), but Qt 6.4 takes an alpha mask found there as
+// real alpha and would make such a picture transparent. Clearing the masks makes it read them as the
+// opaque picture it is. A 40-byte header has no masks: what follows it is the palette or the pixels.
 void clearUnusedMasks(QByteArray& bytes, const BitmapHeader& header)
 {
-    if (header.compression != bmpRgb || header.bitsPerPixel != 32 || header.infoSize < bmpV4HeaderSize)
+    if (header.compression != bmpRgb || header.bitsPerPixel != 32 || header.infoSize < 52)
         return;
     std::memset(bytes.data() + 54, 0, 16);
 }

@@ -139,12 +139,12 @@ TEST_F(PictureFileTest, IgnoresFourthByteOfPlain32BitBitmap)
     }
 }
 
-// The V4 and V5 headers carry mask fields even in a BI_RGB bitmap, where they mean nothing; writers
-// fill them with the usual masks, alpha included.
+// The 56-byte, V4 and V5 headers carry mask fields even in a BI_RGB bitmap, where they mean nothing;
+// writers fill them with the usual masks, alpha included.
 TEST_F(PictureFileTest, IgnoresFourthByteOfPlain32BitBitmapWhoseHeaderHasAnAlphaMask)
 {
     const QImage picture = cornersPicture();
-    for (BitfieldsHeader header : {BitfieldsHeader::V4, BitfieldsHeader::V5}) {
+    for (BitfieldsHeader header : {BitfieldsHeader::V3, BitfieldsHeader::V4, BitfieldsHeader::V5}) {
         QByteArray bytes = bmp32Bitfields(picture, header);
         bytes[30] = 0; // compression: BI_RGB instead of BI_BITFIELDS
         const PictureFile file = read("rgb32v4.bmp", bytes);
