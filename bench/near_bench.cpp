@@ -90,7 +90,7 @@ cli::Catalogue& catalogueOf(Shape shape, std::size_t count)
             ++next;
             return cli::ImportedKey{"/fotos/" + std::to_string(next) + ".jpg", keys[next - 1]};
         });
-        entry->catalogue = std::make_unique<cli::Catalogue>(catalogueName(entry->folder), cli::Access::ReadOnly);
+        entry->catalogue = std::make_unique<cli::Catalogue>(catalogueName(entry->folder), cli::Access::Search);
     }
     return *entry->catalogue;
 }

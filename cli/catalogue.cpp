@@ -25,21 +25,33 @@ std::string whyNotWritable(const std::string& file)
     return "solo lectura";
 }
 
-Connection openedCatalogue(const std::string& file, Access access)
+// What the first look found allows the access asked for.
+void requireFor(const std::string& file, const CatalogueFileKind& kind, Access access)
+{
+    requireUsable(file, kind);
+    if (access != Access::ReadWrite && kind.kind == CatalogueFileKind::Missing)
+        throw CatalogueError(file, "el catálogo no existe");
+    if (access != Access::ReadWrite && kind.kind == CatalogueFileKind::Empty)
+        throw CatalogueError(file, "no es un catálogo de velsaro-clave; no se ha modificado");
+}
+
+} // namespace
+
+Connection openCatalogueFile(const std::string& file, Access access)
 {
     const CatalogueFileKind kind = identifyCatalogue(file);
-    requireUsable(file, kind);
+    requireFor(file, kind, access);
     const bool create = access == Access::ReadWrite;
-    if (!create && kind.kind == CatalogueFileKind::Missing)
-        throw CatalogueError(file, "el catálogo no existe");
-    if (!create && kind.kind == CatalogueFileKind::Empty)
-        throw CatalogueError(file, "no es un catálogo de velsaro-clave; no se ha modificado");
     Connection connection = openConnection(file, access, create && kind.kind == CatalogueFileKind::Missing);
     const bool readOnly = sqlite3_db_readonly(connection.get(), "main") != 0;
-    if (readOnly && access == Access::ReadWrite)
+    if (readOnly && create)
         throw CatalogueError(file, "no se puede escribir en el catálogo (" + whyNotWritable(file) + ")");
+    if (access == Access::Read) {
+        readableFormat(connection);
+        return connection;
+    }
     // A search takes the catalogue as it is, but for the upgrade of one of the first format.
-    if (readOnly || (access == Access::ReadOnly && kind.format == catalogueFormat)) {
+    if (readOnly || (access == Access::Search && kind.format == catalogueFormat)) {
         requireCurrentFormat(connection);
         return connection;
     }
@@ -53,6 +65,8 @@ Connection openedCatalogue(const std::string& file, Access access)
     connection.execute("PRAGMA cache_size = -65536");
     return connection;
 }
+
+namespace {
 
 bool isGone(const std::string& path)
 {
@@ -90,7 +104,7 @@ Key keyOf(const KeyCodes& codes, const LevelAverages& averages)
 }
 
 Catalogue::Catalogue(const std::string& file, Access access)
-    : connection_(openedCatalogue(file, access)), pictures_(connection_)
+    : connection_(openCatalogueFile(file, access)), pictures_(connection_)
 {
 }
 
@@ -126,7 +140,7 @@ void Catalogue::store(const std::string& path, const FileIdentity& identity, con
     std::lock_guard lock(mutex_);
     beginIfIdle();
     try {
-        pictures_.put({path, identity, identity.modified, packedKey(key.codes()), levelAveragesOf(key)});
+        pictures_.put({path, identity, identity.size, identity.modified, packedKey(key.codes()), levelAveragesOf(key)});
     } catch (const CatalogueError&) {
         batch_.reset(); // the batch is dropped whole rather than committed later without this picture
         throw;
@@ -171,6 +185,8 @@ std::vector<std::vector<CatalogueMatch>> Catalogue::find(std::span<const KeyCode
     return searchCatalogue(pictures_, packed, maxDistance);
 }
 
+// The files are looked at before the write lock is taken, and those found gone again under it: another
+// run may have stored a path again in the meantime.
 std::size_t Catalogue::prune()
 {
     std::lock_guard lock(mutex_);
@@ -183,22 +199,28 @@ std::size_t Catalogue::prune()
                 gone.emplace_back(all.number(0), std::move(path));
     }
     Transaction transaction(connection_);
+    std::size_t removed = 0;
     for (const auto& [number, path] : gone)
-        pictures_.remove(number, path);
+        if (isGone(path))
+            removed += pictures_.remove(number, path) ? 1 : 0;
     transaction.commit();
-    return gone.size();
+    return removed;
 }
 
+// The lists are read whole before the write lock is taken, so that a slow list (a pipe) keeps no other
+// run waiting, and a malformed line stops the import before anything is stored.
 std::size_t Catalogue::importKeys(const std::function<std::optional<ImportedKey>()>& next)
 {
+    std::vector<ImportedKey> keys;
+    for (std::optional<ImportedKey> key = next(); key; key = next())
+        keys.push_back(std::move(*key));
     std::lock_guard lock(mutex_);
     commitLocked();
     Transaction transaction(connection_);
-    std::size_t count = 0;
-    for (std::optional<ImportedKey> key = next(); key; key = next(), ++count)
-        pictures_.put({key->path, std::nullopt, std::nullopt, packedKey(key->codes), std::nullopt});
+    for (const ImportedKey& key : keys)
+        pictures_.put({key.path, std::nullopt, std::nullopt, std::nullopt, packedKey(key.codes), std::nullopt});
     transaction.commit();
-    return count;
+    return keys.size();
 }
 
 std::size_t Catalogue::size()

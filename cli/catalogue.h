@@ -22,6 +22,10 @@ namespace velsaro::cli {
 inline constexpr std::size_t commitBatchSize = 256;
 inline constexpr std::chrono::milliseconds commitInterval{1000};
 
+// A connection to a catalogue file for the access asked for: see Access. Throws CatalogueError for a
+// file that is not a catalogue or is of a later format, without writing to it.
+Connection openCatalogueFile(const std::string& file, Access access);
+
 LevelAverages levelAveragesOf(const Key& key);
 Key keyOf(const KeyCodes& codes, const LevelAverages& averages);
 
@@ -34,10 +38,9 @@ struct ImportedKey {
 // One open catalogue. Every member may be called from any thread.
 class Catalogue {
 public:
-    // Opens file, creating it (or an empty file) as a new catalogue and upgrading one of the first
-    // format. Throws CatalogueError for a file that is not a catalogue or is of a later format, without
-    // writing to it. ReadOnly neither creates nor changes anything, so that a catalogue the user may
-    // only read can be searched.
+    // Opens file for ReadWrite (creating it, or an empty file, as a new catalogue) or Search, upgrading
+    // one of the first format where it may write. Search creates nothing, so that a catalogue the user
+    // may only read can be searched.
     Catalogue(const std::string& file, Access access);
     ~Catalogue();
     Catalogue(const Catalogue&) = delete;
@@ -64,7 +67,8 @@ public:
     void merge(const std::string& otherFile);
 
     // Stores the keys that next gives until it gives none, each replacing whatever record its path had,
-    // in one transaction: an exception from next leaves the catalogue as it was. Returns how many.
+    // in one transaction after the last: an exception from next leaves the catalogue as it was.
+    // Returns how many.
     std::size_t importKeys(const std::function<std::optional<ImportedKey>()>& next);
 
     std::size_t size();

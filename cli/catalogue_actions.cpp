@@ -47,7 +47,7 @@ std::vector<PictureResult> keyedQueries(const Options& options)
 
 int findNearPictures(const Options& options, Output& output)
 {
-    const std::unique_ptr<Catalogue> catalogue = openCatalogue(options.catalogue, Access::ReadOnly, output);
+    const std::unique_ptr<Catalogue> catalogue = openCatalogue(options.catalogue, Access::Search, output);
     if (!catalogue)
         return exitCatalogueError;
     const std::vector<PictureResult> queries = keyedQueries(options);

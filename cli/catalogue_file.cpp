@@ -2,12 +2,14 @@
 
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <array>
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <optional>
 #include <vector>
@@ -145,7 +147,27 @@ bool exists(const std::string& file)
     return ::stat(file.c_str(), &status) == 0;
 }
 
+// Without the locks it takes otherwise, SQLite can read a file as unchanging only where no run can
+// be changing it: a file nobody may write, or one on a read-only mount.
+bool isUnchanging(const std::string& file)
+{
+    struct stat status {};
+    struct statvfs volume {};
+    const bool noWriter = ::stat(file.c_str(), &status) == 0 && (status.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0;
+    return noWriter || (::statvfs(file.c_str(), &volume) == 0 && (volume.f_flag & ST_RDONLY) != 0);
+}
+
 } // namespace
+
+std::string realCatalogueFile(const std::string& file)
+{
+    char* resolved = ::realpath(file.c_str(), nullptr);
+    if (resolved == nullptr)
+        return file;
+    const std::string real = resolved;
+    std::free(resolved);
+    return real;
+}
 
 CatalogueFileKind identifyCatalogue(const std::string& file)
 {
@@ -160,7 +182,7 @@ CatalogueFileKind identifyCatalogue(const std::string& file)
         throw CatalogueError(file, "no es un archivo regular; no se ha modificado");
     FirstPageHead head{};
     const std::size_t read = readAt(file, fd.get(), head.data(), head.size(), 0);
-    if (const std::optional<FirstPageHead> logged = loggedFirstPage(file + "-wal"))
+    if (const std::optional<FirstPageHead> logged = loggedFirstPage(realCatalogueFile(file) + "-wal"))
         return kindOfFirstPage(*logged);
     if (read == 0)
         return {CatalogueFileKind::Empty};
@@ -179,7 +201,8 @@ void requireUsable(const std::string& file, const CatalogueFileKind& kind)
 
 std::string fileUri(const std::string& file, const std::string& parameters)
 {
-    std::string uri = "file:";
+    // An absolute path gets an empty authority, so that one beginning "//" is not taken for a host.
+    std::string uri = file.starts_with('/') ? "file://" : "file:";
     for (char c : file) {
         if (c == '?' || c == '#' || c == '%') {
             char escaped[4];
@@ -194,13 +217,13 @@ std::string fileUri(const std::string& file, const std::string& parameters)
 
 Connection openConnection(const std::string& file, Access access, bool create)
 {
-    if (access == Access::ReadWrite || (!create && isWritable(file)))
-        return Connection(file, fileUri(file), SQLITE_OPEN_READWRITE | (create ? SQLITE_OPEN_CREATE : 0));
-    // A logged file whose log is gone holds everything itself, and where no side file can be made it
-    // is read as it stands; with a log, SQLite reads through it or says why it cannot.
-    const bool logged = identifyCatalogue(file).logged;
-    const bool unchanging = logged && !exists(file + "-wal") && !isWritable(file);
-    return Connection(file, fileUri(file, unchanging ? "immutable=1" : ""), SQLITE_OPEN_READONLY);
+    const std::string real = realCatalogueFile(file);
+    if (access == Access::ReadWrite || (!create && isWritable(real)))
+        return Connection(file, fileUri(real), SQLITE_OPEN_READWRITE | (create ? SQLITE_OPEN_CREATE : 0));
+    // A logged file whose log is gone holds everything itself: where no side file can be made and no
+    // run can change it, it is read as it stands; with a log, SQLite reads through it or says why not.
+    const bool unchanging = identifyCatalogue(file).logged && !exists(real + "-wal") && isUnchanging(real);
+    return Connection(file, fileUri(real, unchanging ? "immutable=1" : ""), SQLITE_OPEN_READONLY);
 }
 
 } // namespace velsaro::cli

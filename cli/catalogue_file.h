@@ -25,13 +25,20 @@ CatalogueFileKind identifyCatalogue(const std::string& file);
 // Throws the refusal of a file that is not a catalogue or is of a later format.
 void requireUsable(const std::string& file, const CatalogueFileKind& kind);
 
-enum class Access { ReadWrite, ReadOnly };
+enum class Access {
+    ReadWrite, // keying, importing, merging into: made if missing, upgraded, written
+    Search,    // --find: never made; upgraded where it may be written
+    Read,      // merged from: never made, upgraded or written; the first format is read as it is
+};
 
 // A connection to file, which identifyCatalogue has found usable. Read-write wherever the file and its
-// folder may be written, even for a search, so that the last connection to close folds the log back
+// folder may be written, even to only read, so that the last connection to close folds the log back
 // and removes the side files; otherwise read-only, and a logged file is then read through its log, or
 // refused with the reason.
 Connection openConnection(const std::string& file, Access access, bool create);
+
+// The file a catalogue name leads to, its links followed, where the side files of its log live.
+std::string realCatalogueFile(const std::string& file);
 
 // file as an SQLite URI with parameters, so that no name is ever read as a URI of its own.
 std::string fileUri(const std::string& file, const std::string& parameters = {});

@@ -105,6 +105,29 @@ void useWriteAheadLog(const Connection& connection)
 }
 
 
+int readableFormat(const Connection& connection)
+{
+    const CatalogueFileKind kind = kindThroughSqlite(connection);
+    if (kind.kind == CatalogueFileKind::Empty)
+        throw CatalogueError(connection.file(), "no es un catálogo de velsaro-clave; no se ha modificado");
+    requireUsable(connection.file(), kind);
+    return kind.format;
+}
+
+void forEachFirstFormatRecord(const Connection& connection, const std::function<void(const PictureRecord&)>& visit)
+{
+    Statement rows(connection, "SELECT path, size, modified, codes, averages FROM pictures ORDER BY rowid");
+    while (rows.step()) {
+        const std::string_view codes = rows.bytes(3);
+        const std::optional<LevelAverages> averages = decodedAverages(rows.bytes(4));
+        KeyCodes key{};
+        if (codes.size() != key.size() || !averages)
+            continue;
+        std::copy(codes.begin(), codes.end(), key.begin());
+        visit({std::string(rows.bytes(0)), std::nullopt, rows.number(1), rows.number(2), packedKey(key), averages});
+    }
+}
+
 void requireCurrentFormat(const Connection& connection)
 {
     const CatalogueFileKind kind = kindThroughSqlite(connection);

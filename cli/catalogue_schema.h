@@ -2,6 +2,9 @@
 #pragma once
 
 #include "cli/catalogue_file.h"
+#include "cli/picture_table.h"
+
+#include <functional>
 
 namespace velsaro::cli {
 
@@ -15,5 +18,12 @@ void useWriteAheadLog(const Connection& connection);
 
 // Refuses a file that is not of the current format, for a connection that may only read.
 void requireCurrentFormat(const Connection& connection);
+
+// The format of a catalogue that is only read, the first or the current; refuses anything else.
+int readableFormat(const Connection& connection);
+
+// Every record of a catalogue of the first format, as the current one would hold it: no file identity
+// but its size and modification time.
+void forEachFirstFormatRecord(const Connection& connection, const std::function<void(const PictureRecord&)>& visit);
 
 } // namespace velsaro::cli

@@ -32,30 +32,18 @@ std::string encodedAverages(const LevelAverages& averages)
     return bytes;
 }
 
-std::optional<LevelAverages> decodedAverages(std::string_view bytes)
-{
-    LevelAverages averages{};
-    if (bytes.size() != sizeof averages)
-        return std::nullopt;
-    for (std::size_t i = 0; i < averages.size(); ++i) {
-        std::uint64_t bits = 0;
-        for (std::size_t b = 0; b < 8; ++b)
-            bits |= std::uint64_t(std::uint8_t(bytes[i * 8 + b])) << (8 * b);
-        averages[i] = std::bit_cast<double>(bits);
-    }
-    return averages;
-}
-
 // The fields of a row of recordColumns but the key.
 PictureRecord recordFields(const Statement& row)
 {
-    PictureRecord record{std::string(row.bytes(1)), std::nullopt, std::nullopt, {}, std::nullopt};
+    PictureRecord record{std::string(row.bytes(1)), std::nullopt, std::nullopt, std::nullopt, {}, std::nullopt};
     bool whole = true;
     for (int column = 2; column <= 7; ++column)
         whole = whole && !row.isNull(column);
     if (whole)
         record.identity = FileIdentity{row.number(2), row.number(3), row.number(4),
                                        row.number(5), row.number(6), row.number(7)};
+    if (!row.isNull(2))
+        record.size = row.number(2);
     if (!row.isNull(3))
         record.modified = row.number(3);
     record.averages = decodedAverages(row.bytes(8));
@@ -71,11 +59,27 @@ void bindIdentity(Statement& statement, const PictureRecord& record)
     }
     for (int column = 2; column <= 7; ++column)
         statement.bindNull(column);
+    if (record.size)
+        statement.bind(2, *record.size);
     if (record.modified)
         statement.bind(3, *record.modified);
 }
 
 } // namespace
+
+std::optional<LevelAverages> decodedAverages(std::string_view bytes)
+{
+    LevelAverages averages{};
+    if (bytes.size() != sizeof averages)
+        return std::nullopt;
+    for (std::size_t i = 0; i < averages.size(); ++i) {
+        std::uint64_t bits = 0;
+        for (std::size_t b = 0; b < 8; ++b)
+            bits |= std::uint64_t(std::uint8_t(bytes[i * 8 + b])) << (8 * b);
+        averages[i] = std::bit_cast<double>(bits);
+    }
+    return averages;
+}
 
 PictureTable::PictureTable(const Connection& connection)
     : connection_(connection), keys_(connection),
@@ -151,13 +155,14 @@ void PictureTable::forEachRecord(const std::function<void(const PictureRecord&)>
     });
 }
 
-void PictureTable::remove(std::int64_t number, const std::string& path)
+bool PictureTable::remove(std::int64_t number, const std::string& path)
 {
     remove_.bind(1, number).bindBytes(2, path);
     const bool removed = remove_.step();
     remove_.reset();
     if (removed)
         keys_.remove(number);
+    return removed;
 }
 
 } // namespace velsaro::cli

@@ -17,10 +17,16 @@ namespace velsaro::cli {
 // prints of a key.
 using LevelAverages = std::array<double, 27>;
 
+// Level averages as both formats keep them: 27 little-endian doubles; none for other bytes.
+std::optional<LevelAverages> decodedAverages(std::string_view bytes);
+
 struct PictureRecord {
     std::string path;
-    std::optional<FileIdentity> identity; // none for imported pictures and those of the first format
-    std::optional<std::int64_t> modified; // kept where the identity is not whole, to merge by it
+    std::optional<FileIdentity> identity; // whole for a picture keyed here
+    // The file's size and modification time: those of the identity, or the first format's alone, or
+    // none for an imported picture. Merges go by the time; a record without a size is imported.
+    std::optional<std::int64_t> size;
+    std::optional<std::int64_t> modified;
     PackedKey key;
     std::optional<LevelAverages> averages; // none for imported pictures
 };
@@ -36,8 +42,8 @@ public:
     // Adds or replaces the record of its path; with onlyOverOlder, replaces only a record modified
     // earlier (one without a time counts as the oldest).
     void put(const PictureRecord& record, bool onlyOverOlder = false);
-    // Removes number if it still holds path (another run may have stored the path again since).
-    void remove(std::int64_t number, const std::string& path);
+    // Removes number if it still holds path; whether it did.
+    bool remove(std::int64_t number, const std::string& path);
 
     // Every record in order of numbers.
     void forEachRecord(const std::function<void(const PictureRecord&)>& visit);

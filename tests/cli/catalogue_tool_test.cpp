@@ -296,6 +296,9 @@ TEST_F(CatalogueToolTest, RefusesAPipeAtOnceTakesEveryNameAsAFileAndLeavesNoSide
     }
     EXPECT_EQ(uri.exitCode, 0) << uri.err;
     EXPECT_EQ(queryNumber(named, "SELECT count(*) FROM pictures"), 1);
+    // A path beginning "//" is the same file, not a host.
+    EXPECT_EQ(runClave({"--catalogue", "/" + path(folder_.filePath("doble.db")), picture}).exitCode, 0);
+    EXPECT_EQ(queryNumber(path(folder_.filePath("doble.db")), "SELECT count(*) FROM pictures"), 1);
     EXPECT_EQ(runClave({"--catalogue", named, "--find", picture}).exitCode, 0);
     EXPECT_EQ(runClave(withCatalogue({"--merge", named})).exitCode, 0);
     for (const std::string& file : {named, catalogue_})
@@ -415,19 +418,29 @@ void writeFirstFormatCatalogue(const std::string& file, const std::vector<std::p
 
 TEST_F(CatalogueToolTest, UpgradesAFirstFormatCatalogueInPlaceKeepingEveryKeyAndPath)
 {
-    const std::vector<std::string> files = pictures("u", 2, 40);
+    const std::vector<std::string> files = pictures("u", 3, 40);
     KeyCodes wrong{};
     writeFirstFormatCatalogue(catalogue_, {{files[0], keyCodesOfRun(files[0])}, {files[1], wrong}});
+    // A part of the first format, merged: it is only read, and its records keep size and time.
+    const std::string part = path(folder_.filePath("parte.db"));
+    writeFirstFormatCatalogue(part, {{files[2], keyCodesOfRun(files[2])}});
+    const std::string partBytes = bytesOf(part);
+    const std::string merged = path(folder_.filePath("unido.db"));
+    ASSERT_EQ(runClave({"--catalogue", merged, "--merge", part}).exitCode, 0);
+    std::remove(files[2].c_str());
 
     const ClaveRun found = runClave(withCatalogue({"--find", files[0]}));
     const ClaveRun keyed = runClave(withCatalogue({files[1]}));
+    const ClaveRun pruned = runClave({"--catalogue", merged, "--prune"});
 
     ASSERT_EQ(linesOf(found.out).size(), 2u) << found.err;
     EXPECT_EQ(linesOf(found.out)[1], "    0  " + files[0]);
     EXPECT_EQ(queryNumber(catalogue_, "PRAGMA user_version"), 2);
-    EXPECT_EQ(cataloguedPaths(catalogue_), files);
+    EXPECT_EQ(cataloguedPaths(catalogue_), std::vector<std::string>(files.begin(), files.begin() + 2));
     // Its record held no identity of the file: it is checked by its content once.
     EXPECT_EQ(keyed.out, runClave({files[1]}).out);
+    EXPECT_EQ(bytesOf(part), partBytes);
+    EXPECT_EQ(pruned.out, "Imágenes quitadas del catálogo: 1\n");
 }
 
 TEST_F(CatalogueToolTest, ImportsTheToolsOwnOutputAndNothingFromAListWithAForeignLine)
