@@ -1,5 +1,6 @@
 #include "cli/html_page.h"
 
+#include "cli/file_identity.h"
 #include "cli/progress_line.h"
 #include "picture/drawing_area.h"
 #include "picture/picture_file.h"
@@ -9,6 +10,7 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cctype>
 #include <cerrno>
@@ -28,6 +30,7 @@ const char* const pageStyle = R"(body { font-family: sans-serif; margin: 1.5em; 
 section { border-top: 1px solid #ccc; padding: 0.5em 0 1em; }
 h2 { font-size: 1.1em; margin: 0.4em 0; }
 .clave, code { font-family: monospace; font-size: 0.85em; overflow-wrap: anywhere; }
+code { white-space: pre-wrap; }
 ul { list-style: none; display: flex; flex-wrap: wrap; gap: 1em; padding: 0; margin: 0; }
 li { width: 143px; font-size: 0.8em; overflow-wrap: anywhere; }
 img { display: block; width: 143px; height: 167px; background: #c0c0c0; margin-bottom: 0.3em; }
@@ -167,11 +170,20 @@ std::string pictureItem(const Thumbnail& thumbnail, bool drawn, const std::strin
            " bits · " + sizeText(thumbnail.path) + "</li>\n";
 }
 
+// The group's first pictures by absolute paths, so that the line works from any folder, after "--"
+// where one of them begins with "-".
 std::string commandLine(const NearGroup& group)
 {
-    std::string command = "velsaro";
+    CataloguePaths absolute;
+    std::vector<std::string> words;
     for (std::size_t p = 0; p < std::min(group.paths.size(), picturesPerCommand); ++p)
-        command.append(" ").append(shellWord(group.paths[p]));
+        words.push_back(shellWord(absolute(group.paths[p])));
+    const bool dashed = std::any_of(words.begin(), words.end(), [](const std::string& word) {
+        return word.starts_with("'-") || word.starts_with("$'-");
+    });
+    std::string command = dashed ? "velsaro --" : "velsaro";
+    for (const std::string& word : words)
+        command.append(" ").append(word);
     return command;
 }
 
@@ -203,6 +215,18 @@ std::string groupHead(std::size_t number, const NearGroup& group)
            html(commandLine(group)) + "</code></p>\n<ul>\n";
 }
 
+// The thumbnails' folder, made unless it is there; why not, if it cannot be.
+std::optional<std::string> madeFolder(const std::string& folder)
+{
+    if (::mkdir(folder.c_str(), 0777) == 0)
+        return std::nullopt;
+    const int error = errno;
+    struct stat status {};
+    if (error == EEXIST && ::stat(folder.c_str(), &status) == 0 && S_ISDIR(status.st_mode))
+        return std::nullopt;
+    return folder + ": no se pudo crear la carpeta de las miniaturas (" + std::strerror(error == EEXIST ? ENOTDIR : error) + ")";
+}
+
 } // namespace
 
 std::string thumbnailFolder(const std::string& file)
@@ -218,8 +242,8 @@ std::optional<std::string> writeHtmlPage(const std::string& file, const std::vec
                                          std::size_t pictureCount, int maxDistance, int jobs, const Console& console)
 {
     const std::string folder = thumbnailFolder(file);
-    if (::mkdir(folder.c_str(), 0777) != 0 && errno != EEXIST)
-        return folder + ": no se pudo crear la carpeta de las miniaturas (" + std::strerror(errno) + ")";
+    if (const std::optional<std::string> failure = madeFolder(folder))
+        return failure;
     const std::vector<Thumbnail> thumbnails = thumbnailsOf(groups);
     const std::vector<bool> drawn = writeThumbnails(folder, thumbnails, jobs, console);
     std::ofstream page(file, std::ios::binary | std::ios::trunc);
