@@ -146,7 +146,8 @@ void Form1::openDroppedUrls(const QList<QUrl>& urls)
             messageBox_.show(unreadablePicture(url.toDisplayString(), QString::fromUtf8(notALocalFile)));
             return;
         }
-        paths.push_back(QFile::encodeName(url.toLocalFile()).toStdString());
+        // The file system's own bytes, which a name that is not UTF-8 keeps only percent-encoded.
+        paths.push_back(QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1()).toStdString());
     }
     openFiles(paths);
 }

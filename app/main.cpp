@@ -11,6 +11,7 @@
 #include <QStyleFactory>
 #include <QTimer>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <optional>
@@ -46,21 +47,17 @@ const char* informationAskedFor(int argc, char** argv)
     return nullptr;
 }
 
-// The picture files, as the bytes the system gave, once Qt has taken its own options out; nothing
-// when an option is not known.
+// The picture files before any "--", as the bytes the system gave, once Qt has taken its own options
+// out; nothing when an option is not known.
 std::optional<std::vector<std::string>> pictureFiles(int argc, char** argv)
 {
     std::vector<std::string> files;
-    bool optionsEnded = false;
     for (int i = 1; i < argc; ++i) {
-        if (!optionsEnded && isOption(argv[i], "--")) {
-            optionsEnded = true;
-        } else if (!optionsEnded && argv[i][0] == '-' && argv[i][1] != '\0') {
+        if (argv[i][0] == '-' && argv[i][1] != '\0') {
             std::fprintf(stderr, "velsaro: opción desconocida: %s\nPruebe «velsaro --help».\n", argv[i]);
             return std::nullopt;
-        } else {
-            files.emplace_back(argv[i]);
         }
+        files.emplace_back(argv[i]);
     }
     return files;
 }
@@ -78,10 +75,15 @@ int main(int argc, char** argv)
     }
     QApplication::setApplicationName(QStringLiteral("Velsaro"));
     QApplication::setApplicationVersion(QStringLiteral(VELSARO_VERSION));
-    QApplication application(argc, argv);
-    const std::optional<std::vector<std::string>> files = pictureFiles(argc, argv);
+    // Qt takes its own options (-reverse, -style...) wherever they stand: the words after "--" are
+    // files, and never reach it.
+    const int dash = int(std::find_if(argv + 1, argv + argc, [](const char* word) { return isOption(word, "--"); }) - argv);
+    int qtArgc = dash;
+    QApplication application(qtArgc, argv);
+    std::optional<std::vector<std::string>> files = pictureFiles(qtArgc, argv);
     if (!files)
         return 2;
+    files->insert(files->end(), argv + std::min(dash + 1, argc), argv + argc);
     // One look on every desktop, so that the controls' fixed sizes suit what they draw.
     application.setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
     velsaro::installFontSubstitutes();

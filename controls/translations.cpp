@@ -31,7 +31,8 @@ public:
     QString translate(const char* context, const char* source, const char*, int) const override
     {
         for (const MissingText& text : missingTexts)
-            if (std::strcmp(context, text.context) == 0 && std::strcmp(source, text.source) == 0)
+            if (context != nullptr && source != nullptr && std::strcmp(context, text.context) == 0 &&
+                std::strcmp(source, text.source) == 0)
                 return QString::fromUtf8(text.spanish);
         return {};
     }
