@@ -223,10 +223,4 @@ std::size_t Catalogue::importKeys(const std::function<std::optional<ImportedKey>
     return keys.size();
 }
 
-std::size_t Catalogue::size()
-{
-    std::lock_guard lock(mutex_);
-    return std::size_t(connection_.number("SELECT count(*) FROM pictures"));
-}
-
 } // namespace velsaro::cli

@@ -71,7 +71,6 @@ public:
     // Returns how many.
     std::size_t importKeys(const std::function<std::optional<ImportedKey>()>& next);
 
-    std::size_t size();
 
 private:
     void beginIfIdle();
