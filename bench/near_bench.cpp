@@ -4,7 +4,8 @@
 // its first. Beside them the plain scan: every key packed in 32 bytes in memory, compared one by one
 // with the CPU's population count.
 #include "cli/actions.h"
-#include "cli/catalogue.h"
+#include "catalogue/catalogue.h"
+#include "catalogue/key_list.h"
 #include "cli/near_groups.h"
 #include "engine/geometry.h"
 #include "tests/support/picture_files.h"
@@ -71,29 +72,36 @@ std::string catalogueName(const testing::TemporaryFolder& folder)
 }
 
 // A catalogue of the keys, made once per shape and size by importing them.
-cli::Catalogue& catalogueOf(Shape shape, std::size_t count)
+Catalogue& catalogueOf(Shape shape, std::size_t count)
 {
     struct Made {
         testing::TemporaryFolder folder;
-        std::unique_ptr<cli::Catalogue> catalogue;
+        std::unique_ptr<Catalogue> catalogue;
     };
     static std::map<std::pair<Shape, std::size_t>, std::unique_ptr<Made>> made;
     std::unique_ptr<Made>& entry = made[{shape, count}];
     if (!entry) {
         entry = std::make_unique<Made>();
-        entry->catalogue = std::make_unique<cli::Catalogue>(catalogueName(entry->folder), cli::Access::ReadWrite);
-        const std::vector<KeyCodes>& keys = keysOf(shape, count);
-        std::size_t next = 0;
-        entry->catalogue->importKeys([&]() -> std::optional<cli::ImportedKey> {
-            if (next == keys.size())
-                return std::nullopt;
-            ++next;
-            return cli::ImportedKey{"/fotos/" + std::to_string(next) + ".jpg", keys[next - 1]};
-        });
-        entry->catalogue = std::make_unique<cli::Catalogue>(catalogueName(entry->folder), cli::Access::Search);
+        const std::string list = path(entry->folder.filePath("claves.txt"));
+        {
+            std::ofstream lines(list);
+            const std::vector<KeyCodes>& keys = keysOf(shape, count);
+            for (std::size_t k = 0; k < keys.size(); ++k)
+                lines << keyLine(keyText(keys[k]), "/fotos/" + std::to_string(k + 1) + ".jpg");
+        }
+        Catalogue(catalogueName(entry->folder), CatalogueAccess::ReadWrite).importKeyLists({list});
+        entry->catalogue = std::make_unique<Catalogue>(catalogueName(entry->folder), CatalogueAccess::Search);
     }
     return *entry->catalogue;
 }
+
+// Counts what a search finds.
+class CountedMatches final : public SearchReceiver {
+public:
+    void startQuery(std::size_t) override {}
+    void match(const CatalogueMatch&) override { ++count; }
+    std::size_t count = 0;
+};
 
 Shape shapeOf(const benchmark::State& state)
 {
@@ -104,13 +112,12 @@ void search(benchmark::State& state, std::size_t queryCount)
 {
     const std::size_t count = std::size_t(state.range(1));
     const int distance = int(state.range(2));
-    cli::Catalogue& catalogue = catalogueOf(shapeOf(state), count);
+    Catalogue& catalogue = catalogueOf(shapeOf(state), count);
     const std::vector<KeyCodes> queries = queriesFor(keysOf(shapeOf(state), count), queryCount);
-    std::size_t found = 0;
+    CountedMatches found;
     for (auto _ : state)
-        for (const std::vector<cli::CatalogueMatch>& matches : catalogue.find(queries, distance))
-            found += matches.size();
-    state.counters["matches"] = double(found) / double(state.iterations() * queryCount);
+        catalogue.find(queries, distance, found);
+    state.counters["matches"] = double(found.count) / double(state.iterations() * queryCount);
 }
 
 void searchOne(benchmark::State& state)

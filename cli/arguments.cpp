@@ -1,7 +1,7 @@
 // The command line of velsaro-clave, read with getopt_long: one action and its options.
 #include "cli/arguments.h"
 
-#include "cli/catalogue.h"
+#include "catalogue/catalogue.h"
 #include "engine/key_distance.h"
 
 #include <getopt.h>
@@ -15,7 +15,7 @@ namespace {
 
 // The help text states these limits in words.
 static_assert(maxNearDistance == keyBitCount && maxMatrixPictures == 64 && maxJobs == 1024);
-static_assert(commitBatchSize == 256 && busyTimeout == std::chrono::seconds(120));
+static_assert(commitBatchSize == 256 && commitInterval == std::chrono::seconds(1));
 
 constexpr const char* usageText = R"(Uso: velsaro-clave [OPCIONES] RUTA...
      velsaro-clave --compare [--near D] --html PÁGINA RUTA...

@@ -2,37 +2,12 @@
 // file is gone.
 #include "cli/actions.h"
 
+#include "catalogue/key_list.h"
 #include "cli/catalogued_batch.h"
-#include "cli/key_list.h"
 
 namespace velsaro::cli {
 
 namespace {
-
-// The key lines of the lists, one list after the other, as catalogued keys.
-class ListedKeys {
-public:
-    explicit ListedKeys(const std::vector<std::string>& lists) : lists_(lists) {}
-
-    std::optional<ImportedKey> next()
-    {
-        for (;;) {
-            if (!reader_ && next_ == lists_.size())
-                return std::nullopt;
-            if (!reader_)
-                reader_ = std::make_unique<KeyListReader>(lists_[next_++]);
-            if (std::optional<ListedKey> listed = reader_->next())
-                return ImportedKey{paths_(listed->path), listed->codes};
-            reader_.reset();
-        }
-    }
-
-private:
-    const std::vector<std::string>& lists_;
-    std::size_t next_ = 0;
-    std::unique_ptr<KeyListReader> reader_;
-    CataloguePaths paths_;
-};
 
 // Keys every picture first, so that the catalogue is read once for them all.
 std::vector<PictureResult> keyedQueries(const Options& options)
@@ -43,42 +18,85 @@ std::vector<PictureResult> keyedQueries(const Options& options)
     return queries;
 }
 
+// Hands the search's answers to the output in the order of the pictures, the failed ones among them.
+class QueryAnswers final : public SearchReceiver {
+public:
+    QueryAnswers(const std::vector<PictureResult>& queries, Output& output) : queries_(queries), output_(output) {}
+
+    // The keyed queries, in order.
+    std::vector<KeyCodes> keys() const
+    {
+        std::vector<KeyCodes> keys;
+        for (const PictureResult& query : queries_)
+            if (query.key)
+                keys.push_back(query.key->codes());
+        return keys;
+    }
+
+    void startQuery(std::size_t) override { writeThroughKeyed(); }
+    void match(const CatalogueMatch& match) override { output_.match(match); }
+
+    // The queries after the last one the search reached.
+    void finish()
+    {
+        while (next_ < queries_.size())
+            output_.query(queries_[next_++]);
+    }
+
+private:
+    // The failed queries up to the next keyed one, and that one.
+    void writeThroughKeyed()
+    {
+        while (next_ < queries_.size() && !queries_[next_].key)
+            output_.query(queries_[next_++]);
+        if (next_ < queries_.size())
+            output_.query(queries_[next_++]);
+    }
+
+    const std::vector<PictureResult>& queries_;
+    Output& output_;
+    std::size_t next_ = 0;
+};
+
 } // namespace
 
 int findNearPictures(const Options& options, Output& output)
 {
-    const std::unique_ptr<Catalogue> catalogue = openCatalogue(options.catalogue, Access::Search, output);
+    const std::unique_ptr<Catalogue> catalogue = openCatalogue(options.catalogue, CatalogueAccess::Search, output);
     if (!catalogue)
         return exitCatalogueError;
     const std::vector<PictureResult> queries = keyedQueries(options);
-    std::vector<KeyCodes> keys;
-    for (const PictureResult& query : queries)
-        if (query.key)
-            keys.push_back(query.key->codes());
-    std::vector<std::vector<CatalogueMatch>> matches(keys.size());
-    bool catalogueFailed = false;
+    QueryAnswers answers(queries, output);
+    int status = exitSuccess;
     try {
-        matches = catalogue->find(keys, options.nearDistance);
+        catalogue->find(answers.keys(), options.nearDistance, answers);
     } catch (const CatalogueError& error) {
         output.error(error.file(), error.what());
-        catalogueFailed = true;
+        status = exitCatalogueError;
     }
-    bool anyFailed = false;
-    std::size_t keyed = 0;
-    for (const PictureResult& query : queries) {
-        anyFailed = anyFailed || !query.key;
-        output.query(query, query.key ? matches[keyed++] : std::vector<CatalogueMatch>{});
-    }
+    answers.finish();
     output.finish();
-    return catalogueFailed ? exitCatalogueError : anyFailed ? exitSomePictureFailed : exitSuccess;
+    const bool anyFailed = std::any_of(queries.begin(), queries.end(), [](const auto& query) { return !query.key; });
+    return status != exitSuccess ? status : anyFailed ? exitSomePictureFailed : exitSuccess;
 }
 
+// Every catalogue merged from is checked before the target is opened, so that a merge refused for any
+// of them makes and changes nothing.
 int mergeCatalogues(const Options& options, Output& output)
 {
-    const std::unique_ptr<Catalogue> catalogue = openCatalogue(options.catalogue, Access::ReadWrite, output);
+    int status = exitSuccess;
+    for (const std::string& other : options.paths) {
+        try {
+            requireMergeable(other);
+        } catch (const CatalogueError& error) {
+            output.error(error.file(), error.what());
+            status = exitCatalogueError;
+        }
+    }
+    const std::unique_ptr<Catalogue> catalogue =
+        status == exitSuccess ? openCatalogue(options.catalogue, CatalogueAccess::ReadWrite, output) : nullptr;
     if (!catalogue)
         return exitCatalogueError;
-    int status = exitSuccess;
     for (const std::string& other : options.paths) {
         try {
             catalogue->merge(other);
@@ -92,16 +110,14 @@ int mergeCatalogues(const Options& options, Output& output)
 
 int importKeyLists(const Options& options, Output& output)
 {
-    const std::unique_ptr<Catalogue> catalogue = openCatalogue(options.catalogue, Access::ReadWrite, output);
+    const std::unique_ptr<Catalogue> catalogue = openCatalogue(options.catalogue, CatalogueAccess::ReadWrite, output);
     if (!catalogue)
         return exitCatalogueError;
-    ListedKeys listed(options.paths);
     try {
-        output.importedCount(catalogue->importKeys([&] { return listed.next(); }));
+        output.imported(catalogue->importKeyLists(options.paths));
         return exitSuccess;
     } catch (const KeyListError& error) {
-        const std::string where = error.line() == 0 ? error.list() : error.list() + ":" + std::to_string(error.line());
-        output.error(where, std::string(error.what()) + "; no se ha importado nada");
+        output.error(error.line() == 0 ? error.list() : error.list() + ":" + std::to_string(error.line()), error.what());
         return exitSomePictureFailed;
     } catch (const CatalogueError& error) {
         output.error(error.file(), error.what());
@@ -111,7 +127,7 @@ int importKeyLists(const Options& options, Output& output)
 
 int pruneCatalogue(const Options& options, Output& output)
 {
-    const std::unique_ptr<Catalogue> catalogue = openCatalogue(options.catalogue, Access::ReadWrite, output);
+    const std::unique_ptr<Catalogue> catalogue = openCatalogue(options.catalogue, CatalogueAccess::ReadWrite, output);
     if (!catalogue)
         return exitCatalogueError;
     try {

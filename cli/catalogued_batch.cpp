@@ -2,7 +2,7 @@
 
 namespace velsaro::cli {
 
-std::unique_ptr<Catalogue> openCatalogue(const std::string& file, Access access, Output& output)
+std::unique_ptr<Catalogue> openCatalogue(const std::string& file, CatalogueAccess access, Output& output)
 {
     try {
         return std::make_unique<Catalogue>(file, access);

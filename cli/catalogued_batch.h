@@ -1,8 +1,9 @@
 // Keying a batch through a catalogue: stored keys for unchanged files, and storing the others.
 #pragma once
 
+#include "catalogue/catalogue.h"
+#include "catalogue/paths.h"
 #include "cli/batch.h"
-#include "cli/catalogue.h"
 #include "cli/output.h"
 #include "cli/picture_list.h"
 
@@ -14,7 +15,7 @@
 namespace velsaro::cli {
 
 // The catalogue in file, or none after the output has said why it cannot be used.
-std::unique_ptr<Catalogue> openCatalogue(const std::string& file, Access access, Output& output);
+std::unique_ptr<Catalogue> openCatalogue(const std::string& file, CatalogueAccess access, Output& output);
 
 // One batch keyed through a catalogue: a picture whose file is the one the catalogue keyed is not
 // decoded; every other picture keyed is stored, in batches.

@@ -1,6 +1,6 @@
 #include "cli/html_page.h"
 
-#include "cli/file_identity.h"
+#include "catalogue/paths.h"
 #include "cli/progress_line.h"
 #include "picture/drawing_area.h"
 #include "picture/picture_file.h"

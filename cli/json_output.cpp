@@ -138,12 +138,42 @@ void JsonOutput::writePicture(const PictureResult& result)
     writeItem(jsonPicture(result));
 }
 
-void JsonOutput::writeQuery(const PictureResult& query, const std::vector<CatalogueMatch>& matches)
+// {"path", "key", "matches": [...]}: the matches are written as they come, and the item is closed by
+// the next one or the document's end.
+void JsonOutput::writeQuery(const PictureResult& query)
 {
+    closeQuery();
     if (!query.key)
         return writeItem(jsonFailure(query));
     writeItem(std::string("{") + pathMembers(query.path) + ", \"key\": " + jsonString(query.key->text) +
-              ", \"matches\": " + jsonArray(matches, jsonMatch) + "}");
+              ", \"matches\": [");
+    inQuery_ = true;
+    firstMatch_ = true;
+}
+
+void JsonOutput::writeMatch(const CatalogueMatch& match)
+{
+    printBuffered((firstMatch_ ? "" : ", ") + jsonMatch(match));
+    firstMatch_ = false;
+}
+
+void JsonOutput::closeQuery()
+{
+    if (inQuery_)
+        printOut("]}");
+    inQuery_ = false;
+}
+
+// --prune and --import: a document of their counts.
+void JsonOutput::writePruned(std::size_t count)
+{
+    printOut("{\"pruned\": " + std::to_string(count) + "}\n");
+}
+
+void JsonOutput::writeImported(const ImportSummary& summary)
+{
+    printOut("{\"imported\": " + std::to_string(summary.imported) +
+             ", \"without_file\": " + std::to_string(summary.withoutFile) + "}\n");
 }
 
 void JsonOutput::writeGroups(const std::vector<NearGroup>& groups)
@@ -174,6 +204,7 @@ void JsonOutput::writeItem(const std::string& json)
 
 void JsonOutput::writeEnd()
 {
+    closeQuery();
     startDocument();
     std::string json = "\n]";
     for (const auto& [name, value] : members_)

@@ -49,14 +49,20 @@ private:
     void writePicture(const PictureResult& result) override;
     void writeGroups(const std::vector<NearGroup>& groups) override;
     void writeMatrix(const DistanceMatrix& matrix) override;
-    void writeQuery(const PictureResult& query, const std::vector<CatalogueMatch>& matches) override;
+    void writeQuery(const PictureResult& query) override;
+    void writeMatch(const CatalogueMatch& match) override;
+    void writePruned(std::size_t count) override;
+    void writeImported(const ImportSummary& summary) override;
     void writeEnd() override;
 
     void startDocument();
     void writeItem(const std::string& json);
+    void closeQuery();
 
     std::string items_;
     bool started_ = false;
+    bool inQuery_ = false;    // a query's matches are being written
+    bool firstMatch_ = false; // none of them yet
     std::vector<std::pair<std::string, std::string>> members_; // name, JSON value
 };
 

@@ -19,7 +19,7 @@ public:
     bool open()
     {
         if (!options_.catalogue.empty())
-            catalogue_ = openCatalogue(options_.catalogue, Access::ReadWrite, output_);
+            catalogue_ = openCatalogue(options_.catalogue, CatalogueAccess::ReadWrite, output_);
         entries_ = listPictures(options_.paths);
         if (catalogue_)
             catalogued_.emplace(*catalogue_, entries_);

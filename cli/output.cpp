@@ -38,33 +38,41 @@ void Output::finish()
 {
     progress_.erase();
     writeEnd();
+    flushBuffered();
 }
 
-void Output::query(const PictureResult& query, const std::vector<CatalogueMatch>& matches)
+void Output::query(const PictureResult& query)
 {
     if (!query.key)
         error(query.path, query.error);
-    writeQuery(query, matches);
+    writeQuery(query);
+}
+
+void Output::match(const CatalogueMatch& match)
+{
+    writeMatch(match);
 }
 
 void Output::prunedCount(std::size_t count)
 {
-    printOut("Imágenes quitadas del catálogo: " + std::to_string(count) + "\n");
+    writePruned(count);
 }
 
-void Output::importedCount(std::size_t count)
+void Output::imported(const ImportSummary& summary)
 {
-    printOut("Imágenes importadas al catálogo: " + std::to_string(count) + "\n");
+    writeImported(summary);
 }
 
 void Output::error(const std::string& path, const std::string& reason)
 {
+    flushBuffered();
     progress_.erase();
     print(console_.err, errorLine(path, reason));
 }
 
 void Output::message(const std::string& text)
 {
+    flushBuffered();
     progress_.erase();
     print(console_.err, "velsaro-clave: " + text + "\n");
 }
@@ -72,9 +80,27 @@ void Output::message(const std::string& text)
 // The progress line shares the terminal with the output only when both go to it.
 void Output::printOut(std::string_view text)
 {
+    flushBuffered();
     if (console_.outIsTerminal)
         progress_.erase();
     print(console_.out, text);
+}
+
+void Output::printBuffered(std::string_view text)
+{
+    buffered_.append(text);
+    if (buffered_.size() >= 65536)
+        flushBuffered();
+}
+
+void Output::flushBuffered()
+{
+    if (buffered_.empty())
+        return;
+    if (console_.outIsTerminal)
+        progress_.erase();
+    print(console_.out, buffered_);
+    buffered_.clear();
 }
 
 std::unique_ptr<Output> makeOutput(const Options& options, const Console& console)

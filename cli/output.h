@@ -2,9 +2,9 @@
 // implements, and the progress line and error lines that all formats share.
 #pragma once
 
+#include "catalogue/catalogue_results.h"
 #include "cli/arguments.h"
 #include "cli/batch.h"
-#include "cli/catalogue.h"
 #include "cli/console.h"
 #include "cli/near_groups.h"
 #include "cli/progress_line.h"
@@ -32,12 +32,14 @@ public:
     void matrix(const DistanceMatrix& matrix);
     void finish();
 
-    // --find: one picture and the catalogue's pictures near it.
-    void query(const PictureResult& query, const std::vector<CatalogueMatch>& matches);
-    // --prune alone: "Imágenes quitadas del catálogo: N".
+    // --find: one picture (or why it failed), then each catalogue picture near it as the search finds
+    // it, nearest first.
+    void query(const PictureResult& query);
+    void match(const CatalogueMatch& match);
+    // --prune alone: how many pictures it dropped.
     void prunedCount(std::size_t count);
-    // --import: "Imágenes importadas al catálogo: N".
-    void importedCount(std::size_t count);
+    // --import: how many keys it stored, and how many of their paths lead to no file.
+    void imported(const ImportSummary& summary);
     // "velsaro-clave: PATH: REASON" on the error stream.
     void error(const std::string& path, const std::string& reason);
     // "velsaro-clave: TEXT" on the error stream.
@@ -47,15 +49,23 @@ public:
 
 protected:
     void printOut(std::string_view text);
+    // For the many short lines of a search's matches: written in blocks, before anything else is.
+    void printBuffered(std::string_view text);
 
 private:
     virtual void writePicture(const PictureResult& result) = 0;
     virtual void writeGroups(const std::vector<NearGroup>& groups) = 0;
     virtual void writeMatrix(const DistanceMatrix& matrix) = 0;
-    virtual void writeQuery(const PictureResult& query, const std::vector<CatalogueMatch>& matches) = 0;
+    virtual void writeQuery(const PictureResult& query) = 0;
+    virtual void writeMatch(const CatalogueMatch& match) = 0;
+    virtual void writePruned(std::size_t count) = 0;
+    virtual void writeImported(const ImportSummary& summary) = 0;
     virtual void writeEnd() = 0;
 
+    void flushBuffered();
+
     const Console& console_;
+    std::string buffered_;
     ProgressLine progress_;
     std::size_t done_ = 0;
 };

@@ -6,25 +6,6 @@ namespace velsaro::cli {
 
 namespace {
 
-bool needsEscaping(const std::string& path)
-{
-    return path.find_first_of("\\\n") != std::string::npos;
-}
-
-std::string escaped(const std::string& path, bool backslashes = true)
-{
-    std::string text;
-    for (char c : path) {
-        if (c == '\\' && backslashes)
-            text += "\\\\";
-        else if (c == '\n')
-            text += "\\n";
-        else
-            text += c;
-    }
-    return text;
-}
-
 std::string pictureCount(std::size_t count)
 {
     return std::to_string(count) + (count == 1 ? " imagen" : " imágenes");
@@ -47,7 +28,7 @@ std::string memberLine(const std::string& path, std::optional<int> distance)
 // "Grupo NUMBER (COUNT imágenes): KEY" and its pictures, one per line.
 std::string groupText(std::size_t number, const NearGroup& group, bool showDistances)
 {
-    std::string text = "Grupo " + std::to_string(number) + " (" + pictureCount(group.paths.size()) +
+    std::string text = std::string(groupHeadingStart) + std::to_string(number) + " (" + pictureCount(group.paths.size()) +
                        "): " + group.keyText + "\n";
     for (std::size_t p = 0; p < group.paths.size(); ++p)
         text += memberLine(group.paths[p], showDistances ? std::optional(group.distances[p]) : std::nullopt);
@@ -56,22 +37,9 @@ std::string groupText(std::size_t number, const NearGroup& group, bool showDista
 
 } // namespace
 
-std::string keyLine(const std::string& keyText, const std::string& path)
-{
-    return (needsEscaping(path) ? "\\" : "") + keyText + "  " + escaped(path) + "\n";
-}
-
-std::string listedPath(const std::string& path)
-{
-    if (!needsEscaping(path))
-        return path;
-    std::string text(1, '\\');
-    return text.append(escaped(path));
-}
-
 std::string errorLine(const std::string& path, const std::string& reason)
 {
-    return "velsaro-clave: " + escaped(path, false) + ": " + reason + "\n";
+    return "velsaro-clave: " + escapedPath(path, false) + ": " + reason + "\n";
 }
 
 TextOutput::TextOutput(const Console& console, bool showDistances)
@@ -103,7 +71,7 @@ void TextOutput::writeMatrix(const DistanceMatrix& matrix)
     if (matrix.paths.empty())
         return;
     const std::size_t numberWidth = std::to_string(matrix.paths.size()).size();
-    std::string text = "\nDistancias en bits:\n" + std::string(numberWidth, ' ');
+    std::string text = "\n" + std::string(matrixHeading) + "\n" + std::string(numberWidth, ' ');
     for (std::size_t column = 0; column < matrix.paths.size(); ++column)
         text.append(" ").append(rightAligned(int(column + 1), 3));
     text += "\n";
@@ -116,14 +84,28 @@ void TextOutput::writeMatrix(const DistanceMatrix& matrix)
     printOut(text);
 }
 
-// The picture's key line, then each match as a group lists its pictures with their distances.
-void TextOutput::writeQuery(const PictureResult& query, const std::vector<CatalogueMatch>& matches)
+// The picture's key line; its matches follow as a group lists its pictures with their distances.
+void TextOutput::writeQuery(const PictureResult& query)
 {
-    if (!query.key)
-        return;
-    std::string text = keyLine(query.key->text, query.path);
-    for (const CatalogueMatch& match : matches)
-        text += memberLine(match.path, match.distance);
+    if (query.key)
+        printOut(keyLine(query.key->text, query.path));
+}
+
+void TextOutput::writeMatch(const CatalogueMatch& match)
+{
+    printBuffered(memberLine(match.path, match.distance));
+}
+
+void TextOutput::writePruned(std::size_t count)
+{
+    printOut("Imágenes quitadas del catálogo: " + std::to_string(count) + "\n");
+}
+
+void TextOutput::writeImported(const ImportSummary& summary)
+{
+    std::string text = "Imágenes importadas al catálogo: " + std::to_string(summary.imported) + "\n";
+    if (summary.withoutFile > 0)
+        text += "De ellas, rutas que no llevan a ningún archivo: " + std::to_string(summary.withoutFile) + "\n";
     printOut(text);
 }
 

@@ -2,19 +2,12 @@
 // the table of distances, or the catalogue's pictures near each picture.
 #pragma once
 
+#include "catalogue/key_list.h"
 #include "cli/output.h"
 
 #include <string>
 
 namespace velsaro::cli {
-
-// "KEY  PATH\n". A path holding a backslash or a line break is written with them escaped as "\\"
-// and "\n", and the line then starts with a backslash, so that every line stays one picture.
-std::string keyLine(const std::string& keyText, const std::string& path);
-
-// The path as a list under a heading shows it: escaped as in keyLine behind a leading backslash when
-// it holds a backslash or a line break, else as it is.
-std::string listedPath(const std::string& path);
 
 // "velsaro-clave: PATH: REASON\n", for the error stream; a line break in the path is written "\n".
 std::string errorLine(const std::string& path, const std::string& reason);
@@ -28,7 +21,10 @@ private:
     void writePicture(const PictureResult& result) override;
     void writeGroups(const std::vector<NearGroup>& groups) override;
     void writeMatrix(const DistanceMatrix& matrix) override;
-    void writeQuery(const PictureResult& query, const std::vector<CatalogueMatch>& matches) override;
+    void writeQuery(const PictureResult& query) override;
+    void writeMatch(const CatalogueMatch& match) override;
+    void writePruned(std::size_t count) override;
+    void writeImported(const ImportSummary& summary) override;
     void writeEnd() override {}
 
     bool showDistances_;

@@ -1,13 +1,9 @@
-// The grouping of near keys and the catalogue's search, checked against comparing every key on keys
-// shaped like those of photographs, at every distance from 0 to 60.
-#include "cli/catalogue.h"
+// The grouping of near keys, checked against comparing every key on keys shaped like those of
+// photographs, at every distance from 0 to 60.
 #include "cli/near_groups.h"
-#include "tests/support/picture_files.h"
 #include "tests/support/real_shaped_keys.h"
 
 #include <gtest/gtest.h>
-
-#include <QFile>
 
 #include <algorithm>
 
@@ -58,37 +54,6 @@ TEST(NearGroups, GroupRealShapedKeysAsComparingEveryGroupsFirstKeyDoesAtEveryDis
             ASSERT_EQ(group.paths, paths) << "D = " << maxDistance;
             EXPECT_EQ(group.distances, distances);
             EXPECT_EQ(group.keyText, keyText(keys[expected[g][0]]));
-        }
-    }
-}
-
-TEST(Catalogue, FindsInRealShapedKeysWhatComparingEveryKeyFindsAtEveryDistance)
-{
-    const testing::TemporaryFolder folder;
-    Catalogue catalogue(QFile::encodeName(folder.filePath("claves.db")).toStdString(), Access::ReadWrite);
-    // More keys than one row of packed keys holds, so that the search crosses rows.
-    const std::vector<KeyCodes> keys = testing::realShapedKeys(5000, 4);
-    std::size_t next = 0;
-    catalogue.importKeys([&]() -> std::optional<ImportedKey> {
-        if (next == keys.size())
-            return std::nullopt;
-        ++next;
-        return ImportedKey{"/fotos/" + std::to_string(next - 1) + ".jpg", keys[next - 1]};
-    });
-    const std::vector<KeyCodes> queries = {keys[0], keys[2024], keys[4999], testing::realShapedKeys(1, 99)[0]};
-
-    for (int maxDistance = 0; maxDistance <= 60; ++maxDistance) {
-        const std::vector<std::vector<CatalogueMatch>> found = catalogue.find(queries, maxDistance);
-        ASSERT_EQ(found.size(), queries.size());
-        for (std::size_t q = 0; q < queries.size(); ++q) {
-            std::vector<CatalogueMatch> expected;
-            for (std::size_t k = 0; k < keys.size(); ++k)
-                if (const int d = distance(keys[k], queries[q]); d <= maxDistance)
-                    expected.push_back({"/fotos/" + std::to_string(k) + ".jpg", d});
-            std::sort(expected.begin(), expected.end(), [](const CatalogueMatch& a, const CatalogueMatch& b) {
-                return a.distance != b.distance ? a.distance < b.distance : a.path < b.path;
-            });
-            EXPECT_EQ(found[q], expected) << "D = " << maxDistance << ", query " << q;
         }
     }
 }

@@ -1,20 +1,21 @@
-#include "cli/catalogue_file.h"
+#include "catalogue/first_page.h"
+
+#include "catalogue/catalogue_error.h"
+#include "catalogue/paths.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
-#include <sys/statvfs.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <array>
 #include <cerrno>
-#include <cstdio>
-#include <cstdlib>
+#include <cstdint>
 #include <cstring>
 #include <optional>
 #include <vector>
 
-namespace velsaro::cli {
+namespace velsaro::detail {
 
 namespace {
 
@@ -121,7 +122,7 @@ std::optional<FirstPageHead> loggedFirstPage(const std::string& logFile)
 CatalogueFileKind kindOfFirstPage(const FirstPageHead& head)
 {
     static constexpr char magic[16] = "SQLite format 3";
-    CatalogueFileKind kind{CatalogueFileKind::Foreign, 0, head[18] == 2 && head[19] == 2};
+    CatalogueFileKind kind{CatalogueFileKind::Foreign, 0, head[18] == 2 && head[19] == 2, 0};
     if (std::memcmp(head.data(), magic, sizeof magic) != 0)
         return kind;
     const std::uint32_t id = bigEndian32(head.data() + 68);
@@ -130,44 +131,11 @@ CatalogueFileKind kindOfFirstPage(const FirstPageHead& head)
     if (id == 0 && version == 0 && noTables)
         kind.kind = CatalogueFileKind::Empty;
     else if (id == std::uint32_t(catalogueApplicationId) && version >= 1)
-        kind = {CatalogueFileKind::Catalogue, int(version), kind.logged};
+        kind = {CatalogueFileKind::Catalogue, int(version), kind.logged, 0};
     return kind;
 }
 
-bool isWritable(const std::string& file)
-{
-    const std::size_t slash = file.rfind('/');
-    const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : file.substr(0, slash);
-    return ::access(file.c_str(), W_OK) == 0 && ::access(folder.c_str(), W_OK) == 0;
-}
-
-bool exists(const std::string& file)
-{
-    struct stat status {};
-    return ::stat(file.c_str(), &status) == 0;
-}
-
-// Without the locks it takes otherwise, SQLite can read a file as unchanging only where no run can
-// be changing it: a file nobody may write, or one on a read-only mount.
-bool isUnchanging(const std::string& file)
-{
-    struct stat status {};
-    struct statvfs volume {};
-    const bool noWriter = ::stat(file.c_str(), &status) == 0 && (status.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0;
-    return noWriter || (::statvfs(file.c_str(), &volume) == 0 && (volume.f_flag & ST_RDONLY) != 0);
-}
-
 } // namespace
-
-std::string realCatalogueFile(const std::string& file)
-{
-    char* resolved = ::realpath(file.c_str(), nullptr);
-    if (resolved == nullptr)
-        return file;
-    const std::string real = resolved;
-    std::free(resolved);
-    return real;
-}
 
 CatalogueFileKind identifyCatalogue(const std::string& file)
 {
@@ -176,54 +144,17 @@ CatalogueFileKind identifyCatalogue(const std::string& file)
     if (fd.get() < 0 && errno == ENOENT)
         return {};
     if (fd.get() < 0)
-        throw CatalogueError(file, std::string("no se puede abrir el archivo (") + std::strerror(errno) + ")");
+        return {CatalogueFileKind::Unopenable, 0, false, errno};
     struct stat status {};
     if (::fstat(fd.get(), &status) != 0 || !S_ISREG(status.st_mode))
-        throw CatalogueError(file, "no es un archivo regular; no se ha modificado");
+        return {CatalogueFileKind::NotRegular};
     FirstPageHead head{};
     const std::size_t read = readAt(file, fd.get(), head.data(), head.size(), 0);
-    if (const std::optional<FirstPageHead> logged = loggedFirstPage(realCatalogueFile(file) + "-wal"))
+    if (const std::optional<FirstPageHead> logged = loggedFirstPage(resolvedPath(file).value_or(file) + "-wal"))
         return kindOfFirstPage(*logged);
     if (read == 0)
         return {CatalogueFileKind::Empty};
     return kindOfFirstPage(head);
 }
 
-void requireUsable(const std::string& file, const CatalogueFileKind& kind)
-{
-    if (kind.kind == CatalogueFileKind::Foreign)
-        throw CatalogueError(file, "no es un catálogo de velsaro-clave; no se ha modificado");
-    if (kind.kind == CatalogueFileKind::Catalogue && kind.format > catalogueFormat)
-        throw CatalogueError(file, "el catálogo es de una versión posterior de velsaro-clave (formato " +
-                                       std::to_string(kind.format) + "; esta versión lee el formato " +
-                                       std::to_string(catalogueFormat) + "); no se ha modificado");
-}
-
-std::string fileUri(const std::string& file, const std::string& parameters)
-{
-    // An absolute path gets an empty authority, so that one beginning "//" is not taken for a host.
-    std::string uri = file.starts_with('/') ? "file://" : "file:";
-    for (char c : file) {
-        if (c == '?' || c == '#' || c == '%') {
-            char escaped[4];
-            std::snprintf(escaped, sizeof escaped, "%%%02X", static_cast<unsigned char>(c));
-            uri += escaped;
-        } else {
-            uri += c;
-        }
-    }
-    return parameters.empty() ? uri : uri + "?" + parameters;
-}
-
-Connection openConnection(const std::string& file, Access access, bool create)
-{
-    const std::string real = realCatalogueFile(file);
-    if (access == Access::ReadWrite || (!create && isWritable(real)))
-        return Connection(file, fileUri(real), SQLITE_OPEN_READWRITE | (create ? SQLITE_OPEN_CREATE : 0));
-    // A logged file whose log is gone holds everything itself: where no side file can be made and no
-    // run can change it, it is read as it stands; with a log, SQLite reads through it or says why not.
-    const bool unchanging = identifyCatalogue(file).logged && !exists(real + "-wal") && isUnchanging(real);
-    return Connection(file, fileUri(real, unchanging ? "immutable=1" : ""), SQLITE_OPEN_READONLY);
-}
-
-} // namespace velsaro::cli
+} // namespace velsaro::detail

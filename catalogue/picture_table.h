@@ -2,8 +2,8 @@
 // key in the key blocks under the same number.
 #pragma once
 
-#include "cli/file_identity.h"
-#include "cli/key_block_table.h"
+#include "catalogue/file_identity.h"
+#include "catalogue/key_block_table.h"
 #include "engine/key_engine.h"
 
 #include <array>
@@ -11,7 +11,7 @@
 #include <optional>
 #include <string>
 
-namespace velsaro::cli {
+namespace velsaro::detail {
 
 // The averages of the three levels' matrizP, row by row; with the codes they are all that the tool
 // prints of a key.
@@ -37,11 +37,12 @@ public:
 
     // The record of path, if the catalogue has one.
     std::optional<PictureRecord> find(const std::string& path);
-    // The path of number, and whether it was imported (it then has no file identity at all).
-    std::optional<std::pair<std::string, bool>> pathOf(std::int64_t number);
     // Adds or replaces the record of its path; with onlyOverOlder, replaces only a record modified
     // earlier (one without a time counts as the oldest).
     void put(const PictureRecord& record, bool onlyOverOlder = false);
+    // The same but for the key, which the caller stores under the number returned (none when an older
+    // record was kept).
+    std::optional<std::int64_t> putRecord(const PictureRecord& record, bool onlyOverOlder = false);
     // Removes number if it still holds path; whether it did.
     bool remove(std::int64_t number, const std::string& path);
 
@@ -56,10 +57,9 @@ private:
     const Connection& connection_;
     KeyBlockTable keys_;
     Statement byPath_;
-    Statement pathOf_;
     Statement put_;
     Statement putOverOlder_;
     Statement remove_;
 };
 
-} // namespace velsaro::cli
+} // namespace velsaro::detail

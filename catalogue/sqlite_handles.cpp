@@ -1,9 +1,10 @@
-#include "cli/sqlite_handles.h"
+#include "catalogue/sqlite_handles.h"
 
 #include <cerrno>
 #include <cstring>
+#include <thread>
 
-namespace velsaro::cli {
+namespace velsaro::detail {
 
 namespace {
 
@@ -34,6 +35,17 @@ std::string reasonOf(sqlite3* db, int result)
     return reason + ")";
 }
 
+// SQLite's own waiting sleeps up to 100 ms between tries, and a run that writes in short batches (an
+// import) frees the file for moments shorter than that: a waiting run looks again every 2 ms instead.
+int waitForTheFile(void*, int tries)
+{
+    constexpr std::chrono::milliseconds pause{2};
+    if (tries * pause >= busyTimeout)
+        return 0;
+    std::this_thread::sleep_for(pause);
+    return 1;
+}
+
 bool isFailure(int result)
 {
     return result != SQLITE_OK && result != SQLITE_ROW && result != SQLITE_DONE;
@@ -48,7 +60,7 @@ Connection::Connection(const std::string& file, const std::string& uri, int flag
     db_.reset(db);
     check(result);
     sqlite3_extended_result_codes(db, 1);
-    sqlite3_busy_timeout(db, int(busyTimeout.count()));
+    sqlite3_busy_handler(db, waitForTheFile, nullptr);
 }
 
 void Connection::execute(const char* sql) const
@@ -157,4 +169,4 @@ void Blob::write(const void* from, int size, int offset) const
     connection_.check(sqlite3_blob_write(blob_.get(), from, size, offset));
 }
 
-} // namespace velsaro::cli
+} // namespace velsaro::detail

@@ -1,9 +1,9 @@
 // When a catalogue may trust a file's identity instead of its content.
-#include "cli/file_identity.h"
+#include "catalogue/file_identity.h"
 
 #include <gtest/gtest.h>
 
-namespace velsaro::cli {
+namespace velsaro {
 namespace {
 
 constexpr std::int64_t second = 1'000'000'000;
@@ -25,5 +25,16 @@ TEST(FileIdentity, TrustsOnlyTimesWellBeforeTheKeyingAndWholeSecondsTwoSecondsBe
     EXPECT_FALSE(settled.isUnchangedIn(changedSince));
 }
 
+TEST(FileIdentity, TrustsATimeAheadOfTheClockUntilTheClockReachesIt)
+{
+    const std::int64_t keyed = 1'700'000'000 * second + 500'000'000;
+    const FileIdentity future{1000, keyed + 3600 * second + 123, keyed - second, 7, 8, keyed};
+    FileIdentity examined = future;
+    examined.keyed = keyed + 60 * second;
+    EXPECT_TRUE(future.isUnchangedIn(examined));
+    examined.keyed = future.modified;
+    EXPECT_FALSE(future.isUnchangedIn(examined));
+}
+
 } // namespace
-} // namespace velsaro::cli
+} // namespace velsaro

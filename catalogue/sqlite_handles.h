@@ -3,30 +3,20 @@
 // CatalogueError that names the file and gives SQLite's own reason.
 #pragma once
 
+#include "catalogue/catalogue_error.h"
+
 #include <sqlite3.h>
 
 #include <chrono>
 #include <cstdint>
 #include <memory>
-#include <stdexcept>
 #include <string>
 #include <string_view>
 
-namespace velsaro::cli {
+namespace velsaro::detail {
 
 // How long a run waits for another run that holds the catalogue.
 inline constexpr std::chrono::milliseconds busyTimeout{120000};
-
-// A catalogue that cannot be used: file is the one at fault, what() a Spanish phrase that follows
-// "velsaro-clave: FILE: ".
-class CatalogueError : public std::runtime_error {
-public:
-    CatalogueError(std::string file, const std::string& reason) : std::runtime_error(reason), file_(std::move(file)) {}
-    const std::string& file() const { return file_; }
-
-private:
-    std::string file_;
-};
 
 class Connection {
 public:
@@ -112,4 +102,4 @@ private:
     std::unique_ptr<sqlite3_blob, Closer> blob_;
 };
 
-} // namespace velsaro::cli
+} // namespace velsaro::detail

@@ -1,9 +1,9 @@
-#include "cli/picture_table.h"
+#include "catalogue/picture_table.h"
 
 #include <bit>
 #include <cstring>
 
-namespace velsaro::cli {
+namespace velsaro::detail {
 
 namespace {
 
@@ -85,7 +85,6 @@ PictureTable::PictureTable(const Connection& connection)
     : connection_(connection), keys_(connection),
       byPath_(connection, std::string("SELECT ") + recordColumns + ", " + keyColumnsSql("pictures.id") +
                               " FROM pictures " + keyJoinSql("pictures.id") + " WHERE path = ?1"),
-      pathOf_(connection, "SELECT path, size IS NULL FROM pictures WHERE id = ?1"),
       put_(connection, putSql(false)), putOverOlder_(connection, putSql(true)),
       remove_(connection, "DELETE FROM pictures WHERE id = ?1 AND path = ?2 RETURNING id")
 {
@@ -95,15 +94,6 @@ std::optional<PictureRecord> PictureTable::find(const std::string& path)
 {
     byPath_.bindBytes(1, path);
     return recordOf(byPath_);
-}
-
-std::optional<std::pair<std::string, bool>> PictureTable::pathOf(std::int64_t number)
-{
-    if (!pathOf_.bind(1, number).step())
-        return std::nullopt;
-    std::pair<std::string, bool> found(pathOf_.bytes(0), pathOf_.number(1) != 0);
-    pathOf_.reset();
-    return found;
 }
 
 // Reads the statement's row, if any, and resets it at once: a statement left on a row would hold the
@@ -124,6 +114,12 @@ std::optional<PictureRecord> PictureTable::recordOf(Statement& statement)
 
 void PictureTable::put(const PictureRecord& record, bool onlyOverOlder)
 {
+    if (const std::optional<std::int64_t> number = putRecord(record, onlyOverOlder))
+        keys_.put(*number, record.key);
+}
+
+std::optional<std::int64_t> PictureTable::putRecord(const PictureRecord& record, bool onlyOverOlder)
+{
     Statement& put = onlyOverOlder ? putOverOlder_ : put_;
     put.bindBytes(1, record.path);
     bindIdentity(put, record);
@@ -132,10 +128,10 @@ void PictureTable::put(const PictureRecord& record, bool onlyOverOlder)
     else
         put.bindNull(8);
     if (!put.step())
-        return; // an older record than the one kept
+        return std::nullopt; // an older record than the one kept
     const std::int64_t number = put.number(0);
     put.reset();
-    keys_.put(number, record.key);
+    return number;
 }
 
 // Row by row of keys: the records of the row's numbers, each with its key from the row.
@@ -165,4 +161,4 @@ bool PictureTable::remove(std::int64_t number, const std::string& path)
     return removed;
 }
 
-} // namespace velsaro::cli
+} // namespace velsaro::detail

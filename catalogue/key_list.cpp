@@ -1,12 +1,18 @@
-#include "cli/key_list.h"
+#include "catalogue/key_list.h"
 
+#include <climits>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
 
-namespace velsaro::cli {
+namespace velsaro {
 
 namespace {
+
+bool needsEscaping(const std::string& path)
+{
+    return path.find_first_of("\\\n") != std::string::npos;
+}
 
 bool isDigit(char c)
 {
@@ -54,7 +60,49 @@ bool isMatrixRow(const std::string& line)
            line.find_first_not_of("0123456789 ", 0) >= pathAt;
 }
 
+// Why no file system could hold path, if none could: the system's calls end a name at a NUL byte and
+// refuse one of PATH_MAX bytes or more, and a carriage return at the end is what a list saved with
+// Windows line ends leaves there.
+std::optional<std::string> impossiblePath(const std::string& path)
+{
+    if (path.find('\0') != std::string::npos)
+        return "la ruta contiene un byte nulo, que ningún sistema de archivos admite";
+    if (path.ends_with('\r'))
+        return "la ruta termina en un retorno de carro (¿una lista con finales de línea de Windows?)";
+    if (path.size() >= PATH_MAX)
+        return "la ruta tiene " + std::to_string(path.size()) + " bytes, más de los " + std::to_string(PATH_MAX - 1) +
+               " que admite el sistema";
+    return std::nullopt;
+}
+
 } // namespace
+
+std::string escapedPath(const std::string& path, bool backslashes)
+{
+    std::string text;
+    for (char c : path) {
+        if (c == '\\' && backslashes)
+            text += "\\\\";
+        else if (c == '\n')
+            text += "\\n";
+        else
+            text += c;
+    }
+    return text;
+}
+
+std::string keyLine(const std::string& keyText, const std::string& path)
+{
+    return (needsEscaping(path) ? "\\" : "") + keyText + "  " + escapedPath(path, true) + "\n";
+}
+
+std::string listedPath(const std::string& path)
+{
+    if (!needsEscaping(path))
+        return path;
+    std::string text(1, '\\');
+    return text.append(escapedPath(path, true));
+}
 
 std::optional<ListedKey> parsedKeyLine(const std::string& line)
 {
@@ -70,19 +118,6 @@ std::optional<ListedKey> parsedKeyLine(const std::string& line)
         return std::nullopt;
     listed.path = std::move(*path);
     return listed;
-}
-
-KeyListReader::KeyListReader(const std::string& list)
-    : list_(list), stream_(list == "-" ? stdin : std::fopen(list.c_str(), "rb"))
-{
-    if (stream_ == nullptr)
-        fail(std::string("no se puede leer la lista (") + std::strerror(errno) + ")");
-}
-
-KeyListReader::~KeyListReader()
-{
-    if (stream_ != nullptr && stream_ != stdin)
-        std::fclose(stream_);
 }
 
 bool KeyListReader::readLine(std::string& line)
@@ -104,14 +139,16 @@ std::optional<ListedKey> KeyListReader::next()
     std::string line;
     while (readLine(line)) {
         if (std::optional<ListedKey> listed = parsedKeyLine(line)) {
+            if (const std::optional<std::string> why = impossiblePath(listed->path))
+                fail(*why);
             inMatrix_ = false;
             return listed;
         }
-        if (line == "Distancias en bits:")
+        if (line == matrixHeading)
             inMatrix_ = true;
         else if (line.empty())
             inMatrix_ = false;
-        else if (!line.starts_with("Grupo ") && line[0] != ' ' && !(inMatrix_ && isMatrixRow(line)))
+        else if (!line.starts_with(groupHeadingStart) && line[0] != ' ' && !(inMatrix_ && isMatrixRow(line)))
             fail("la línea no es «CLAVE  RUTA» como las escribe velsaro-clave");
     }
     return std::nullopt;
@@ -119,7 +156,7 @@ std::optional<ListedKey> KeyListReader::next()
 
 void KeyListReader::fail(const std::string& reason) const
 {
-    throw KeyListError(list_, lineNumber_, reason);
+    throw KeyListError(name_, lineNumber_, reason);
 }
 
-} // namespace velsaro::cli
+} // namespace velsaro

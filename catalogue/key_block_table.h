@@ -3,7 +3,7 @@
 // which of its slots hold a key. A search reads every row once and scans it in place.
 #pragma once
 
-#include "cli/sqlite_handles.h"
+#include "catalogue/sqlite_handles.h"
 #include "engine/key_distance.h"
 
 #include <cstdint>
@@ -11,8 +11,10 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <utility>
+#include <vector>
 
-namespace velsaro::cli {
+namespace velsaro::detail {
 
 // 252 blocks of eight keys and their 252 bytes of slots in use: 64,764 bytes, one page of a new
 // catalogue's 64 KiB pages, so that a search reads the keys in few large reads.
@@ -46,15 +48,19 @@ public:
     // The key of picture number, if one is stored.
     std::optional<PackedKey> key(std::int64_t number) const;
     void put(std::int64_t number, const PackedKey& key);
+    // Many keys at once, numbers ascending: each row read and written once.
+    void putSorted(std::span<const std::pair<std::int64_t, PackedKey>> keys);
     void remove(std::int64_t number);
 
     // Every row in order of numbers.
     void forEachRow(const std::function<void(const KeyRow&)>& visit) const;
 
 private:
+    void putInRow(std::int64_t row, std::span<const std::pair<std::int64_t, PackedKey>> keys);
+
     const Connection& connection_;
     Statement addRow_;
     mutable Statement readKey_;
 };
 
-} // namespace velsaro::cli
+} // namespace velsaro::detail

@@ -1,23 +1,16 @@
 // The catalogue's tables, made new or upgraded in place from the first format.
 #pragma once
 
-#include "cli/catalogue_file.h"
-#include "cli/picture_table.h"
+#include "catalogue/picture_table.h"
 
 #include <functional>
 
-namespace velsaro::cli {
+namespace velsaro::detail {
 
 // Brings the file of connection to the current format under the write lock: the tables of a new or
 // empty file (with create), or the first format's rows and keys carried over in one transaction.
 // Refuses a file that another run has meanwhile turned into something else.
 void prepareCatalogue(const Connection& connection, bool create);
-
-// Write-ahead logging, for a run that writes while others read.
-void useWriteAheadLog(const Connection& connection);
-
-// Refuses a file that is not of the current format, for a connection that may only read.
-void requireCurrentFormat(const Connection& connection);
 
 // The format of a catalogue that is only read, the first or the current; refuses anything else.
 int readableFormat(const Connection& connection);
@@ -26,4 +19,8 @@ int readableFormat(const Connection& connection);
 // but its size and modification time.
 void forEachFirstFormatRecord(const Connection& connection, const std::function<void(const PictureRecord&)>& visit);
 
-} // namespace velsaro::cli
+// The keys of a catalogue of the first format, in rows as the current format's key blocks hold them,
+// under the numbers of their records.
+void forEachFirstFormatRow(const Connection& connection, const std::function<void(const KeyRow&)>& visit);
+
+} // namespace velsaro::detail

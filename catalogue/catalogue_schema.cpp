@@ -1,10 +1,9 @@
-#include "cli/catalogue_schema.h"
+#include "catalogue/catalogue_schema.h"
 
-#include "cli/key_block_table.h"
+#include "catalogue/catalogue_file.h"
+#include "catalogue/key_block_table.h"
 
-#include <thread>
-
-namespace velsaro::cli {
+namespace velsaro::detail {
 
 namespace {
 
@@ -30,6 +29,15 @@ CatalogueFileKind kindThroughSqlite(const Connection& connection)
     if (id != catalogueApplicationId || version < 1)
         return {CatalogueFileKind::Foreign};
     return {CatalogueFileKind::Catalogue, int(version)};
+}
+
+// Refuses what is not a catalogue of a format this version reads.
+void requireUsable(const std::string& file, const CatalogueFileKind& kind)
+{
+    if (kind.kind == CatalogueFileKind::Foreign)
+        throw notACatalogue(file);
+    if (kind.kind == CatalogueFileKind::Catalogue && kind.format > catalogueFormat)
+        throw laterFormat(file, kind.format);
 }
 
 void createTables(const Connection& connection)
@@ -77,7 +85,7 @@ void prepareCatalogue(const Connection& connection, bool create)
         const CatalogueFileKind kind = kindThroughSqlite(connection);
         requireUsable(connection.file(), kind);
         if (kind.kind == CatalogueFileKind::Empty && !create)
-            throw CatalogueError(connection.file(), "no es un catálogo de velsaro-clave; no se ha modificado");
+            throw notACatalogue(connection.file());
         if (kind.kind == CatalogueFileKind::Empty)
             createTables(connection);
         else if (kind.format == 1)
@@ -86,30 +94,11 @@ void prepareCatalogue(const Connection& connection, bool create)
     }
 }
 
-// Write-ahead logging lets one run read while another writes, and a commit survives the process
-// being killed at any moment. The switch needs the file to itself and SQLite does not wait for that,
-// so while another run holds it, this one waits and tries again.
-void useWriteAheadLog(const Connection& connection)
-{
-    const auto deadline = std::chrono::steady_clock::now() + busyTimeout;
-    for (;;) {
-        const int result = sqlite3_exec(connection.get(), "PRAGMA journal_mode = WAL", nullptr, nullptr, nullptr);
-        const bool busy = (result & 0xff) == SQLITE_BUSY || (result & 0xff) == SQLITE_LOCKED;
-        if (!busy || std::chrono::steady_clock::now() >= deadline) {
-            connection.check(result);
-            break;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    connection.execute("PRAGMA synchronous = NORMAL");
-}
-
-
 int readableFormat(const Connection& connection)
 {
     const CatalogueFileKind kind = kindThroughSqlite(connection);
     if (kind.kind == CatalogueFileKind::Empty)
-        throw CatalogueError(connection.file(), "no es un catálogo de velsaro-clave; no se ha modificado");
+        throw notACatalogue(connection.file());
     requireUsable(connection.file(), kind);
     return kind.format;
 }
@@ -128,15 +117,31 @@ void forEachFirstFormatRecord(const Connection& connection, const std::function<
     }
 }
 
-void requireCurrentFormat(const Connection& connection)
+void forEachFirstFormatRow(const Connection& connection, const std::function<void(const KeyRow&)>& visit)
 {
-    const CatalogueFileKind kind = kindThroughSqlite(connection);
-    if (kind.kind == CatalogueFileKind::Empty)
-        throw CatalogueError(connection.file(), "no es un catálogo de velsaro-clave; no se ha modificado");
-    requireUsable(connection.file(), kind);
-    if (kind.format < catalogueFormat)
-        throw CatalogueError(connection.file(), "el catálogo es de un formato anterior, que se actualiza la "
-                                                "primera vez que se abre con permiso de escritura");
+    Statement rows(connection, "SELECT rowid, codes FROM pictures ORDER BY rowid");
+    KeyRow row;
+    row.firstNumber = -1;
+    while (rows.step()) {
+        const std::string_view codes = rows.bytes(1);
+        if (codes.size() != std::size_t(keyCodeCount))
+            continue;
+        const std::int64_t number = rows.number(0);
+        if (number - number % keysPerRow != row.firstNumber) {
+            if (row.firstNumber >= 0)
+                visit(row);
+            row.firstNumber = number - number % keysPerRow;
+            row.blocks.assign(std::size_t(blocksPerRow), KeyBlock{});
+            row.inUse.assign(std::size_t(blocksPerRow), 0);
+        }
+        KeyCodes key{};
+        std::copy(codes.begin(), codes.end(), key.begin());
+        const std::size_t slot = std::size_t(number % keysPerRow);
+        row.blocks[slot / keysPerBlock].place(slot % keysPerBlock, packedKey(key));
+        row.inUse[slot / keysPerBlock] |= std::uint8_t(1u << (slot % keysPerBlock));
+    }
+    if (row.firstNumber >= 0)
+        visit(row);
 }
 
-} // namespace velsaro::cli
+} // namespace velsaro::detail

@@ -1,8 +1,8 @@
-#include "cli/key_block_table.h"
+#include "catalogue/key_block_table.h"
 
 #include <cstring>
 
-namespace velsaro::cli {
+namespace velsaro::detail {
 
 namespace {
 
@@ -89,6 +89,35 @@ void KeyBlockTable::put(std::int64_t number, const PackedKey& key)
     blob.write(&inUse, 1, inUseOffset(place.block));
 }
 
+void KeyBlockTable::putSorted(std::span<const std::pair<std::int64_t, PackedKey>> keys)
+{
+    for (std::size_t first = 0; first < keys.size();) {
+        const std::int64_t row = keys[first].first / keysPerRow;
+        std::size_t end = first + 1;
+        while (end < keys.size() && keys[end].first / keysPerRow == row)
+            ++end;
+        putInRow(row, keys.subspan(first, end - first));
+        first = end;
+    }
+}
+
+void KeyBlockTable::putInRow(std::int64_t row, std::span<const std::pair<std::int64_t, PackedKey>> keys)
+{
+    addRow_.bind(1, row).step();
+    const Blob blob(connection_, "key_blocks", "keys", row, true);
+    auto bytes = std::vector<unsigned char>(std::size_t(keyBlockRowBytes));
+    blob.read(bytes.data(), keyBlockRowBytes, 0);
+    for (const auto& [number, key] : keys) {
+        const Place place = placeOf(number);
+        KeyBlock block;
+        std::memcpy(&block, bytes.data() + blockOffset(place.block), sizeof block);
+        block.place(std::size_t(place.slot), key);
+        std::memcpy(bytes.data() + blockOffset(place.block), &block, sizeof block);
+        bytes[std::size_t(inUseOffset(place.block))] |= std::uint8_t(1u << place.slot);
+    }
+    blob.write(bytes.data(), keyBlockRowBytes, 0);
+}
+
 void KeyBlockTable::remove(std::int64_t number)
 {
     const Place place = placeOf(number);
@@ -116,4 +145,4 @@ void KeyBlockTable::forEachRow(const std::function<void(const KeyRow&)>& visit) 
     }
 }
 
-} // namespace velsaro::cli
+} // namespace velsaro::detail

@@ -1,0 +1,102 @@
+// The catalogue's search, checked against comparing every key, on keys shaped like those of
+// photographs: for more queries than one pass takes, and with matches past what a search holds.
+#include "catalogue/catalogue.h"
+#include "catalogue/catalogue_file.h"
+#include "catalogue/catalogue_search.h"
+#include "catalogue/key_list.h"
+#include "catalogue/picture_table.h"
+#include "engine/key_distance.h"
+#include "tests/support/picture_files.h"
+#include "tests/support/real_shaped_keys.h"
+
+#include <gtest/gtest.h>
+
+#include <QFile>
+
+#include <algorithm>
+
+namespace velsaro {
+namespace {
+
+using Answers = std::vector<std::vector<CatalogueMatch>>;
+
+class CollectedAnswers final : public SearchReceiver {
+public:
+    void startQuery(std::size_t query) override
+    {
+        EXPECT_EQ(query, answers.size());
+        answers.emplace_back();
+    }
+    void match(const CatalogueMatch& match) override { answers.back().push_back(match); }
+
+    Answers answers;
+};
+
+std::string pathOf(std::size_t key)
+{
+    return "/fotos/" + std::to_string(key) + ".jpg";
+}
+
+Answers answersByComparingEveryKey(const std::vector<KeyCodes>& keys, const std::vector<KeyCodes>& queries, int maxDistance)
+{
+    Answers answers;
+    for (const KeyCodes& query : queries) {
+        std::vector<CatalogueMatch>& matches = answers.emplace_back();
+        for (std::size_t k = 0; k < keys.size(); ++k)
+            if (const int d = keyDistance(packedKey(keys[k]), packedKey(query)); d <= maxDistance)
+                matches.push_back({pathOf(k), d});
+        std::sort(matches.begin(), matches.end(), [](const CatalogueMatch& a, const CatalogueMatch& b) {
+            return a.distance != b.distance ? a.distance < b.distance : a.path < b.path;
+        });
+    }
+    return answers;
+}
+
+class CatalogueSearch : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        // More keys than one row of packed keys holds, so that the search crosses rows.
+        std::string list;
+        for (std::size_t k = 0; k < keys.size(); ++k)
+            list += keyLine(keyText(keys[k]), pathOf(k));
+        const QString listFile = folder.write("claves.txt", list.c_str());
+        Catalogue(file, CatalogueAccess::ReadWrite).importKeyLists({QFile::encodeName(listFile).toStdString()});
+        // More queries than one pass of the scan takes.
+        for (std::size_t k = 0; k < keys.size(); k += 71)
+            queries.push_back(keys[k]);
+        queries.push_back(testing::realShapedKeys(1, 99)[0]);
+    }
+
+    const testing::TemporaryFolder folder;
+    const std::string file = QFile::encodeName(folder.filePath("claves.db")).toStdString();
+    const std::vector<KeyCodes> keys = testing::realShapedKeys(5000, 4);
+    std::vector<KeyCodes> queries;
+};
+
+TEST_F(CatalogueSearch, FindsForEveryQueryWhatComparingEveryKeyFindsAtEveryDistance)
+{
+    ASSERT_GT(queries.size(), 64u);
+    Catalogue catalogue(file, CatalogueAccess::Search);
+    for (int maxDistance = 0; maxDistance <= 60; maxDistance += 3) {
+        CollectedAnswers found;
+        catalogue.find(queries, maxDistance, found);
+        ASSERT_EQ(found.answers, answersByComparingEveryKey(keys, queries, maxDistance)) << "D = " << maxDistance;
+    }
+}
+
+TEST_F(CatalogueSearch, GivesTheSameAnswersWhenTheMatchesOutgrowWhatItHolds)
+{
+    const detail::OpenedCatalogue opened = detail::openCatalogueFile(file, detail::Access::Read);
+    detail::PictureTable pictures(opened.connection);
+    const detail::KeyRowSource rows = [&](const auto& visit) { pictures.keys().forEachRow(visit); };
+    constexpr int maxDistance = 40;
+    CollectedAnswers found;
+    detail::searchCatalogue(opened.connection, rows, std::vector<PackedKey>{packedKey(queries[0]), packedKey(queries[1])},
+                            maxDistance, found, {.heldMatches = 100, .heldPaths = 3});
+    const std::vector<KeyCodes> searched(queries.begin(), queries.begin() + 2);
+    EXPECT_EQ(found.answers, answersByComparingEveryKey(keys, searched, maxDistance));
+}
+
+} // namespace
+} // namespace velsaro
