@@ -1,6 +1,8 @@
-// Storing the keys of the tool's own text output: every list is read and checked whole first, so that a
-// bad line stores nothing, then read again and stored in short batches, so that other runs on the
-// catalogue wait for a batch at most, never for the whole import.
+// Storing the keys of the tool's own text output. Every list is read and checked whole into a table of
+// the connection's own temporary file first, so that a bad line stores nothing and no other run waits
+// meanwhile; then the keys go into the catalogue in order of their paths, in short batches, so that
+// each batch touches a few neighbouring pages of the path index however the lists are ordered, and
+// other runs on the catalogue wait for one batch at most, never for the whole import.
 #include "catalogue/catalogue.h"
 
 #include "catalogue/catalogue_store.h"
@@ -18,125 +20,97 @@ using namespace detail;
 
 namespace {
 
-// A batch holds the write lock for about this long; then the import lets others write for a moment.
-constexpr std::chrono::milliseconds batchTime{250};
+// A batch holds the write lock for about this long at most; then the import lets others write.
+constexpr std::size_t batchRecords = 50'000;
 constexpr std::chrono::milliseconds pauseBetweenBatches{20};
-constexpr std::size_t batchRecords = 100'000;
 
-// A list to read twice: a file as it is; standard input, which can be read once, first copied to an
-// unnamed temporary file.
-class ListFile {
-public:
-    explicit ListFile(const std::string& list) : name_(list)
-    {
-        stream_ = list == "-" ? copyOfStandardInput() : std::fopen(list.c_str(), "rb");
-        if (stream_ == nullptr)
-            fail(errno);
-        if (list != "-")
-            base_ = folderAndName(list).first;
+// The staged keys' table, in the temporary file SQLite keeps beside each connection.
+void createStaging(const Connection& connection)
+{
+    connection.execute("DROP TABLE IF EXISTS temp.staged_keys");
+    connection.execute("CREATE TEMP TABLE staged_keys (path BLOB NOT NULL, line INTEGER NOT NULL, key BLOB NOT NULL)");
+    connection.execute("PRAGMA temp.cache_size = -65536");
+}
+
+// Reads every key line of list into the staged keys; how many, and how many lead to no file.
+void stageList(const Connection& connection, const std::string& list, ImportSummary& summary)
+{
+    std::FILE* stream = list == "-" ? stdin : std::fopen(list.c_str(), "rb");
+    if (stream == nullptr)
+        throw KeyListError(list, 0, std::string("no se puede leer la lista (") + std::strerror(errno) + ")");
+    const auto closer = [](std::FILE* opened) { if (opened != stdin) std::fclose(opened); };
+    const std::unique_ptr<std::FILE, decltype(closer)> closing(stream, closer);
+    // Relative paths lead from the list's folder, or from the current one for standard input.
+    CataloguePaths paths(list == "-" ? std::string() : folderAndName(list).first);
+    KeyListReader reader(list, stream);
+    Statement stage(connection, "INSERT INTO temp.staged_keys (path, line, key) VALUES (?1, ?2, ?3)");
+    for (std::optional<ListedKey> listed = reader.next(); listed; listed = reader.next()) {
+        const std::string path = paths(listed->path);
+        const PackedKey key = packedKey(listed->codes);
+        ++summary.imported;
+        stage.bindBytes(1, path).bind(2, std::int64_t(summary.imported));
+        stage.bindBytes(3, {reinterpret_cast<const char*>(&key), sizeof key}).step();
+        summary.withoutFile += presenceOf(path) == FilePresence::Regular ? 0 : 1;
     }
-    ~ListFile() { std::fclose(stream_); }
-    ListFile(const ListFile&) = delete;
-    ListFile& operator=(const ListFile&) = delete;
+}
 
-    // Its key lines from the start.
-    KeyListReader reader()
-    {
-        std::rewind(stream_);
-        return KeyListReader(name_, stream_);
-    }
-    // Where its relative paths lead from: the list's folder, or the current one for standard input.
-    CataloguePaths paths() const { return CataloguePaths(base_); }
-
-private:
-    std::FILE* copyOfStandardInput()
-    {
-        std::FILE* copy = std::tmpfile();
-        char buffer[1 << 16];
-        for (std::size_t count; copy != nullptr && (count = std::fread(buffer, 1, sizeof buffer, stdin)) > 0;)
-            if (std::fwrite(buffer, 1, count, copy) != count)
-                fail(errno);
-        if (std::ferror(stdin))
-            fail(errno);
-        return copy;
-    }
-    [[noreturn]] void fail(int error) const
-    {
-        throw KeyListError(name_, 0, std::string("no se puede leer la lista (") + std::strerror(error) + "); no se ha importado nada");
-    }
-
-    std::string name_;
-    std::string base_;
-    std::FILE* stream_ = nullptr;
-};
-
-// Every line parsed and every path resolved, nothing stored: how many keys, and how many lead nowhere.
-ImportSummary checked(std::vector<std::unique_ptr<ListFile>>& lists)
+ImportSummary stagedLists(const Connection& connection, const std::vector<std::string>& lists)
 try {
     ImportSummary summary;
-    for (const auto& list : lists) {
-        KeyListReader reader = list->reader();
-        CataloguePaths paths = list->paths();
-        for (std::optional<ListedKey> listed = reader.next(); listed; listed = reader.next()) {
-            ++summary.imported;
-            summary.withoutFile += presenceOf(paths(listed->path)) == FilePresence::Regular ? 0 : 1;
-        }
-    }
+    // Deferred: writing the temporary file alone takes no lock on the catalogue.
+    Transaction staging(connection, Transaction::Intent::Read);
+    for (const std::string& list : lists)
+        stageList(connection, list, summary);
+    // Of two lines of one path the later one stays, as if stored line by line; the key is in the index
+    // so that reading in this order reads the index alone.
+    connection.execute("CREATE INDEX temp.staged_order ON staged_keys (path, line, key)");
+    staging.commit();
     return summary;
 } catch (const KeyListError& error) {
     throw KeyListError(error.list(), error.line(), error.what() + std::string("; no se ha importado nada"));
 }
 
-// Stores keys from reader until it ends or the batch is full; whether it ended.
-bool storeBatch(PictureTable& pictures, KeyListReader& reader, CataloguePaths& paths)
+// The next batch of staged keys after (path, line) into the catalogue; whether any was left.
+bool storeBatch(Catalogue::Store& store, std::string& lastPath, std::int64_t& lastLine)
 {
-    const auto start = std::chrono::steady_clock::now();
+    Statement next(store.opened.connection, "SELECT line, path, key FROM temp.staged_keys WHERE (path, line) > "
+                                            "(?1, ?2) ORDER BY path, line LIMIT " + std::to_string(batchRecords));
+    next.bindBytes(1, lastPath).bind(2, lastLine);
     std::vector<std::pair<std::int64_t, PackedKey>> keys;
-    std::optional<ListedKey> listed;
-    while (keys.size() < batchRecords && std::chrono::steady_clock::now() - start < batchTime) {
-        if (!(listed = reader.next()))
-            break;
-        const PackedKey key = packedKey(listed->codes);
-        if (const auto number = pictures.putRecord({paths(listed->path), std::nullopt, std::nullopt, std::nullopt, key, std::nullopt}))
+    bool any = false;
+    while (next.step()) {
+        any = true;
+        lastLine = next.number(0);
+        lastPath = next.bytes(1);
+        PackedKey key;
+        std::memcpy(&key, next.bytes(2).data(), std::min(sizeof key, next.bytes(2).size()));
+        if (const auto number = store.pictures->putRecord({lastPath, std::nullopt, std::nullopt, std::nullopt, key, std::nullopt}))
             keys.emplace_back(*number, key);
     }
     std::sort(keys.begin(), keys.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
-    pictures.keys().putSorted(keys);
-    return !listed;
-}
-
-// Stores every key line of list in batches.
-void storeList(Catalogue::Store& store, ListFile& list)
-try {
-    KeyListReader reader = list.reader();
-    CataloguePaths paths = list.paths();
-    for (bool ended = false; !ended;) {
-        {
-            std::lock_guard lock(store.mutex);
-            store.commitLocked();
-            Transaction transaction(store.opened.connection);
-            ended = storeBatch(*store.pictures, reader, paths);
-            transaction.commit();
-        }
-        if (!ended)
-            std::this_thread::sleep_for(pauseBetweenBatches);
-    }
-} catch (const KeyListError& error) { // the list has changed since it was checked
-    throw KeyListError(error.list(), error.line(),
-                       error.what() + std::string("; la lista ha cambiado durante la importación y solo se han "
-                                                  "importado las líneas anteriores"));
+    store.pictures->keys().putSorted(keys);
+    return any;
 }
 
 } // namespace
 
-ImportSummary Catalogue::importKeyLists(const std::vector<std::string>& names)
+ImportSummary Catalogue::importKeyLists(const std::vector<std::string>& lists)
 {
-    std::vector<std::unique_ptr<ListFile>> lists;
-    for (const std::string& name : names)
-        lists.push_back(std::make_unique<ListFile>(name));
-    const ImportSummary summary = checked(lists);
-    for (const auto& list : lists)
-        storeList(*store_, *list);
+    std::lock_guard lock(store_->mutex);
+    store_->commitLocked();
+    const Connection& connection = store_->opened.connection;
+    createStaging(connection);
+    const ImportSummary summary = stagedLists(connection, lists);
+    std::string lastPath;
+    std::int64_t lastLine = 0;
+    for (bool more = true; more;) {
+        Transaction batch(connection);
+        more = storeBatch(*store_, lastPath, lastLine);
+        batch.commit();
+        if (more)
+            std::this_thread::sleep_for(pauseBetweenBatches);
+    }
+    connection.execute("DROP TABLE temp.staged_keys");
     return summary;
 }
 

@@ -9,15 +9,20 @@ namespace {
 
 constexpr const char* recordColumns = "id, path, size, modified, changed, inode, device, keyed, averages";
 
-std::string putSql(bool onlyOverOlder)
+// A record is stored by an insert that a path already there leaves undone, and then by an update of
+// that path. Both go "OR IGNORE", which cannot fail part of the way: a statement that could (an
+// upsert does) makes SQLite first copy every page it changes to a statement journal, 128 KiB per
+// record with the catalogue's 64 KiB pages.
+constexpr const char* insertSql =
+    "INSERT OR IGNORE INTO pictures (path, size, modified, changed, inode, device, keyed, averages) "
+    "VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8) RETURNING id";
+
+std::string updateSql(bool onlyOverOlder)
 {
-    std::string sql = "INSERT INTO pictures (path, size, modified, changed, inode, device, keyed, averages) "
-                      "VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8) ON CONFLICT (path) DO UPDATE SET "
-                      "size = excluded.size, modified = excluded.modified, changed = excluded.changed, "
-                      "inode = excluded.inode, device = excluded.device, keyed = excluded.keyed, "
-                      "averages = excluded.averages";
+    std::string sql = "UPDATE OR IGNORE pictures SET size = ?2, modified = ?3, changed = ?4, inode = ?5, "
+                      "device = ?6, keyed = ?7, averages = ?8 WHERE path = ?1";
     if (onlyOverOlder)
-        sql += " WHERE coalesce(excluded.modified, -1) > coalesce(pictures.modified, -1)";
+        sql += " AND coalesce(?3, -1) > coalesce(modified, -1)";
     return sql + " RETURNING id";
 }
 
@@ -85,7 +90,8 @@ PictureTable::PictureTable(const Connection& connection)
     : connection_(connection), keys_(connection),
       byPath_(connection, std::string("SELECT ") + recordColumns + ", " + keyColumnsSql("pictures.id") +
                               " FROM pictures " + keyJoinSql("pictures.id") + " WHERE path = ?1"),
-      put_(connection, putSql(false)), putOverOlder_(connection, putSql(true)),
+      insert_(connection, insertSql), update_(connection, updateSql(false)),
+      updateOverOlder_(connection, updateSql(true)),
       remove_(connection, "DELETE FROM pictures WHERE id = ?1 AND path = ?2 RETURNING id")
 {
 }
@@ -120,17 +126,23 @@ void PictureTable::put(const PictureRecord& record, bool onlyOverOlder)
 
 std::optional<std::int64_t> PictureTable::putRecord(const PictureRecord& record, bool onlyOverOlder)
 {
-    Statement& put = onlyOverOlder ? putOverOlder_ : put_;
-    put.bindBytes(1, record.path);
-    bindIdentity(put, record);
+    if (const std::optional<std::int64_t> number = stepped(insert_, record))
+        return number;
+    return stepped(onlyOverOlder ? updateOverOlder_ : update_, record); // none: an older record than the one kept
+}
+
+std::optional<std::int64_t> PictureTable::stepped(Statement& statement, const PictureRecord& record)
+{
+    statement.bindBytes(1, record.path);
+    bindIdentity(statement, record);
     if (record.averages)
-        put.bindBytes(8, encodedAverages(*record.averages));
+        statement.bindBytes(8, encodedAverages(*record.averages));
     else
-        put.bindNull(8);
-    if (!put.step())
-        return std::nullopt; // an older record than the one kept
-    const std::int64_t number = put.number(0);
-    put.reset();
+        statement.bindNull(8);
+    if (!statement.step())
+        return std::nullopt;
+    const std::int64_t number = statement.number(0);
+    statement.reset();
     return number;
 }
 

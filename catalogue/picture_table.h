@@ -53,12 +53,15 @@ public:
 
 private:
     std::optional<PictureRecord> recordOf(Statement& statement);
+    // The number of the record statement stored, if it stored one.
+    std::optional<std::int64_t> stepped(Statement& statement, const PictureRecord& record);
 
     const Connection& connection_;
     KeyBlockTable keys_;
     Statement byPath_;
-    Statement put_;
-    Statement putOverOlder_;
+    Statement insert_;
+    Statement update_;
+    Statement updateOverOlder_;
     Statement remove_;
 };
 
