@@ -143,6 +143,7 @@ void Catalogue::find(std::span<const KeyCodes> queries, int maxDistance, SearchR
             forEachFirstFormatRow(connection, visit);
     };
     searchCatalogue(connection, rows, packed, maxDistance, receiver);
+    requireUnchanged(store_->opened);
 }
 
 // The files are looked at before the write lock is taken, and those found gone again under it: another

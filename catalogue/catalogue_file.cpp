@@ -1,6 +1,7 @@
 #include "catalogue/catalogue_file.h"
 
 #include "catalogue/catalogue_schema.h"
+#include "catalogue/file_identity.h"
 #include "catalogue/paths.h"
 
 #include <sys/stat.h>
@@ -87,18 +88,20 @@ void requireFor(const std::string& file, const CatalogueFileKind& kind, Access a
     }
 }
 
-// Read-write wherever the file and its folder may be written; otherwise read-only, and a logged file
-// whose log is gone (it then holds everything itself) read as it stands where no side file can be
-// made and no run can change it; with a log, SQLite reads through it or says why not.
-Connection connectTo(const std::string& file, const CatalogueFileKind& kind, Access access)
+// Read-write wherever the file and its folder may be written; otherwise read-only. A logged file whose
+// log is gone holds everything itself: where no run can change it, or where SQLite could not make the
+// shared-memory file it reads a log with, it is read as it stands ("immutable"), and in the second case
+// checked after the reading (readAsItStands); with a log, SQLite reads through it or says why not.
+Connection connectTo(const std::string& file, const CatalogueFileKind& kind, Access access, bool& asItStands)
 {
     const std::string real = resolvedPath(file).value_or(file);
     const bool missing = kind.kind == CatalogueFileKind::Missing;
     const bool writable = ::access(real.c_str(), W_OK) == 0 && isFolderWritable(real);
     if (access == Access::ReadWrite || (!missing && writable))
         return Connection(file, fileUri(real), SQLITE_OPEN_READWRITE | (missing ? SQLITE_OPEN_CREATE : 0));
-    const bool unchanging = kind.logged && presenceOf(real + "-wal") == FilePresence::Gone && isUnchanging(real);
-    return Connection(file, fileUri(real, unchanging ? "immutable=1" : ""), SQLITE_OPEN_READONLY);
+    const bool noSideFiles = presenceOf(real + "-wal") == FilePresence::Gone && presenceOf(real + "-shm") == FilePresence::Gone;
+    asItStands = kind.logged && noSideFiles && (isUnchanging(real) || !isFolderWritable(real));
+    return Connection(file, fileUri(real, asItStands ? "immutable=1" : ""), SQLITE_OPEN_READONLY);
 }
 
 // SQLite reads a logged file only with its shared-memory file beside it, which a reader who may not
@@ -133,6 +136,19 @@ int readFormat(const OpenedCatalogue& opened, const CatalogueFileKind& kind, Acc
 
 } // namespace
 
+void requireUnchanged(const OpenedCatalogue& opened)
+{
+    if (!opened.readAsItStands)
+        return;
+    const std::string real = resolvedPath(opened.connection.file()).value_or(opened.connection.file());
+    const std::optional<FileIdentity> now = fileIdentity(real);
+    const bool unchanged = now && now->size == opened.readAsItStands->size &&
+                           now->modified == opened.readAsItStands->modified && now->inode == opened.readAsItStands->inode;
+    if (!unchanged || presenceOf(real + "-wal") != FilePresence::Gone)
+        throw CatalogueError(opened.connection.file(), "otra ejecución ha empezado a escribir en el catálogo mientras "
+                                                       "se leía; vuelva a intentarlo");
+}
+
 CatalogueError notACatalogue(const std::string& file)
 {
     return CatalogueError(file, "no es un catálogo de velsaro-clave; no se ha modificado");
@@ -149,7 +165,10 @@ OpenedCatalogue openCatalogueFile(const std::string& file, Access access)
 {
     const CatalogueFileKind kind = identifyCatalogue(file);
     requireFor(file, kind, access);
-    OpenedCatalogue opened{connectTo(file, kind, access)};
+    bool asItStands = false;
+    OpenedCatalogue opened{connectTo(file, kind, access, asItStands), catalogueFormat, false, std::nullopt};
+    if (asItStands)
+        opened.readAsItStands = fileIdentity(resolvedPath(file).value_or(file));
     opened.readOnly = sqlite3_db_readonly(opened.connection.get(), "main") != 0;
     if (access != Access::ReadWrite) {
         opened.format = readFormat(opened, kind, access);

@@ -3,9 +3,11 @@
 // and brought to the current format where the access writes. Every refusal's words are here.
 #pragma once
 
+#include "catalogue/file_identity.h"
 #include "catalogue/first_page.h"
 #include "catalogue/sqlite_handles.h"
 
+#include <optional>
 #include <string>
 
 namespace velsaro::detail {
@@ -20,6 +22,8 @@ struct OpenedCatalogue {
     Connection connection;
     int format = catalogueFormat; // the first or the current one
     bool readOnly = false;
+    // For a file read as it stands, without the locks SQLite takes otherwise: what it was when opened.
+    std::optional<FileIdentity> readAsItStands;
 };
 
 // The catalogue in file, opened for access. Read-write wherever the file and its folder may be
@@ -28,6 +32,9 @@ struct OpenedCatalogue {
 // but a catalogue of a format this version reads (an empty file, as for a new catalogue, only with
 // ReadWrite), for a file that cannot be written with ReadWrite, and for one that cannot be read.
 OpenedCatalogue openCatalogueFile(const std::string& file, Access access);
+
+// Throws when a file read as it stands has changed since it was opened: what was read may be torn.
+void requireUnchanged(const OpenedCatalogue& opened);
 
 // The refusal of a file that holds something other than a catalogue, and of a later format's.
 CatalogueError notACatalogue(const std::string& file);

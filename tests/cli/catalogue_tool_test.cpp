@@ -297,7 +297,7 @@ TEST_F(CatalogueToolTest, RefusesAPipeAtOnceTakesEveryNameAsAFileAndLeavesNoSide
     EXPECT_EQ(uri.exitCode, 0) << uri.err;
     EXPECT_EQ(queryNumber(named, "SELECT count(*) FROM pictures"), 1);
     // A path beginning "//" is the same file, not a host.
-    EXPECT_EQ(runClave({"--catalogue", "/" + path(folder_.filePath("doble.db")), picture}).exitCode, 0);
+    EXPECT_EQ(runClave({"--catalogue", std::string("/").append(path(folder_.filePath("doble.db"))), picture}).exitCode, 0);
     EXPECT_EQ(queryNumber(path(folder_.filePath("doble.db")), "SELECT count(*) FROM pictures"), 1);
     EXPECT_EQ(runClave({"--catalogue", named, "--find", picture}).exitCode, 0);
     EXPECT_EQ(runClave(withCatalogue({"--merge", named})).exitCode, 0);
@@ -374,20 +374,23 @@ TEST_F(CatalogueToolTest, KeepsRealPathsThroughLinksAndFindsAndPrunesOnlyFilesSt
     // a/link leads to other/deep: "a/link/.." is other, not a.
     const std::string picture = pictures("other/i", 1, 5)[0];
     const std::string gone = pictures("other/gone", 1, 5)[0];
+    const std::string nowFolder = pictures("other/carpeta", 1, 5)[0];
     folder_.makeFolder("other/deep");
     folder_.makeFolder("a");
     ASSERT_EQ(symlink("../other/deep", path(folder_.filePath("a/link")).c_str()), 0);
     const std::string throughLink = path(folder_.filePath("a/link/../i0.jpg"));
     letTimesSettle();
-    ASSERT_EQ(runClave(withCatalogue({throughLink, gone})).exitCode, 0);
+    ASSERT_EQ(runClave(withCatalogue({throughLink, gone, nowFolder})).exitCode, 0);
     ASSERT_EQ(std::remove(gone.c_str()), 0);
+    ASSERT_EQ(std::remove(nowFolder.c_str()), 0);
+    ASSERT_EQ(mkdir(nowFolder.c_str(), 0755), 0);
 
     const ClaveRun found = runClave(withCatalogue({"--find", picture}));
     const ClaveRun pruned = runClave(withCatalogue({"--prune"}));
 
     EXPECT_EQ(found.exitCode, 0) << found.err;
     EXPECT_EQ(linesOf(found.out), (std::vector<std::string>{linesOf(runClave({picture}).out)[0], "    0  " + picture}));
-    EXPECT_EQ(pruned.out, "Imágenes quitadas del catálogo: 1\n");
+    EXPECT_EQ(pruned.out, "Imágenes quitadas del catálogo: 2\n");
     EXPECT_EQ(cataloguedPaths(catalogue_), std::vector<std::string>{picture});
 }
 
@@ -505,6 +508,67 @@ TEST_F(CatalogueToolTest, FindsInACatalogueItsUserMayOnlyReadThroughItsLog)
     EXPECT_EQ(found.exitCode, 0) << found.err;
     EXPECT_EQ(linesOf(found.out), (std::vector<std::string>{linesOf(runClave({picture}).out)[0], "    0  " + copy}));
     EXPECT_EQ(withSideFiles(catalogue_), before);
+}
+
+TEST_F(CatalogueToolTest, AnyoneWhoMayReadAFinishedCatalogueSearchesItTheFirstFormatAsItIs)
+{
+    if (!UserWithoutRights::isPossible())
+        GTEST_SKIP() << "this process is root and there is no user \"nobody\" to run the tool as";
+    const std::vector<std::string> files = pictures("s", 2, 60);
+    ASSERT_EQ(runClave(withCatalogue({files[0]})).exitCode, 0);
+    const std::string first = path(folder_.filePath("primero.db"));
+    writeFirstFormatCatalogue(first, {{files[1], keyCodesOfRun(files[1])}});
+    QFile::setPermissions(folder_.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner |
+                                               QFileDevice::ReadOther | QFileDevice::ExeOther);
+
+    for (std::size_t f = 0; f < files.size(); ++f) {
+        const ClaveRun found = runClaveWithoutRights({"--catalogue", f == 0 ? catalogue_ : first, "--find", files[f]});
+        EXPECT_EQ(found.exitCode, 0) << found.err;
+        EXPECT_EQ(linesOf(found.out), (std::vector<std::string>{linesOf(runClave({files[f]}).out)[0], "    0  " + files[f]}));
+    }
+    EXPECT_EQ(queryNumber(first, "PRAGMA user_version"), 1);
+}
+
+TEST_F(CatalogueToolTest, SaysWhyAReaderCannotFollowTheLogOfACatalogueBeingWritten)
+{
+    if (!UserWithoutRights::isPossible())
+        GTEST_SKIP() << "this process is root and there is no user \"nobody\" to run the tool as";
+    const std::string picture = pictures("w", 1)[0];
+    ASSERT_EQ(runClave(withCatalogue({picture})).exitCode, 0);
+    // A run still writing: its log holds a commit, and its shared-memory file is gone.
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open(catalogue_.c_str(), &db), SQLITE_OK);
+    sqlite3_exec(db, "PRAGMA journal_mode = WAL; UPDATE pictures SET keyed = 0", nullptr, nullptr, nullptr);
+    sqlite3_db_config(db, SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 1, nullptr);
+    sqlite3_close(db);
+    std::remove((catalogue_ + "-shm").c_str());
+    QFile::setPermissions(folder_.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner |
+                                               QFileDevice::ReadOther | QFileDevice::ExeOther);
+
+    const ClaveRun found = runClaveWithoutRights(withCatalogue({"--find", picture}));
+
+    EXPECT_EQ(found.exitCode, 3);
+    EXPECT_NE(found.err.find("claves.db-shm», que no se puede crear en " + path(folder_.path()) + " (Permission denied)"),
+              std::string::npos) << found.err;
+}
+
+TEST_F(CatalogueToolTest, MakesNoTargetForAMergeRefusedAndWritesCountsAsJsonWhenAsked)
+{
+    const std::string picture = pictures("m", 1)[0];
+    const std::string part = path(folder_.filePath("parte.db"));
+    ASSERT_EQ(runClave({"--catalogue", part, picture}).exitCode, 0);
+    const std::string list = path(folder_.write("lista.txt", QByteArray::fromStdString(runClave({picture}).out)));
+
+    const ClaveRun merged = runClave(withCatalogue({"--merge", part, path(folder_.filePath("falta.db"))}));
+    const bool made = QFile::exists(QFile::decodeName(catalogue_.c_str()));
+    const ClaveRun imported = runClave(withCatalogue({"--json", "--import", list}));
+    std::remove(picture.c_str());
+    const ClaveRun pruned = runClave({"--catalogue", part, "--json", "--prune"});
+
+    EXPECT_EQ(merged.exitCode, 3);
+    EXPECT_FALSE(made);
+    EXPECT_EQ(imported.out, "{\"imported\": 1, \"without_file\": 0}\n");
+    EXPECT_EQ(pruned.out, "{\"pruned\": 1}\n");
 }
 
 TEST_F(CatalogueToolTest, GroupsNearKeysWithTheirDistancesAndTabulatesThem)
