@@ -99,8 +99,10 @@ Opciones:
 Salida:
   Una línea por imagen, en el orden de las rutas: la clave, dos espacios y la ruta
   tal como se dio (en una carpeta, la carpeta unida a la ruta del archivo). Si la
-  ruta contiene una barra invertida o un salto de línea, la línea empieza por «\»
-  y la ruta los escribe como «\\» y «\n».
+  ruta contiene una barra invertida, un salto de línea u otro carácter de control
+  o de dirección del texto (ESC, U+202E...), la línea empieza por «\» y la ruta
+  los escribe como «\\», «\n» y, los demás, cada byte como «\xNN»; --import
+  recupera así la ruta exacta. Las líneas de error los escriben igual.
   Con --compare siguen una línea en blanco y un grupo por clave distinta, en el
   orden en que aparece por primera vez:
     Grupo 1 (2 imágenes): CLAVE

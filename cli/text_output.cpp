@@ -1,5 +1,7 @@
 #include "cli/text_output.h"
 
+#include "cli/visible_text.h"
+
 #include <optional>
 
 namespace velsaro::cli {
@@ -8,19 +10,22 @@ namespace {
 
 bool needsEscaping(const std::string& path)
 {
-    return path.find_first_of("\\\n") != std::string::npos;
+    return path.find('\\') != std::string::npos || hasHiddenCharacter(path);
 }
 
+// A line break as "\n" and every other hidden character's bytes as "\xNN", so that a line stays one
+// line and shows what the path holds; backslashes doubled where the line is to be read back.
 std::string escaped(const std::string& path, bool backslashes = true)
 {
     std::string text;
-    for (char c : path) {
-        if (c == '\\' && backslashes)
-            text += "\\\\";
-        else if (c == '\n')
-            text += "\\n";
+    for (const TextPiece& piece : textPieces(path)) {
+        if (piece.hidden)
+            text += piece.text == "\n" ? std::string("\\n") : hexEscaped(piece.text);
+        else if (backslashes)
+            for (char c : piece.text)
+                text += c == '\\' ? std::string("\\\\") : std::string(1, c);
         else
-            text += c;
+            text += piece.text;
     }
     return text;
 }

@@ -8,15 +8,18 @@
 
 namespace velsaro::cli {
 
-// "KEY  PATH\n". A path holding a backslash or a line break is written with them escaped as "\\"
-// and "\n", and the line then starts with a backslash, so that every line stays one picture.
+// "KEY  PATH\n". A path holding a backslash, a line break or another control or direction character
+// (see visible_text.h) is written with them escaped as "\\", "\n" and "\xNN" for each byte of the
+// others, and the line then starts with a backslash, so that every line stays one picture and shows
+// what its path holds.
 std::string keyLine(const std::string& keyText, const std::string& path);
 
 // The path as a list under a heading shows it: escaped as in keyLine behind a leading backslash when
-// it holds a backslash or a line break, else as it is.
+// it holds a backslash or a hidden character, else as it is.
 std::string listedPath(const std::string& path);
 
-// "velsaro-clave: PATH: REASON\n", for the error stream; a line break in the path is written "\n".
+// "velsaro-clave: PATH: REASON\n", for the error stream; hidden characters in the path are escaped as
+// in keyLine, backslashes are not.
 std::string errorLine(const std::string& path, const std::string& reason);
 
 class TextOutput final : public Output {
