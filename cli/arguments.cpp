@@ -128,9 +128,11 @@ Salida:
   {"queries": [{"path", "key", "matches": [{"path", "distance"}]} o {"path",
   "error"}]}. Una ruta que no es UTF-8 lleva al lado "path_bytes", sus bytes en
   base64 (y "paths", "paths_bytes", con null para las que son UTF-8).
-  Cada imagen que no se puede leer se indica en la salida de errores con una línea
-  «velsaro-clave: RUTA: motivo», y las demás se procesan igual. En un terminal, los
-  lotes de más de 3 imágenes muestran su avance en la salida de errores.
+  Cada imagen, carpeta o entrada de carpeta que no se puede leer se indica en la
+  salida de errores con una línea «velsaro-clave: RUTA: motivo» (con --json,
+  también en "pictures", en su lugar por ruta), y las demás se procesan igual.
+  En un terminal, los lotes de más de 3 imágenes muestran su avance en la salida
+  de errores.
 
 Estado de salida:
   0  se obtuvo la clave de todas las imágenes
