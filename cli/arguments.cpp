@@ -6,7 +6,9 @@
 
 #include <getopt.h>
 
+#include <algorithm>
 #include <charconv>
+#include <iterator>
 #include <optional>
 
 namespace velsaro::cli {
@@ -94,7 +96,9 @@ Opciones:
   --version        muestra la versión y termina
   --               lo que sigue son rutas, aunque empiecen por «-»
   Las opciones con valor admiten también la forma --opción=VALOR (--near=5,
-  --catalogue=claves.db, --html=copias.html, --jobs=4).
+  --catalogue=claves.db, --html=copias.html, --jobs=4). Un ARCHIVO que se
+  escribe como una opción (--compare) se toma por un valor olvidado y se
+  rechaza: un archivo con ese nombre se escribe «./--compare».
 
 Salida:
   Una línea por imagen, en el orden de las rutas: la clave, dos espacios y la ruta
@@ -229,12 +233,27 @@ bool isWholeName(const std::string& word, const char* name)
     return !word.starts_with("--") || word.substr(2, word.find('=') - 2) == name;
 }
 
+// Whether text is written as one of this tool's options ("--compare", "--near=5", "-j4", "-h"): as an
+// option's value it is far more likely a forgotten value than a file's name.
+bool isOptionWord(const std::string& text)
+{
+    if (text.starts_with("--")) {
+        const std::string name = text.substr(2, text.find('=') - 2);
+        return std::any_of(std::begin(longOptions), std::end(longOptions) - 1,
+                           [&](const option& known) { return name == known.name; });
+    }
+    return text == "-h" || text.starts_with("-j");
+}
+
 std::optional<std::string> applyValue(int code, const std::string& value, const std::string& word,
                                       Options& options)
 {
     if (code == catalogueCode || code == htmlCode) {
         if (value.empty())
             return missingValueMessage(code, word);
+        if (isOptionWord(value))
+            return missingValueMessage(code, word) + " («" + value + "» es una opción; un archivo con ese nombre se escribe «./" +
+                   value + "»)";
         (code == htmlCode ? options.htmlPage : options.catalogue) = value;
     } else if (code == nearCode) {
         const auto distance = integerIn(value, 0, maxNearDistance);
