@@ -48,11 +48,15 @@ Opciones:
                    cada dos imágenes (hasta 64 imágenes)
   --html ARCHIVO   con --compare, escribe además la página ARCHIVO, que un navegador
                    abre sin red ni programas: por grupo de dos o más imágenes, su clave,
-                   la orden «velsaro ...» que lo abre en el programa (hasta 8 imágenes)
-                   y, por imagen, una miniatura de lo que lee la clave, su ruta, su
-                   distancia a la primera del grupo y el tamaño de su archivo; al final,
-                   cuántas no se parecen a ninguna otra. Las miniaturas van en la
-                   carpeta ARCHIVO sin «.html» seguido de «_archivos»
+                   la orden «velsaro ...» que lo abre en el programa (una por parte
+                   de hasta 8 imágenes) y, por imagen, una miniatura de lo que lee
+                   la clave, su ruta, su distancia a la primera del grupo y el tamaño
+                   de su archivo; al final, cuántas no se parecen a ninguna otra. Las
+                   miniaturas van en la carpeta ARCHIVO sin «.html» seguido de
+                   «_archivos», que queda solo con las que usa la página. Antes de
+                   calcular nada se comprueba que la página y la carpeta se pueden
+                   escribir; nada se escribe a través de un enlace, y si algo falla
+                   la página anterior queda intacta
   --json           escribe un documento JSON en lugar de las líneas
   -j N, --jobs N   decodifica y calcula con N hilos (de 1 a 1024; por omisión {jobs},
                    uno por procesador); el resultado no depende de N
@@ -141,8 +145,8 @@ Salida:
 Estado de salida:
   0  se obtuvo la clave de todas las imágenes
   1  alguna imagen o carpeta no se pudo leer, --matrix tenía más de 64 imágenes,
-     la página de --html no se pudo escribir, o una LISTA de --import no se pudo
-     leer o tenía una línea que no es de velsaro-clave
+     la página de --html o una de sus miniaturas no se pudo escribir, o una LISTA
+     de --import no se pudo leer o tenía una línea que no es de velsaro-clave
   2  error en la línea de órdenes
   3  el catálogo no se pudo usar: no es un catálogo de velsaro-clave, es de una
      versión posterior, otra ejecución lo ocupó más de 120 s, o no se pudo leer o
