@@ -1,9 +1,12 @@
 #include "catalogue/key_list.h"
 
+#include "catalogue/visible_text.h"
+
 #include <climits>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <utility>
 
 namespace velsaro {
 
@@ -11,7 +14,7 @@ namespace {
 
 bool needsEscaping(const std::string& path)
 {
-    return path.find_first_of("\\\n") != std::string::npos;
+    return path.find('\\') != std::string::npos || hasHiddenCharacter(path);
 }
 
 bool isDigit(char c)
@@ -36,18 +39,41 @@ std::optional<std::size_t> parsedKey(const std::string& text, std::size_t at, Ke
     return at;
 }
 
-// The path of an escaped line: "\\" for a backslash and "\n" for a line break, nothing else.
+int hexDigit(char c)
+{
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    return -1;
+}
+
+// The byte of the escape that starts at text[at] ("\\", "\n" or "\xNN", as keyLine writes them) and
+// the escape's length; none for anything else.
+std::optional<std::pair<char, std::size_t>> escapedByte(const std::string& text, std::size_t at)
+{
+    const char kind = at + 1 < text.size() ? text[at + 1] : '\0';
+    if (kind == '\\' || kind == 'n')
+        return std::pair{kind == 'n' ? '\n' : '\\', std::size_t(2)};
+    if (kind != 'x' || at + 3 >= text.size() || hexDigit(text[at + 2]) < 0 || hexDigit(text[at + 3]) < 0)
+        return std::nullopt;
+    return std::pair{char(hexDigit(text[at + 2]) * 16 + hexDigit(text[at + 3])), std::size_t(4)};
+}
+
+// The path of an escaped line: its escapes read back, and nothing else may follow a backslash.
 std::optional<std::string> unescaped(const std::string& text)
 {
     std::string path;
-    for (std::size_t i = 0; i < text.size(); ++i) {
+    for (std::size_t i = 0; i < text.size();) {
         if (text[i] != '\\') {
-            path += text[i];
+            path += text[i++];
             continue;
         }
-        if (++i == text.size() || (text[i] != '\\' && text[i] != 'n'))
+        const auto escape = escapedByte(text, i);
+        if (!escape)
             return std::nullopt;
-        path += text[i] == 'n' ? '\n' : '\\';
+        path += escape->first;
+        i += escape->second;
     }
     return path;
 }
@@ -77,16 +103,19 @@ std::optional<std::string> impossiblePath(const std::string& path)
 
 } // namespace
 
+// A line break as "\n" and every other hidden character's bytes as "\xNN", so that a line stays one
+// line and shows what the path holds; backslashes doubled where the line is to be read back.
 std::string escapedPath(const std::string& path, bool backslashes)
 {
     std::string text;
-    for (char c : path) {
-        if (c == '\\' && backslashes)
-            text += "\\\\";
-        else if (c == '\n')
-            text += "\\n";
+    for (const TextPiece& piece : textPieces(path)) {
+        if (piece.hidden)
+            text += piece.text == "\n" ? std::string("\\n") : hexEscaped(piece.text);
+        else if (backslashes)
+            for (char c : piece.text)
+                text += c == '\\' ? std::string("\\\\") : std::string(1, c);
         else
-            text += c;
+            text += piece.text;
     }
     return text;
 }

@@ -17,16 +17,18 @@ namespace velsaro {
 inline constexpr std::string_view groupHeadingStart = "Grupo ";
 inline constexpr std::string_view matrixHeading = "Distancias en bits:";
 
-// "KEY  PATH\n". A path holding a backslash or a line break is written with them escaped as "\\"
-// and "\n", and the line then starts with a backslash, so that every line stays one picture.
+// "KEY  PATH\n". A path holding a backslash, a line break or another control or direction character
+// (see visible_text.h) is written with them escaped as "\\", "\n" and "\xNN" for each byte of the
+// others, and the line then starts with a backslash, so that every line stays one picture and shows
+// what its path holds.
 std::string keyLine(const std::string& keyText, const std::string& path);
 
 // The path as a list under a heading shows it: escaped as in keyLine behind a leading backslash when
-// it holds a backslash or a line break, else as it is.
+// it holds a backslash or a hidden character, else as it is.
 std::string listedPath(const std::string& path);
 
-// The path with its line breaks written "\n" (and its backslashes "\\" with backslashes), for a line
-// that is read by people only.
+// The path with its hidden characters escaped as in keyLine (and its backslashes too with
+// backslashes), for a line that is read by people only.
 std::string escapedPath(const std::string& path, bool backslashes);
 
 struct ListedKey {

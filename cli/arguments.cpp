@@ -6,7 +6,9 @@
 
 #include <getopt.h>
 
+#include <algorithm>
 #include <charconv>
+#include <iterator>
 #include <optional>
 
 namespace velsaro::cli {
@@ -46,11 +48,15 @@ Opciones:
                    cada dos imágenes (hasta 64 imágenes)
   --html ARCHIVO   con --compare, escribe además la página ARCHIVO, que un navegador
                    abre sin red ni programas: por grupo de dos o más imágenes, su clave,
-                   la orden «velsaro ...» que lo abre en el programa (hasta 8 imágenes)
-                   y, por imagen, una miniatura de lo que lee la clave, su ruta, su
-                   distancia a la primera del grupo y el tamaño de su archivo; al final,
-                   cuántas no se parecen a ninguna otra. Las miniaturas van en la
-                   carpeta ARCHIVO sin «.html» seguido de «_archivos»
+                   la orden «velsaro ...» que lo abre en el programa (una por parte
+                   de hasta 8 imágenes) y, por imagen, una miniatura de lo que lee
+                   la clave, su ruta, su distancia a la primera del grupo y el tamaño
+                   de su archivo; al final, cuántas no se parecen a ninguna otra. Las
+                   miniaturas van en la carpeta ARCHIVO sin «.html» seguido de
+                   «_archivos», que queda solo con las que usa la página. Antes de
+                   calcular nada se comprueba que la página y la carpeta se pueden
+                   escribir; nada se escribe a través de un enlace, y si algo falla
+                   la página anterior queda intacta
   --json           escribe un documento JSON en lugar de las líneas
   -j N, --jobs N   decodifica y calcula con N hilos (de 1 a 1024; por omisión {jobs},
                    uno por procesador); el resultado no depende de N
@@ -94,13 +100,17 @@ Opciones:
   --version        muestra la versión y termina
   --               lo que sigue son rutas, aunque empiecen por «-»
   Las opciones con valor admiten también la forma --opción=VALOR (--near=5,
-  --catalogue=claves.db, --html=copias.html, --jobs=4).
+  --catalogue=claves.db, --html=copias.html, --jobs=4). Un ARCHIVO que se
+  escribe como una opción (--compare) se toma por un valor olvidado y se
+  rechaza: un archivo con ese nombre se escribe «./--compare».
 
 Salida:
   Una línea por imagen, en el orden de las rutas: la clave, dos espacios y la ruta
   tal como se dio (en una carpeta, la carpeta unida a la ruta del archivo). Si la
-  ruta contiene una barra invertida o un salto de línea, la línea empieza por «\»
-  y la ruta los escribe como «\\» y «\n».
+  ruta contiene una barra invertida, un salto de línea u otro carácter de control
+  o de dirección del texto (ESC, U+202E...), la línea empieza por «\» y la ruta
+  los escribe como «\\», «\n» y, los demás, cada byte como «\xNN»; --import
+  recupera así la ruta exacta. Las líneas de error los escriben igual.
   Con --compare siguen una línea en blanco y un grupo por clave distinta, en el
   orden en que aparece por primera vez:
     Grupo 1 (2 imágenes): CLAVE
@@ -126,15 +136,17 @@ Salida:
   {"queries": [{"path", "key", "matches": [{"path", "distance"}]} o {"path",
   "error"}]}. Una ruta que no es UTF-8 lleva al lado "path_bytes", sus bytes en
   base64 (y "paths", "paths_bytes", con null para las que son UTF-8).
-  Cada imagen que no se puede leer se indica en la salida de errores con una línea
-  «velsaro-clave: RUTA: motivo», y las demás se procesan igual. En un terminal, los
-  lotes de más de 3 imágenes muestran su avance en la salida de errores.
+  Cada imagen, carpeta o entrada de carpeta que no se puede leer se indica en la
+  salida de errores con una línea «velsaro-clave: RUTA: motivo» (con --json,
+  también en "pictures", en su lugar por ruta), y las demás se procesan igual.
+  En un terminal, los lotes de más de 3 imágenes muestran su avance en la salida
+  de errores.
 
 Estado de salida:
   0  se obtuvo la clave de todas las imágenes
   1  alguna imagen o carpeta no se pudo leer, --matrix tenía más de 64 imágenes,
-     la página de --html no se pudo escribir, o una LISTA de --import no se pudo
-     leer o tenía una línea que no es de velsaro-clave
+     la página de --html o una de sus miniaturas no se pudo escribir, o una LISTA
+     de --import no se pudo leer o tenía una línea que no es de velsaro-clave
   2  error en la línea de órdenes
   3  el catálogo no se pudo usar: no es un catálogo de velsaro-clave, es de una
      versión posterior, otra ejecución lo ocupó más de 120 s, o no se pudo leer o
@@ -225,12 +237,27 @@ bool isWholeName(const std::string& word, const char* name)
     return !word.starts_with("--") || word.substr(2, word.find('=') - 2) == name;
 }
 
+// Whether text is written as one of this tool's options ("--compare", "--near=5", "-j4", "-h"): as an
+// option's value it is far more likely a forgotten value than a file's name.
+bool isOptionWord(const std::string& text)
+{
+    if (text.starts_with("--")) {
+        const std::string name = text.substr(2, text.find('=') - 2);
+        return std::any_of(std::begin(longOptions), std::end(longOptions) - 1,
+                           [&](const option& known) { return name == known.name; });
+    }
+    return text == "-h" || text.starts_with("-j");
+}
+
 std::optional<std::string> applyValue(int code, const std::string& value, const std::string& word,
                                       Options& options)
 {
     if (code == catalogueCode || code == htmlCode) {
         if (value.empty())
             return missingValueMessage(code, word);
+        if (isOptionWord(value))
+            return missingValueMessage(code, word) + " («" + value + "» es una opción; un archivo con ese nombre se escribe «./" +
+                   value + "»)";
         (code == htmlCode ? options.htmlPage : options.catalogue) = value;
     } else if (code == nearCode) {
         const auto distance = integerIn(value, 0, maxNearDistance);

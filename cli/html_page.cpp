@@ -1,6 +1,7 @@
 #include "cli/html_page.h"
 
 #include "catalogue/paths.h"
+#include "catalogue/visible_text.h"
 #include "cli/progress_line.h"
 #include "picture/drawing_area.h"
 #include "picture/picture_file.h"
@@ -15,7 +16,6 @@
 #include <cctype>
 #include <cerrno>
 #include <cstring>
-#include <fstream>
 #include <thread>
 
 namespace velsaro::cli {
@@ -24,7 +24,8 @@ namespace {
 
 constexpr int thumbnailWidth = drawingAreaWidth / 3;
 constexpr int thumbnailHeight = drawingAreaHeight / 3;
-constexpr std::size_t picturesPerCommand = 8;
+constexpr std::size_t picturesPerCommand = 8; // what the desktop program holds at once
+const char* const pageName = "pagina.html";      // within the private folder, until it is placed
 
 const char* const pageStyle = R"(body { font-family: sans-serif; margin: 1.5em; color: #222; }
 section { border-top: 1px solid #ccc; padding: 0.5em 0 1em; }
@@ -34,6 +35,7 @@ code { white-space: pre-wrap; }
 ul { list-style: none; display: flex; flex-wrap: wrap; gap: 1em; padding: 0; margin: 0; }
 li { width: 143px; font-size: 0.8em; overflow-wrap: anywhere; }
 img { display: block; width: 143px; height: 167px; background: #c0c0c0; margin-bottom: 0.3em; }
+.escape { background: #fdd; color: #900; }
 )";
 
 struct Thumbnail {
@@ -47,38 +49,55 @@ std::string fileName(const std::string& path)
     return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
-// Text for the page: UTF-8 as it is, bytes that are not shown as U+FFFD, and &, <, >, " escaped.
-std::string html(const std::string& text)
+// Text for the page: UTF-8 as it is, bytes that are not shown as U+FFFD, &, <, >, " escaped, and
+// hidden characters (controls, direction marks) as their bytes "\xNN", through shownHidden.
+template <typename ShownHidden>
+std::string html(const std::string& text, ShownHidden shownHidden)
 {
     std::string escaped;
-    for (char c : QString::fromUtf8(text.data(), qsizetype(text.size())).toStdString()) {
-        switch (c) {
-        case '&': escaped += "&amp;"; break;
-        case '<': escaped += "&lt;"; break;
-        case '>': escaped += "&gt;"; break;
-        case '"': escaped += "&quot;"; break;
-        default: escaped += c;
+    for (const TextPiece& piece : textPieces(text)) {
+        if (piece.hidden) {
+            escaped += shownHidden(hexEscaped(piece.text));
+            continue;
+        }
+        for (char c : QString::fromUtf8(piece.text.data(), qsizetype(piece.text.size())).toStdString()) {
+            switch (c) {
+            case '&': escaped += "&amp;"; break;
+            case '<': escaped += "&lt;"; break;
+            case '>': escaped += "&gt;"; break;
+            case '"': escaped += "&quot;"; break;
+            default: escaped += c;
+            }
         }
     }
     return escaped;
 }
 
-// A word a POSIX shell reads back as path's very bytes: '...' where every byte prints, $'...' with
-// \xNN escapes where some does not (a line break, bytes that are not UTF-8).
+// In the page's text, an escaped hidden character is marked, so that it is not taken for a name's
+// own backslash.
+std::string htmlText(const std::string& text)
+{
+    return html(text, [](const std::string& bytes) { return "<span class=\"escape\">" + bytes + "</span>"; });
+}
+
+std::string htmlAttribute(const std::string& text)
+{
+    return html(text, [](const std::string& bytes) { return bytes; });
+}
+
+// A word a POSIX shell reads back as path's very bytes: '...' where every character shows, $'...'
+// with \xNN escapes where some does not (a control or direction character, bytes that are not UTF-8).
 std::string shellWord(const std::string& path)
 {
-    const bool plain = QByteArrayView(path.data(), qsizetype(path.size())).isValidUtf8() &&
-                       path.find_first_of("\n\r\t") == std::string::npos;
+    const bool plain = QByteArrayView(path.data(), qsizetype(path.size())).isValidUtf8() && !hasHiddenCharacter(path);
     std::string word = plain ? "'" : "$'";
     for (char c : path) {
         const auto byte = static_cast<unsigned char>(c);
         if (plain)
             word += c == '\'' ? std::string("'\\''") : std::string(1, c);
-        else if (byte < 0x20 || byte >= 0x7f || c == '\'' || c == '\\') {
-            char hex[5];
-            std::snprintf(hex, sizeof hex, "\\x%02x", byte);
-            word += hex;
-        } else
+        else if (byte < 0x20 || byte >= 0x7f || c == '\'' || c == '\\')
+            word += hexEscaped(std::string_view(&c, 1));
+        else
             word += c;
     }
     return word + "'";
@@ -114,19 +133,28 @@ std::string thumbnailBytes(const std::string& path)
     return bytes.toStdString();
 }
 
-// Writes every thumbnail on jobs threads; false for a picture that could not be read or written.
-std::vector<bool> writeThumbnails(const std::string& folder, const std::vector<Thumbnail>& thumbnails, int jobs,
-                                  const Console& console)
+struct WrittenThumbnails {
+    std::vector<bool> drawn;            // per thumbnail: false for a picture that could not be read
+    std::optional<PageFailure> failure; // the first thumbnail that could not be written
+};
+
+// Writes every thumbnail on jobs threads; after one that cannot be written, none more is tried.
+WrittenThumbnails writeThumbnails(const PageFiles& files, const std::string& folder,
+                                  const std::vector<Thumbnail>& thumbnails, int jobs, const Console& console)
 {
-    std::vector<char> written(thumbnails.size(), 0);
+    std::vector<char> drawn(thumbnails.size(), 0);
     std::atomic<std::size_t> next = 0;
     std::atomic<std::size_t> done = 0;
+    std::atomic<std::size_t> failedAt = thumbnails.size();
+    std::atomic<int> failedError = 0;
     const auto work = [&] {
-        for (std::size_t i = next++; i < thumbnails.size(); i = next++) {
-            const std::string bytes = thumbnailBytes(thumbnails[i].path);
-            std::ofstream out(folder + "/" + thumbnails[i].file, std::ios::binary);
-            written[i] = !bytes.empty() && out.write(bytes.data(), std::streamsize(bytes.size())) ? 1 : 0;
-            ++done;
+        for (std::size_t i = next++; i < thumbnails.size(); i = next++, ++done) {
+            const std::string bytes = failedAt < thumbnails.size() ? std::string() : thumbnailBytes(thumbnails[i].path);
+            const int error = bytes.empty() ? 0 : files.write(thumbnails[i].file, bytes);
+            drawn[i] = !bytes.empty() && error == 0;
+            std::size_t none = thumbnails.size();
+            if (error != 0 && failedAt.compare_exchange_strong(none, i))
+                failedError = error;
         }
     };
     ProgressLine progress(console.err, thumbnails.size(), console.errIsTerminal && thumbnails.size() > quietBatchSize);
@@ -140,7 +168,11 @@ std::vector<bool> writeThumbnails(const std::string& folder, const std::vector<T
         }
     }
     progress.erase();
-    return std::vector<bool>(written.begin(), written.end());
+    WrittenThumbnails written{std::vector<bool>(drawn.begin(), drawn.end()), std::nullopt};
+    if (failedAt < thumbnails.size())
+        written.failure = PageFailure{folder + "/" + thumbnails[failedAt].file,
+                                      std::string("no se pudo escribir la miniatura (") + std::strerror(failedError) + ")"};
+    return written;
 }
 
 // A relative URL of name: every byte but letters, digits and "-._~/" percent-encoded.
@@ -162,21 +194,21 @@ std::string url(const std::string& name)
 
 std::string pictureItem(const Thumbnail& thumbnail, bool drawn, const std::string& folderName, int distance)
 {
-    const std::string image = drawn ? "<img src=\"" + html(url(folderName + "/" + thumbnail.file)) +
+    const std::string image = drawn ? "<img src=\"" + htmlAttribute(url(folderName + "/" + thumbnail.file)) +
                                           "\" loading=\"lazy\" width=\"143\" height=\"167\" alt=\"" +
-                                          html(fileName(thumbnail.path)) + "\">"
+                                          htmlAttribute(fileName(thumbnail.path)) + "\">"
                                     : "<img alt=\"no se pudo leer\">";
-    return "<li>" + image + "<span>" + html(thumbnail.path) + "</span><br>" + std::to_string(distance) +
+    return "<li>" + image + "<span>" + htmlText(thumbnail.path) + "</span><br>" + std::to_string(distance) +
            " bits · " + sizeText(thumbnail.path) + "</li>\n";
 }
 
-// The group's first pictures by absolute paths, so that the line works from any folder, after "--"
-// where one of them begins with "-".
-std::string commandLine(const NearGroup& group)
+// A command line for the pictures of a group from first to end, by absolute paths, so that it works
+// from any folder, after "--" where one of them begins with "-".
+std::string commandLine(const NearGroup& group, std::size_t first, std::size_t end)
 {
     CataloguePaths absolute;
     std::vector<std::string> words;
-    for (std::size_t p = 0; p < std::min(group.paths.size(), picturesPerCommand); ++p)
+    for (std::size_t p = first; p < end; ++p)
         words.push_back(shellWord(absolute(group.paths[p])));
     const bool dashed = std::any_of(words.begin(), words.end(), [](const std::string& word) {
         return word.starts_with("'-") || word.starts_with("$'-");
@@ -187,44 +219,78 @@ std::string commandLine(const NearGroup& group)
     return command;
 }
 
+// One command line for a group the program holds whole; else one per part of up to eight pictures,
+// each saying which part it is and which pictures it opens.
+std::string commandLines(const NearGroup& group)
+{
+    const std::size_t count = group.paths.size();
+    if (count <= picturesPerCommand)
+        return "<p>Para abrirlo en Velsaro: <code>" + htmlText(commandLine(group, 0, count)) + "</code></p>\n";
+    const std::size_t parts = (count + picturesPerCommand - 1) / picturesPerCommand;
+    std::string text = "<p>Para abrirlo en Velsaro, en " + std::to_string(parts) + " partes de hasta " +
+                       std::to_string(picturesPerCommand) + " imágenes:</p>\n";
+    for (std::size_t part = 0; part < parts; ++part) {
+        const std::size_t first = part * picturesPerCommand;
+        const std::size_t end = std::min(first + picturesPerCommand, count);
+        const std::string pictures = end - first == 1 ? "imagen " + std::to_string(end)
+                                                      : "imágenes " + std::to_string(first + 1) + " a " + std::to_string(end);
+        text += "<p>Parte " + std::to_string(part + 1) + " de " + std::to_string(parts) + " (" + pictures +
+                "): <code>" + htmlText(commandLine(group, first, end)) + "</code></p>\n";
+    }
+    return text;
+}
+
 // A thumbnail for every picture of a group of two or more, numbered in page order.
 std::vector<Thumbnail> thumbnailsOf(const std::vector<NearGroup>& groups)
 {
     std::vector<Thumbnail> thumbnails;
     for (const NearGroup& group : groups)
-        for (std::size_t p = 0; group.paths.size() > 1 && p < group.paths.size(); ++p) {
-            char name[24];
-            std::snprintf(name, sizeof name, "%06zu.jpg", thumbnails.size() + 1);
-            thumbnails.push_back({group.paths[p], name});
-        }
+        for (std::size_t p = 0; group.paths.size() > 1 && p < group.paths.size(); ++p)
+            thumbnails.push_back({group.paths[p], thumbnailName(thumbnails.size() + 1)});
     return thumbnails;
+}
+
+std::string picturesText(std::size_t count)
+{
+    return std::to_string(count) + (count == 1 ? " imagen" : " imágenes");
 }
 
 std::string pageHead(std::size_t pictureCount, int maxDistance)
 {
     return std::string("<!DOCTYPE html>\n<html lang=\"es\">\n<head>\n<meta charset=\"utf-8\">\n") +
            "<title>Copias cercanas</title>\n<style>\n" + pageStyle + "</style>\n</head>\n<body>\n" +
-           "<h1>Copias cercanas</h1>\n<p>" + std::to_string(pictureCount) + " imágenes; en cada grupo, las que están a " +
+           "<h1>Copias cercanas</h1>\n<p>" + picturesText(pictureCount) + "; en cada grupo, las que están a " +
            std::to_string(maxDistance) + " bits o menos de la primera.</p>\n";
 }
 
 std::string groupHead(std::size_t number, const NearGroup& group)
 {
-    return "<section>\n<h2>Grupo " + std::to_string(number) + " (" + std::to_string(group.paths.size()) +
-           " imágenes)</h2>\n<p class=\"clave\">" + html(group.keyText) + "</p>\n<p>Para abrirlo en Velsaro: <code>" +
-           html(commandLine(group)) + "</code></p>\n<ul>\n";
+    return "<section>\n<h2>Grupo " + std::to_string(number) + " (" + picturesText(group.paths.size()) +
+           ")</h2>\n<p class=\"clave\">" + htmlText(group.keyText) + "</p>\n" + commandLines(group) + "<ul>\n";
 }
 
-// The thumbnails' folder, made unless it is there; why not, if it cannot be.
-std::optional<std::string> madeFolder(const std::string& folder)
+std::string pageEnd(std::size_t alone)
 {
-    if (::mkdir(folder.c_str(), 0777) == 0)
-        return std::nullopt;
-    const int error = errno;
-    struct stat status {};
-    if (error == EEXIST && ::stat(folder.c_str(), &status) == 0 && S_ISDIR(status.st_mode))
-        return std::nullopt;
-    return folder + ": no se pudo crear la carpeta de las miniaturas (" + std::strerror(error == EEXIST ? ENOTDIR : error) + ")";
+    return "<p>" + picturesText(alone) + (alone == 1 ? " no se parece" : " no se parecen") +
+           " a ninguna otra.</p>\n</body>\n</html>\n";
+}
+
+std::string pageText(const std::vector<NearGroup>& groups, const std::vector<Thumbnail>& thumbnails,
+                     const std::vector<bool>& drawn, const std::string& folderName, std::size_t pictureCount,
+                     int maxDistance)
+{
+    std::string text = pageHead(pictureCount, maxDistance);
+    std::size_t thumbnail = 0;
+    std::size_t number = 0;
+    for (const NearGroup& group : groups) {
+        if (group.paths.size() < 2)
+            continue;
+        text += groupHead(++number, group);
+        for (std::size_t p = 0; p < group.paths.size(); ++p, ++thumbnail)
+            text += pictureItem(thumbnails[thumbnail], drawn[thumbnail], folderName, group.distances[p]);
+        text += "</ul>\n</section>\n";
+    }
+    return text + pageEnd(pictureCount - thumbnails.size());
 }
 
 } // namespace
@@ -238,31 +304,28 @@ std::string thumbnailFolder(const std::string& file)
     return stem + "_archivos";
 }
 
-std::optional<std::string> writeHtmlPage(const std::string& file, const std::vector<NearGroup>& groups,
-                                         std::size_t pictureCount, int maxDistance, int jobs, const Console& console)
+HtmlPage::HtmlPage(const std::string& file) : file_(file), folder_(thumbnailFolder(file)), files_(file, folder_) {}
+
+std::optional<PageFailure> HtmlPage::prepare()
 {
-    const std::string folder = thumbnailFolder(file);
-    if (const std::optional<std::string> failure = madeFolder(folder))
-        return failure;
+    return files_.prepare();
+}
+
+std::optional<PageFailure> HtmlPage::write(const std::vector<NearGroup>& groups, std::size_t pictureCount,
+                                           int maxDistance, int jobs, const Console& console)
+{
     const std::vector<Thumbnail> thumbnails = thumbnailsOf(groups);
-    const std::vector<bool> drawn = writeThumbnails(folder, thumbnails, jobs, console);
-    std::ofstream page(file, std::ios::binary | std::ios::trunc);
-    page << pageHead(pictureCount, maxDistance);
-    std::size_t thumbnail = 0;
-    std::size_t number = 0;
-    for (const NearGroup& group : groups) {
-        if (group.paths.size() < 2)
-            continue;
-        page << groupHead(++number, group);
-        for (std::size_t p = 0; p < group.paths.size(); ++p, ++thumbnail)
-            page << pictureItem(thumbnails[thumbnail], drawn[thumbnail], fileName(folder), group.distances[p]);
-        page << "</ul>\n</section>\n";
-    }
-    page << "<p>" << pictureCount - thumbnails.size() << " imágenes no se parecen a ninguna otra.</p>\n</body>\n</html>\n";
-    page.close();
-    if (!page)
-        return file + ": no se pudo escribir la página (" + std::strerror(errno) + ")";
-    return std::nullopt;
+    const WrittenThumbnails written = writeThumbnails(files_, folder_, thumbnails, jobs, console);
+    if (written.failure)
+        return written.failure;
+    const std::string text = pageText(groups, thumbnails, written.drawn, fileName(folder_), pictureCount, maxDistance);
+    if (const int error = files_.write(pageName, text))
+        return PageFailure{file_, std::string("no se pudo escribir la página (") + std::strerror(error) + ")"};
+    std::vector<std::string> placed;
+    for (std::size_t i = 0; i < thumbnails.size(); ++i)
+        if (written.drawn[i])
+            placed.push_back(thumbnails[i].file);
+    return files_.place(placed, pageName);
 }
 
 } // namespace velsaro::cli

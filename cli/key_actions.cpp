@@ -95,12 +95,26 @@ bool writeMatrix(const std::vector<KeyedPicture>& keyed, Output& output)
     return true;
 }
 
-bool writeHtml(const Options& options, const std::vector<NearGroup>& groups, std::size_t pictureCount, Output& output)
+// The page of --html, checked before any picture is keyed so that the keying is not wasted; none
+// without --html. False, once the output has said why, when the page cannot be written.
+bool preparedPage(const Options& options, std::optional<HtmlPage>& page, Output& output)
 {
-    const std::optional<std::string> failure =
-        writeHtmlPage(options.htmlPage, groups, pictureCount, options.nearDistance, options.jobs, output.console());
+    if (options.htmlPage.empty())
+        return true;
+    page.emplace(options.htmlPage);
+    const std::optional<PageFailure> failure = page->prepare();
     if (failure)
-        output.message(*failure);
+        output.error(failure->path, failure->reason);
+    return !failure;
+}
+
+bool writeHtml(HtmlPage& page, const Options& options, const std::vector<NearGroup>& groups, std::size_t pictureCount,
+               Output& output)
+{
+    const std::optional<PageFailure> failure =
+        page.write(groups, pictureCount, options.nearDistance, options.jobs, output.console());
+    if (failure)
+        output.error(failure->path, failure->reason);
     return !failure;
 }
 
@@ -118,6 +132,9 @@ int keyBatch(const Options& options, Output& output)
 
 int compareBatch(const Options& options, Output& output)
 {
+    std::optional<HtmlPage> page;
+    if (!preparedPage(options, page, output))
+        return exitSomePictureFailed;
     BatchRun batch(options, output);
     if (!batch.open())
         return exitCatalogueError;
@@ -129,8 +146,8 @@ int compareBatch(const Options& options, Output& output)
         output.groups(groups);
     if (options.matrix)
         allKeyed = writeMatrix(keyed, output) && allKeyed;
-    if (!options.htmlPage.empty())
-        allKeyed = writeHtml(options, groups, keyed.size(), output) && allKeyed;
+    if (page)
+        allKeyed = writeHtml(*page, options, groups, keyed.size(), output) && allKeyed;
     output.finish();
     return batch.finish(statusOf(allKeyed));
 }

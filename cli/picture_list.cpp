@@ -18,49 +18,57 @@ std::string lowercase(std::string text)
     return text;
 }
 
-// Regular files only (following links): a pipe named .jpg would block the read for ever, and a link
-// that leads nowhere is not a picture in the folder.
-bool isPictureFile(const fs::directory_entry& entry)
+constexpr const char* unreadableFolder = "no se puede leer la carpeta";
+
+enum class EntryKind { Picture, Folder, Other, Unreadable };
+
+// Regular files only (following links): a pipe named .jpg would block the read for ever. A link
+// that leads nowhere is not a picture in the folder, and a link to a folder is not walked, so that
+// no walk goes round in circles. The type comes from the folder's listing where it gives it, so
+// that a folder whose entries cannot be examined (no search permission) still shows which are
+// pictures and folders.
+EntryKind kindOf(const fs::directory_entry& entry)
 {
     std::error_code error;
-    return entry.is_regular_file(error) && hasPictureExtension(entry.path().filename().string());
+    const bool link = entry.is_symlink(error);
+    const bool folder = !error && !link && entry.is_directory(error);
+    if (error)
+        return EntryKind::Unreadable;
+    if (folder)
+        return EntryKind::Folder;
+    const bool regular = hasPictureExtension(entry.path().filename().string()) && entry.is_regular_file(error);
+    if (error && error != std::errc::no_such_file_or_directory)
+        return EntryKind::Unreadable;
+    return regular ? EntryKind::Picture : EntryKind::Other;
 }
 
-struct FolderWalk {
-    std::vector<std::string> pictures;
-    bool readable = true;
-};
-
-// Subfolders that cannot be opened are passed over, so that one locked folder does not hide the rest.
-FolderWalk walkFolder(const std::string& folder)
+// Appends the pictures of folder and its subfolders, and an entry with an error for every folder or
+// entry that cannot be read, so that one locked folder neither hides the rest nor passes unseen.
+void walkFolder(const fs::path& folder, std::vector<PictureEntry>& found)
 {
-    FolderWalk walk;
     std::error_code error;
-    fs::recursive_directory_iterator entry(folder, fs::directory_options::skip_permission_denied,
-                                           error);
-    if (error) {
-        walk.readable = false;
-        return walk;
+    fs::directory_iterator entry(folder, error);
+    for (; !error && entry != fs::directory_iterator(); entry.increment(error)) {
+        switch (kindOf(*entry)) {
+        case EntryKind::Picture: found.push_back({entry->path().string(), {}}); break;
+        case EntryKind::Folder: walkFolder(entry->path(), found); break;
+        case EntryKind::Unreadable: found.push_back({entry->path().string(), "no se puede leer"}); break;
+        case EntryKind::Other: break;
+        }
     }
-    for (; entry != fs::recursive_directory_iterator(); entry.increment(error)) {
-        if (error)
-            break;
-        if (isPictureFile(*entry))
-            walk.pictures.push_back(entry->path().string());
-    }
-    std::sort(walk.pictures.begin(), walk.pictures.end());
-    return walk;
+    if (error)
+        found.push_back({folder.string(), unreadableFolder});
 }
 
 void appendFolder(std::vector<PictureEntry>& entries, const std::string& folder)
 {
-    const FolderWalk walk = walkFolder(folder);
-    if (!walk.readable)
-        entries.push_back({folder, "no se puede leer la carpeta"});
-    else if (walk.pictures.empty())
+    std::vector<PictureEntry> found;
+    walkFolder(folder, found);
+    std::sort(found.begin(), found.end(),
+              [](const PictureEntry& a, const PictureEntry& b) { return a.path < b.path; });
+    if (found.empty())
         entries.push_back({folder, "la carpeta no contiene imágenes BMP, JPEG o GIF"});
-    for (const std::string& picture : walk.pictures)
-        entries.push_back({picture, {}});
+    entries.insert(entries.end(), found.begin(), found.end());
 }
 
 } // namespace

@@ -15,7 +15,8 @@ struct PictureEntry {
 bool hasPictureExtension(const std::string& name);
 
 // One entry per file argument, in argument order; a folder argument is replaced by the pictures in it
-// and its subfolders, sorted by path.
+// and its subfolders and by an entry with an error for each folder or entry in them that cannot be
+// read, all sorted by path.
 std::vector<PictureEntry> listPictures(const std::vector<std::string>& arguments);
 
 } // namespace velsaro::cli

@@ -143,6 +143,22 @@ TEST(Arguments, RefusesDistancesAndCombinationsThatMeanNothing)
     }
 }
 
+// A forgotten value would otherwise make a catalogue or a page named like the next option.
+TEST(Arguments, RefusesAnOptionAsAFileValueAndSaysHowToNameSuchAFile)
+{
+    const std::vector<std::pair<std::vector<std::string>, std::string>> refused = {
+        {{"--catalogue", "--compare", "fotos"}, "falta el ARCHIVO del catálogo tras «--catalogue» («--compare» es una "
+                                                 "opción; un archivo con ese nombre se escribe «./--compare»)"},
+        {{"--compare", "--html", "--near", "5", "fotos"}, "falta el ARCHIVO de la página tras «--html» («--near» es "
+                                                           "una opción; un archivo con ese nombre se escribe «./--near»)"},
+        {{"--compare", "--html=-j2", "fotos"}, "falta el ARCHIVO de la página tras «--html» («-j2» es una opción; un "
+                                               "archivo con ese nombre se escribe «./-j2»)"},
+    };
+    for (const auto& [arguments, error] : refused)
+        EXPECT_EQ(parse(arguments).error, error);
+    EXPECT_EQ(parse({"--catalogue", "./--compare", "--compare", "--html", "--nearly", "fotos"}).options.htmlPage, "--nearly");
+}
+
 TEST(Arguments, HelpNamesTheDefaultJobCount)
 {
     EXPECT_NE(helpText(machineJobs).find("por omisión 6"), std::string::npos);

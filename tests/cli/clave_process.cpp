@@ -4,6 +4,7 @@
 #include <grp.h>
 #include <poll.h>
 #include <pty.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <termios.h>
 #include <unistd.h>
@@ -11,6 +12,8 @@
 #include <fcntl.h>
 
 #include <cerrno>
+#include <csignal>
+#include <functional>
 #include <sstream>
 
 namespace velsaro::testing {
@@ -87,8 +90,9 @@ void becomeUser(const std::optional<UserIds>& user)
         _exit(126);
 }
 
+// setUp runs in the child just before the program starts.
 ClaveRun runClaveAs(const std::vector<std::string>& arguments, ErrorStream errorStream,
-                    const std::optional<UserIds>& user)
+                    const std::function<void()>& setUp)
 {
     int outPipe[2];
     int errEnds[2];
@@ -98,7 +102,7 @@ ClaveRun runClaveAs(const std::vector<std::string>& arguments, ErrorStream error
     if (child == 0) {
         close(outPipe[0]);
         close(errEnds[0]);
-        becomeUser(user);
+        setUp();
         execClave(arguments, outPipe[1], errEnds[1]);
     }
     close(outPipe[1]);
@@ -115,12 +119,22 @@ ClaveRun runClaveAs(const std::vector<std::string>& arguments, ErrorStream error
 
 ClaveRun runClave(const std::vector<std::string>& arguments, ErrorStream errorStream)
 {
-    return runClaveAs(arguments, errorStream, std::nullopt);
+    return runClaveAs(arguments, errorStream, [] {});
 }
 
 ClaveRun runClaveWithoutRights(const std::vector<std::string>& arguments)
 {
-    return runClaveAs(arguments, ErrorStream::Pipe, userWithoutRights());
+    return runClaveAs(arguments, ErrorStream::Pipe, [user = userWithoutRights()] { becomeUser(user); });
+}
+
+// Ignored, SIGXFSZ makes a write past the limit fail with EFBIG instead of killing the program.
+ClaveRun runClaveWithFileSizeLimit(const std::vector<std::string>& arguments, rlim_t maxFileBytes)
+{
+    return runClaveAs(arguments, ErrorStream::Pipe, [=] {
+        const rlimit limit{maxFileBytes, maxFileBytes};
+        if (signal(SIGXFSZ, SIG_IGN) == SIG_ERR || setrlimit(RLIMIT_FSIZE, &limit) != 0)
+            _exit(126);
+    });
 }
 
 int startClave(const std::vector<std::string>& arguments, const std::string& outFile)

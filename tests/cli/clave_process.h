@@ -1,6 +1,8 @@
 // Runs the real velsaro-clave executable and captures what it writes and its exit status.
 #pragma once
 
+#include <sys/resource.h>
+
 #include <string>
 #include <vector>
 
@@ -22,6 +24,9 @@ ClaveRun runClave(const std::vector<std::string>& arguments, ErrorStream errorSt
 // The same as a user without root's rights ("nobody" when the test runs as root, whom file permissions
 // do not stop), so that a file's permissions apply.
 ClaveRun runClaveWithoutRights(const std::vector<std::string>& arguments);
+
+// The same with every file it writes limited to maxFileBytes, as on a disk that fills up.
+ClaveRun runClaveWithFileSizeLimit(const std::vector<std::string>& arguments, rlim_t maxFileBytes);
 
 // Starts velsaro-clave in the background with its output and errors going to outFile, for a test
 // that kills it or runs another beside it; waitForClave gives its exit status (-1 if killed).

@@ -306,6 +306,31 @@ TEST_F(ClaveToolTest, ReportsAFileItsUserMayNotReadAndKeysTheRest)
     EXPECT_EQ(run.err, errorLine(locked, "no se puede leer"));
 }
 
+// A folder that cannot be entered is reported where it stands in path order, in JSON too.
+TEST_F(ClaveToolTest, ReportsAFolderItsUserMayNotEnterAndKeysTheRest)
+{
+    if (!UserWithoutRights::isPossible())
+        GTEST_SKIP() << "this process is root and there is no user \"nobody\" to run the tool as";
+    const auto open = QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner |
+                      QFileDevice::ReadOther | QFileDevice::ExeOther;
+    QFile::setPermissions(folder_.path(), open);
+    const std::string folder = path(folder_.makeFolder("fotos"));
+    QFile::setPermissions(QString::fromStdString(folder), open);
+    write("fotos/sub/a.gif", gif({flatIndexed(430, 503, 0)}));
+    QFile::setPermissions(QString::fromStdString(folder + "/sub"), {});
+    const std::string picture = write("fotos/z.gif", gif({flatIndexed(430, 503, 0)}));
+    QFile::setPermissions(QString::fromStdString(picture), open);
+
+    const ClaveRun run = runClaveWithoutRights({"--json", folder});
+
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_EQ(run.err, errorLine(folder + "/sub", "no se puede leer la carpeta"));
+    const QJsonArray pictures = QJsonDocument::fromJson(QByteArray::fromStdString(run.out))["pictures"].toArray();
+    ASSERT_EQ(pictures.size(), 2);
+    EXPECT_EQ(pictures[0]["error"].toString(), "no se puede leer la carpeta");
+    EXPECT_EQ(pictures[1]["key"].toString().toStdString(), blackKey);
+}
+
 // ---- Usage ----
 
 TEST_F(ClaveToolTest, RefusesBadCommandLinesWithAHintToHelp)
