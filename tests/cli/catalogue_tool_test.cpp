@@ -1,5 +1,6 @@
 // velsaro-clave with a catalogue, as a user runs it: what a second run decodes, a run killed half-way,
 // two runs at once, files that are not catalogues, and the near-key options on real pictures.
+#include "tests/catalogue/catalogue_states.h"
 #include "tests/cli/clave_process.h"
 #include "tests/support/picture_files.h"
 #include "tests/support/user_without_rights.h"
@@ -14,7 +15,6 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 
-#include <sqlite3.h>
 #include <sys/stat.h>
 #include <csignal>
 #include <fcntl.h>
@@ -46,45 +46,10 @@ std::string bytesOf(const std::string& file)
     return bytes.str();
 }
 
-// One number from an SQL query on the catalogue, read through a connection of its own.
-std::int64_t queryNumber(const std::string& file, const std::string& sql)
-{
-    sqlite3* db = nullptr;
-    std::int64_t value = -1;
-    if (sqlite3_open_v2(file.c_str(), &db, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK) {
-        sqlite3_busy_timeout(db, 5000);
-        sqlite3_stmt* statement = nullptr;
-        if (sqlite3_prepare_v2(db, sql.c_str(), -1, &statement, nullptr) == SQLITE_OK &&
-            sqlite3_step(statement) == SQLITE_ROW)
-            value = sqlite3_column_int64(statement, 0);
-        sqlite3_finalize(statement);
-    }
-    sqlite3_close(db);
-    return value;
-}
-
-std::vector<std::string> cataloguedPaths(const std::string& file)
-{
-    std::vector<std::string> paths;
-    sqlite3* db = nullptr;
-    if (sqlite3_open_v2(file.c_str(), &db, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK) {
-        sqlite3_stmt* statement = nullptr;
-        sqlite3_prepare_v2(db, "SELECT path FROM pictures", -1, &statement, nullptr);
-        while (statement && sqlite3_step(statement) == SQLITE_ROW)
-            paths.emplace_back(static_cast<const char*>(sqlite3_column_blob(statement, 0)),
-                               std::size_t(sqlite3_column_bytes(statement, 0)));
-        sqlite3_finalize(statement);
-    }
-    sqlite3_close(db);
-    return paths;
-}
-
 void executeSql(const std::string& file, const std::string& sql)
 {
-    sqlite3* db = nullptr;
-    ASSERT_EQ(sqlite3_open(file.c_str(), &db), SQLITE_OK);
-    EXPECT_EQ(sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr), SQLITE_OK) << sqlite3_errmsg(db);
-    sqlite3_close(db);
+    std::string why;
+    EXPECT_TRUE(testing::executeSql(file, sql, &why)) << why;
 }
 
 // Writes other bytes of the same length into the file and puts its modification time back, as cp -p,
@@ -250,12 +215,7 @@ TEST_F(CatalogueToolTest, RefusesForeignFilesAndLaterCataloguesLeavingThemAndThe
     executeSql(otherDatabase, "CREATE TABLE agenda (nombre TEXT); INSERT INTO agenda VALUES ('Ana')");
     // Another program's database whose last commits are still in its log, as while that program runs.
     const std::string logged = path(folder_.filePath("registro.db"));
-    sqlite3* db = nullptr;
-    ASSERT_EQ(sqlite3_open(logged.c_str(), &db), SQLITE_OK);
-    sqlite3_exec(db, "PRAGMA journal_mode = WAL; CREATE TABLE agenda (nombre TEXT); INSERT INTO agenda VALUES ('Ana')",
-                 nullptr, nullptr, nullptr);
-    sqlite3_db_config(db, SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 1, nullptr);
-    sqlite3_close(db);
+    ASSERT_TRUE(leaveCommitInLog(logged, "CREATE TABLE agenda (nombre TEXT); INSERT INTO agenda VALUES ('Ana')"));
     ASSERT_TRUE(withSideFiles(logged)[1]);
     ASSERT_EQ(runClave(withCatalogue({picture})).exitCode, 0);
     executeSql(catalogue_, "PRAGMA user_version = 3");
@@ -489,12 +449,7 @@ TEST_F(CatalogueToolTest, FindsInACatalogueItsUserMayOnlyReadThroughItsLog)
     ASSERT_EQ(runClave(withCatalogue({picture})).exitCode, 0);
     // The last commit, which moves the picture's record to the copy, stays in the log, as when the run
     // that wrote it is still going or was killed.
-    sqlite3* db = nullptr;
-    ASSERT_EQ(sqlite3_open(catalogue_.c_str(), &db), SQLITE_OK);
-    sqlite3_exec(db, ("PRAGMA journal_mode = WAL; UPDATE pictures SET path = CAST('" + copy + "' AS BLOB)").c_str(),
-                 nullptr, nullptr, nullptr);
-    sqlite3_db_config(db, SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 1, nullptr);
-    sqlite3_close(db);
+    ASSERT_TRUE(leaveCommitInLog(catalogue_, "UPDATE pictures SET path = CAST('" + copy + "' AS BLOB)"));
     // Neither the catalogue nor its folder may be written: no side file can be made or changed.
     const auto readable = QFileDevice::ReadOwner | QFileDevice::ReadOther | QFileDevice::ExeOwner | QFileDevice::ExeOther;
     for (const char* suffix : {"", "-wal", "-shm"})
@@ -536,11 +491,7 @@ TEST_F(CatalogueToolTest, SaysWhyAReaderCannotFollowTheLogOfACatalogueBeingWritt
     const std::string picture = pictures("w", 1)[0];
     ASSERT_EQ(runClave(withCatalogue({picture})).exitCode, 0);
     // A run still writing: its log holds a commit, and its shared-memory file is gone.
-    sqlite3* db = nullptr;
-    ASSERT_EQ(sqlite3_open(catalogue_.c_str(), &db), SQLITE_OK);
-    sqlite3_exec(db, "PRAGMA journal_mode = WAL; UPDATE pictures SET keyed = 0", nullptr, nullptr, nullptr);
-    sqlite3_db_config(db, SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 1, nullptr);
-    sqlite3_close(db);
+    ASSERT_TRUE(leaveCommitInLog(catalogue_, "UPDATE pictures SET keyed = 0"));
     std::remove((catalogue_ + "-shm").c_str());
     QFile::setPermissions(folder_.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner |
                                                QFileDevice::ReadOther | QFileDevice::ExeOther);
