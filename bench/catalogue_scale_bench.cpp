@@ -84,10 +84,13 @@ Run runTool(const std::vector<std::string>& arguments)
 struct Collection {
     Collection()
     {
+        // Paths relative to the list's folder, in a thousand folders that exist, as a collection's do.
+        for (int f = 0; f < 1000; ++f)
+            folder.makeFolder(QString("fotos/%1").arg(f));
         std::ofstream lines(list);
         const std::vector<KeyCodes> keys = testing::realShapedKeys(keyCount(), 7);
         for (std::size_t k = 0; k < keys.size(); ++k)
-            lines << keyLine(keyText(keys[k]), "/fotos/" + std::to_string(k % 1000) + "/" + std::to_string(k) + ".jpg");
+            lines << keyLine(keyText(keys[k]), "fotos/" + std::to_string(k % 1000) + "/" + std::to_string(k) + ".jpg");
         for (unsigned q = 0; q < 10; ++q) {
             queries.push_back(path(folder.filePath(QString("consulta%1.jpg").arg(q))));
             QFile file(QString::fromStdString(queries.back()));

@@ -80,22 +80,30 @@ Opciones:
   --find           con --catalogue: para cada RUTA, las imágenes del catálogo cuya
                    clave está a D bits o menos (--near D; por omisión 0), de la más
                    cercana a la más lejana y, a igual distancia, por ruta; no las
-                   que ya no existen, salvo las importadas, que se listan tal cual
+                   que ya no existen o ya no son archivos regulares, salvo las
+                   importadas, que se listan tal cual. Basta con poder leer el
+                   catálogo terminado
   --merge          con --catalogue: cada RUTA es otro catálogo, cuyas imágenes se
                    incorporan a ARCHIVO; de dos registros de una misma ruta queda el
-                   de fecha de modificación más reciente. Los otros no cambian
+                   de fecha de modificación más reciente. Los otros no cambian; si
+                   alguno no se puede leer, no se crea ni se cambia nada
   --import         con --catalogue: cada RUTA es una LISTA, la salida de texto de
                    velsaro-clave («-»: la entrada estándar), cuyas líneas «CLAVE
                    RUTA» se guardan en ARCHIVO (las de los grupos y la tabla de
-                   distancias se pasan por alto); escribe «Imágenes importadas al
-                   catálogo: N». Una línea que no es de velsaro-clave se indica con
-                   su lista y su número, y no se importa nada. Una imagen importada
-                   no tiene tamaño ni fechas: la ejecución que encuentre su archivo
-                   lo calcula de nuevo
+                   distancias se pasan por alto); las rutas relativas parten de la
+                   carpeta de la lista. Escribe «Imágenes importadas al catálogo:
+                   N» y cuántas rutas no llevan a ningún archivo. Una línea que no
+                   es de velsaro-clave, o cuya ruta ningún sistema de archivos
+                   admite (un byte nulo, un retorno de carro al final, 4096 bytes o
+                   más), se indica con su lista y su número, y no se importa nada.
+                   Se guarda por tandas breves: otras ejecuciones no esperan, y si
+                   se interrumpe, repetirla la completa. Una imagen importada no
+                   tiene tamaño ni fechas: la ejecución que encuentre su archivo lo
+                   calcula de nuevo
   --prune          con --catalogue: tras calcular las claves de las RUTA, si las hay,
-                   quita del catálogo las imágenes cuyo archivo ya no existe, salvo
-                   las importadas (hasta entonces se conservan); sin RUTA escribe
-                   «Imágenes quitadas del catálogo: N»
+                   quita del catálogo las imágenes cuyo archivo ya no existe o no es
+                   un archivo regular, salvo las importadas (hasta entonces se
+                   conservan); sin RUTA escribe «Imágenes quitadas del catálogo: N»
   -h, --help       muestra esta ayuda y termina
   --version        muestra la versión y termina
   --               lo que sigue son rutas, aunque empiecen por «-»
