@@ -28,6 +28,7 @@ constexpr std::chrono::milliseconds pauseBetweenBatches{20};
 void createStaging(const Connection& connection)
 {
     connection.execute("DROP TABLE IF EXISTS temp.staged_keys");
+    connection.execute("PRAGMA temp.page_size = 65536");
     connection.execute("CREATE TEMP TABLE staged_keys (path BLOB NOT NULL, line INTEGER NOT NULL, key BLOB NOT NULL)");
     connection.execute("PRAGMA temp.cache_size = -65536");
 }
@@ -70,26 +71,45 @@ try {
     throw KeyListError(error.list(), error.line(), error.what() + std::string("; no se ha importado nada"));
 }
 
-// The next batch of staged keys after (path, line) into the catalogue; whether any was left.
-bool storeBatch(Catalogue::Store& store, std::string& lastPath, std::int64_t& lastLine)
+// Where the batch after (path, line) ends: its last staged key's path and line; none when no key is
+// left.
+std::optional<std::pair<std::string, std::int64_t>> batchEnd(const Connection& connection, const std::string& path,
+                                                            std::int64_t line)
 {
-    Statement next(store.opened.connection, "SELECT line, path, key FROM temp.staged_keys WHERE (path, line) > "
-                                            "(?1, ?2) ORDER BY path, line LIMIT " + std::to_string(batchRecords));
-    next.bindBytes(1, lastPath).bind(2, lastLine);
+    Statement last(connection, "SELECT path, line FROM (SELECT path, line FROM temp.staged_keys WHERE (path, line) > "
+                               "(?1, ?2) ORDER BY path, line LIMIT " + std::to_string(batchRecords) +
+                               ") ORDER BY path DESC, line DESC LIMIT 1");
+    last.bindBytes(1, path).bind(2, line);
+    if (!last.step())
+        return std::nullopt;
+    std::pair<std::string, std::int64_t> end(last.bytes(0), last.number(1));
+    last.reset();
+    return end;
+}
+
+// The staged keys after `from` up to `to` into the catalogue, by two statements for the whole batch:
+// the records first (an imported record has no file identity), then their numbers with the keys.
+void storeBatch(PictureTable& pictures, const Connection& connection, const std::pair<std::string, std::int64_t>& from,
+                const std::pair<std::string, std::int64_t>& to)
+{
+    const std::string inBatch = " WHERE (staged.path, staged.line) > (?1, ?2) AND (staged.path, staged.line) <= (?3, ?4)";
+    Statement records(connection, "INSERT INTO pictures (path) SELECT path FROM temp.staged_keys AS staged" + inBatch +
+                                      " ORDER BY path, line ON CONFLICT (path) DO UPDATE SET size = NULL, modified = "
+                                      "NULL, changed = NULL, inode = NULL, device = NULL, keyed = NULL, averages = NULL");
+    Statement numbers(connection, "SELECT pictures.id, staged.key FROM temp.staged_keys AS staged JOIN pictures ON "
+                                  "pictures.path = staged.path" + inBatch + " ORDER BY staged.path, staged.line");
+    for (Statement* statement : {&records, &numbers})
+        statement->bindBytes(1, from.first).bind(2, from.second).bindBytes(3, to.first).bind(4, to.second);
+    records.step();
     std::vector<std::pair<std::int64_t, PackedKey>> keys;
-    bool any = false;
-    while (next.step()) {
-        any = true;
-        lastLine = next.number(0);
-        lastPath = next.bytes(1);
+    while (numbers.step()) {
         PackedKey key;
-        std::memcpy(&key, next.bytes(2).data(), std::min(sizeof key, next.bytes(2).size()));
-        if (const auto number = store.pictures->putRecord({lastPath, std::nullopt, std::nullopt, std::nullopt, key, std::nullopt}))
-            keys.emplace_back(*number, key);
+        std::memcpy(&key, numbers.bytes(1).data(), std::min(sizeof key, numbers.bytes(1).size()));
+        keys.emplace_back(numbers.number(0), key);
     }
-    std::sort(keys.begin(), keys.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
-    store.pictures->keys().putSorted(keys);
-    return any;
+    // Of two lines of one path the later one, which comes later here, is the one kept.
+    std::stable_sort(keys.begin(), keys.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+    pictures.keys().putSorted(keys);
 }
 
 } // namespace
@@ -101,14 +121,13 @@ ImportSummary Catalogue::importKeyLists(const std::vector<std::string>& lists)
     const Connection& connection = store_->opened.connection;
     createStaging(connection);
     const ImportSummary summary = stagedLists(connection, lists);
-    std::string lastPath;
-    std::int64_t lastLine = 0;
-    for (bool more = true; more;) {
+    std::pair<std::string, std::int64_t> from{"", 0};
+    while (const auto to = batchEnd(connection, from.first, from.second)) {
         Transaction batch(connection);
-        more = storeBatch(*store_, lastPath, lastLine);
+        storeBatch(*store_->pictures, connection, from, *to);
         batch.commit();
-        if (more)
-            std::this_thread::sleep_for(pauseBetweenBatches);
+        from = *to;
+        std::this_thread::sleep_for(pauseBetweenBatches);
     }
     connection.execute("DROP TABLE temp.staged_keys");
     return summary;
