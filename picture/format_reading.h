@@ -6,10 +6,12 @@
 #include "picture/picture_file.h"
 
 #include <QBuffer>
+#include <QIODevice>
 #include <QImageReader>
 #include <QSize>
 
 #include <cstdint>
+#include <functional>
 
 class QIODevice;
 
@@ -19,6 +21,29 @@ PictureFile failure(PictureFileError error, const char* reason);
 PictureFile notAPicture();
 PictureFile tooLarge();
 PictureFile unreadable();
+PictureFile changedWhileRead();
+
+// An open regular file read at positions.
+class BoundedFile : public QIODevice {
+public:
+    BoundedFile(int descriptor, qint64 size);
+
+    bool isSequential() const override { return false; }
+    qint64 size() const override { return size_; }
+
+protected:
+    qint64 readData(char* into, qint64 length) override;
+    qint64 writeData(const char*, qint64) override { return -1; }
+
+private:
+    int descriptor_;
+    qint64 size_; // as the file's status said before the reading
+};
+
+// The picture read decodes from the open regular file, through one BoundedFile over it. A file whose
+// length or times changed meanwhile (a picture re-saved in place, cut then written again) may have
+// given its reader bytes of two versions, so it is read once more, and refused if it changes again.
+PictureFile readUnchanged(int descriptor, const std::function<PictureFile(QIODevice&)>& read);
 
 // A little-endian field of size bytes; a field past the end reads as zero, and every caller checks the
 // size it needs before trusting a field.

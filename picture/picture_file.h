@@ -18,6 +18,7 @@ enum class PictureFileError {
     Unreadable,  // exists but cannot be opened or read (a directory, no permission, ...)
     NotAPicture, // empty, another format, or a BMP, JPEG or GIF that is cut or does not decode
     TooLarge,    // even the region would need more than maxDecodingBytes to decode
+    Changing,    // its length or times changed while it was read, and again when it was read once more
 };
 
 // Most memory a picture's decoding may hold besides the region it returns: a GIF's logical screen

@@ -1,6 +1,8 @@
 // readPictureFile on generated files: which files it accepts, how it decodes them, and how it refuses
 // the rest.
+#include "picture/bitmap_file.h"
 #include "picture/drawing_area.h"
+#include "picture/format_reading.h"
 #include "picture/picture_file.h"
 #include "tests/support/picture_files.h"
 #include "tests/support/user_without_rights.h"
@@ -457,6 +459,33 @@ TEST_F(PictureFileTest, ReadsPicturesWhateverFollowsThemWithinTheDecodingBound)
     setBigEndian16(progressive, frame + 5, 9000);
     setBigEndian16(progressive, frame + 7, 12000);
     EXPECT_EQ(read("progresiva.jpg", progressive).size, (PictureSize{12000, 9000}));
+}
+
+// ---- Files re-saved while they are read ----
+
+// The file is written anew after each reading: once, and then the picture it now holds is read; every
+// time, and it is refused.
+TEST_F(PictureFileTest, ReadsAFileChangedWhileReadOnceMoreAndRefusesItIfItChangesAgain)
+{
+    const QByteArray before = bmp24(variedPicture(40, 30, 1));
+    const QByteArray after = bmp24(variedPicture(50, 30, 2));
+    const QString path = folder_.filePath("cara.bmp");
+    for (const int changes : {1, 2}) {
+        folder_.write("cara.bmp", before);
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+        int readings = 0;
+        const PictureFile read = detail::readUnchanged(file.handle(), [&](QIODevice& device) {
+            const PictureFile result = detail::readBitmap(device);
+            if (readings++ < changes)
+                folder_.write("cara.bmp", readings % 2 == 1 ? after : before);
+            return result;
+        });
+        if (changes == 1)
+            EXPECT_EQ(read.image, readFile(folder_.write("despues.bmp", after)).image);
+        else
+            EXPECT_EQ(read.reason, "el archivo cambió mientras se leía");
+    }
 }
 
 // ---- Defined pixels, whatever was read before ----
