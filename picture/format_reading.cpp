@@ -36,6 +36,11 @@ PictureFile changedWhileRead()
     return failure(PictureFileError::Changing, "el archivo cambió mientras se leía");
 }
 
+PictureFile readTooLong()
+{
+    return failure(PictureFileError::TooLarge, "la imagen es demasiado grande (más de 256 MiB que leer del archivo)");
+}
+
 BoundedFile::BoundedFile(int descriptor, qint64 size) : descriptor_(descriptor), size_(size)
 {
     open(QIODevice::ReadOnly | QIODevice::Unbuffered);
@@ -43,10 +48,19 @@ BoundedFile::BoundedFile(int descriptor, qint64 size) : descriptor_(descriptor),
 
 qint64 BoundedFile::readData(char* into, qint64 length)
 {
+    if (length <= 0)
+        return 0;
+    const qint64 allowed = qMin(length, maxReadBytes - readBytes_);
+    if (allowed == 0) {
+        isBoundReached_ = true;
+        return -1;
+    }
     ssize_t read;
     do
-        read = ::pread(descriptor_, into, std::size_t(length), pos());
+        read = ::pread(descriptor_, into, std::size_t(allowed), pos());
     while (read < 0 && errno == EINTR);
+    if (read > 0)
+        readBytes_ += read;
     return read;
 }
 
@@ -83,7 +97,7 @@ PictureFile readUnchanged(int descriptor, const std::function<PictureFile(QIODev
         const PictureFile result = read(file);
         const std::optional<FileState> after = stateOf(descriptor);
         if (after && *after == *before)
-            return result;
+            return file.isBoundReached() ? readTooLong() : result;
         before = after;
     }
     return before ? changedWhileRead() : unreadable();

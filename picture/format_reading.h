@@ -13,8 +13,6 @@
 #include <cstdint>
 #include <functional>
 
-class QIODevice;
-
 namespace velsaro::detail {
 
 PictureFile failure(PictureFileError error, const char* reason);
@@ -22,14 +20,17 @@ PictureFile notAPicture();
 PictureFile tooLarge();
 PictureFile unreadable();
 PictureFile changedWhileRead();
+PictureFile readTooLong();
 
-// An open regular file read at positions.
+// An open regular file read at positions, for maxReadBytes in all: a read past them fails, as the end
+// of a file does, and the reading that needed it is refused as too large.
 class BoundedFile : public QIODevice {
 public:
     BoundedFile(int descriptor, qint64 size);
 
     bool isSequential() const override { return false; }
     qint64 size() const override { return size_; }
+    bool isBoundReached() const { return isBoundReached_; }
 
 protected:
     qint64 readData(char* into, qint64 length) override;
@@ -38,6 +39,8 @@ protected:
 private:
     int descriptor_;
     qint64 size_; // as the file's status said before the reading
+    qint64 readBytes_ = 0;
+    bool isBoundReached_ = false;
 };
 
 // The picture read decodes from the open regular file, through one BoundedFile over it. A file whose

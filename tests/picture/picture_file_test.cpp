@@ -435,7 +435,11 @@ TEST_F(PictureFileTest, RefusesPicturesWhoseDecodingWouldExceedTheBoundAndSaysSo
     setLittleEndian16(gifFile, 6, 16000);
     setLittleEndian16(gifFile, 8, 16000);
 
-    for (const QByteArray& bytes : {progressive, gifFile}) {
+    // Qt decodes a run-length bitmap whole; this one claims 100 x 2^31 - 1 rows of a byte a pixel.
+    QByteArray runLength = bmp8RunLength(palettePicture(100, 1, threeColours, stripes));
+    setLittleEndian32(runLength, 22, 0x7FFFFFFFu);
+
+    for (const QByteArray& bytes : {progressive, gifFile, runLength}) {
         const PictureFile file = read("huge", bytes);
         EXPECT_EQ(file.error, PictureFileError::TooLarge);
         EXPECT_EQ(file.reason, "la imagen es demasiado grande (más de 512 MiB al decodificarla)");
@@ -459,6 +463,16 @@ TEST_F(PictureFileTest, ReadsPicturesWhateverFollowsThemWithinTheDecodingBound)
     setBigEndian16(progressive, frame + 5, 9000);
     setBigEndian16(progressive, frame + 7, 12000);
     EXPECT_EQ(read("progresiva.jpg", progressive).size, (PictureSize{12000, 9000}));
+}
+
+// A JPEG that lacks its end marker, padded with nothing to past the bound, is walked no further.
+TEST_F(PictureFileTest, RefusesAFileWhoseReadingPassesTheReadBoundAndSaysSo)
+{
+    const QString path = folder_.write("sin_fin.jpg", jpeg(variedPicture(64, 48, 3)).chopped(2));
+    ASSERT_TRUE(QFile::resize(path, maxReadBytes + 1024 * 1024)); // zeros, sparse on disk
+    const PictureFile file = readFile(path);
+    EXPECT_EQ(file.error, PictureFileError::TooLarge);
+    EXPECT_EQ(file.reason, "la imagen es demasiado grande (más de 256 MiB que leer del archivo)");
 }
 
 // ---- Files re-saved while they are read ----
