@@ -12,7 +12,6 @@
 #include <QTimer>
 
 #include <algorithm>
-#include <array>
 #include <cstdio>
 #include <cstring>
 #include <optional>
@@ -55,14 +54,16 @@ struct QtOption {
     const char* name;
     bool takesValue;
 };
-constexpr std::array<QtOption, 23> qtOptions = {{
-    {"-platform", true},   {"-platformpluginpath", true}, {"-platformtheme", true}, {"-plugin", true},
-    {"-qwindowgeometry", true}, {"-qwindowtitle", true}, {"-qwindowicon", true}, {"-geometry", true},
-    {"-title", true},      {"-icon", true},      {"-session", true},     {"-style", true},
-    {"-stylesheet", true}, {"-display", true},   {"-name", true},        {"-visual", true},
-    {"-reverse", false},   {"-testability", false}, {"-widgetcount", false}, {"-nograb", false},
-    {"-dograb", false},    {"-qdevel", false},   {"-qdebug", false},
-}};
+constexpr QtOption qtOptions[] = {
+    {"-platform", true},        {"-platformpluginpath", true}, {"-platformtheme", true},
+    {"-plugin", true},          {"-qwindowgeometry", true},    {"-qwindowtitle", true},
+    {"-qwindowicon", true},     {"-geometry", true},           {"-title", true},
+    {"-icon", true},            {"-session", true},            {"-style", true},
+    {"-stylesheet", true},      {"-display", true},            {"-name", true},
+    {"-visual", true},          {"-reverse", false},           {"-testability", false},
+    {"-widgetcount", false},    {"-nograb", false},            {"-dograb", false},
+    {"-qdevel", false},         {"-qdebug", false},
+};
 
 // How many words a Qt option takes, its value included; 0 for a word that is not one.
 int wordsOfQtOption(std::string_view word)
