@@ -1,5 +1,6 @@
 #include "app/close_on_signal.h"
 
+#include <QApplication>
 #include <QSocketNotifier>
 #include <QWidget>
 
@@ -17,8 +18,8 @@ namespace {
 // A signal handler may do almost nothing safely; it writes one byte into a socket pair, and the event
 // loop, watching the other end, does the closing.
 std::array<int, 2> sockets = {-1, -1};
-constexpr std::array<int, 2> watchedSignals = {SIGTERM, SIGINT};
-std::array<struct sigaction, 2> previousActions{};
+constexpr std::array<int, 3> watchedSignals = {SIGTERM, SIGINT, SIGHUP};
+std::array<struct sigaction, watchedSignals.size()> previousActions{};
 
 extern "C" void writeWakeUp(int)
 {
@@ -38,7 +39,9 @@ CloseOnSignal::CloseOnSignal(QWidget& window) : window_(window)
     struct sigaction action = {};
     action.sa_handler = writeWakeUp;
     sigemptyset(&action.sa_mask);
-    action.sa_flags = SA_RESTART;
+    // A second signal, while the first waits for the event loop (a picture still being read), ends
+    // the program at once as if no handler were set.
+    action.sa_flags = SA_RESTART | SA_RESETHAND;
     for (std::size_t i = 0; i < watchedSignals.size(); ++i)
         sigaction(watchedSignals[i], &action, &previousActions[i]);
 }
@@ -57,6 +60,11 @@ void CloseOnSignal::signalArrived()
 {
     char byte = 0;
     [[maybe_unused]] const ssize_t read = ::read(sockets[1], &byte, 1);
+    // A modal box (a message, the file dialog) runs an event loop of its own and would keep the
+    // program alive behind it: each goes as its close button would take it, then the window.
+    for (QWidget* modal = QApplication::activeModalWidget(); modal != nullptr && modal->close();
+         modal = QApplication::activeModalWidget()) {
+    }
     window_.close();
 }
 

@@ -1,5 +1,6 @@
-// Closes a window when the program is asked to end (SIGTERM, or SIGINT from a terminal), the way the
-// user closes it, so that its closing steps run and the program exits normally.
+// Closes a window when the program is asked to end (SIGTERM, SIGINT from a terminal, SIGHUP when its
+// session ends), the way the user closes it, even behind a modal box, so that its closing steps run and
+// the program exits normally.
 #pragma once
 
 #include <QObject>

@@ -16,6 +16,7 @@
 #include <cstring>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace {
@@ -47,18 +48,56 @@ const char* informationAskedFor(int argc, char** argv)
     return nullptr;
 }
 
-// The picture files before any "--", as the bytes the system gave, once Qt has taken its own options
-// out; nothing when an option is not known.
+// Qt's own options: QApplication and its X11 platform take them out of the arguments wherever they
+// stand, with one dash or two, and the value of those that take one with them.
+struct QtOption {
+    const char* name;
+    bool takesValue;
+};
+constexpr QtOption qtOptions[] = {
+    {"-platform", true},        {"-platformpluginpath", true}, {"-platformtheme", true},
+    {"-plugin", true},          {"-qwindowgeometry", true},    {"-qwindowtitle", true},
+    {"-qwindowicon", true},     {"-geometry", true},           {"-title", true},
+    {"-icon", true},            {"-session", true},            {"-style", true},
+    {"-stylesheet", true},      {"-display", true},            {"-name", true},
+    {"-visual", true},          {"-reverse", false},           {"-testability", false},
+    {"-widgetcount", false},    {"-nograb", false},            {"-dograb", false},
+    {"-qdevel", false},         {"-qdebug", false},
+};
+
+// How many words a Qt option takes, its value included; 0 for a word that is not one.
+int wordsOfQtOption(std::string_view word)
+{
+    if (word.starts_with("--"))
+        word.remove_prefix(1);
+    if (word.starts_with("-style=") || word.starts_with("-stylesheet="))
+        return 1;
+    for (const QtOption& option : qtOptions)
+        if (word == option.name)
+            return option.takesValue ? 2 : 1;
+    return 0;
+}
+
+// The picture files, as the bytes the system gave: the words that are not Qt's options, and every
+// word after "--". Read before Qt starts, so that an unknown option is reported without a display;
+// nothing when there is one.
 std::optional<std::vector<std::string>> pictureFiles(int argc, char** argv)
 {
     std::vector<std::string> files;
-    for (int i = 1; i < argc; ++i) {
-        if (argv[i][0] == '-' && argv[i][1] != '\0') {
+    int i = 1;
+    for (; i < argc && !isOption(argv[i], "--"); ++i) {
+        if (argv[i][0] != '-' || argv[i][1] == '\0') {
+            files.emplace_back(argv[i]);
+            continue;
+        }
+        const int words = wordsOfQtOption(argv[i]);
+        if (words == 0) {
             std::fprintf(stderr, "velsaro: opción desconocida: %s\nPruebe «velsaro --help».\n", argv[i]);
             return std::nullopt;
         }
-        files.emplace_back(argv[i]);
+        i += words - 1;
     }
+    files.insert(files.end(), argv + std::min(i + 1, argc), argv + argc);
     return files;
 }
 
@@ -73,17 +112,14 @@ int main(int argc, char** argv)
             std::fputs(usage, stdout);
         return 0;
     }
-    QApplication::setApplicationName(QStringLiteral("Velsaro"));
-    QApplication::setApplicationVersion(QStringLiteral(VELSARO_VERSION));
-    // Qt takes its own options (-reverse, -style...) wherever they stand: the words after "--" are
-    // files, and never reach it.
-    const int dash = int(std::find_if(argv + 1, argv + argc, [](const char* word) { return isOption(word, "--"); }) - argv);
-    int qtArgc = dash;
-    QApplication application(qtArgc, argv);
-    std::optional<std::vector<std::string>> files = pictureFiles(qtArgc, argv);
+    const std::optional<std::vector<std::string>> files = pictureFiles(argc, argv);
     if (!files)
         return 2;
-    files->insert(files->end(), argv + std::min(dash + 1, argc), argv + argc);
+    QApplication::setApplicationName(QStringLiteral("Velsaro"));
+    QApplication::setApplicationVersion(QStringLiteral(VELSARO_VERSION));
+    // The words after "--" are files, and never reach Qt.
+    int qtArgc = int(std::find_if(argv + 1, argv + argc, [](const char* word) { return isOption(word, "--"); }) - argv);
+    QApplication application(qtArgc, argv);
     // One look on every desktop, so that the controls' fixed sizes suit what they draw.
     application.setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
     velsaro::installFontSubstitutes();

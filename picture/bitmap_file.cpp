@@ -258,8 +258,17 @@ PictureFile readUncompressedBitmap(QIODevice& device, const BitmapHeader& header
 
 // ---- Run-length encoded: streamed, the region kept ----
 
+// Qt decodes a run-length bitmap whole, a byte a pixel, and the walk to its region may take a step for
+// every row: a header that claims more than the bound is refused before any of it.
+bool isRunLengthWithinBound(const BitmapHeader& header)
+{
+    return header.height <= maxDecodingBytes / header.width;
+}
+
 PictureFile readRunLengthBitmap(QIODevice& device, const BitmapHeader& header)
 {
+    if (!isRunLengthWithinBound(header))
+        return tooLarge();
     ByteStream stream(device, header.paletteStart());
     RunLengthLayout layout{header.width, header.height, header.isTopDown, header.bitsPerPixel, {}};
     for (qint64 entry = 0; entry < header.paletteEntries; ++entry) {

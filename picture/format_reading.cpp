@@ -2,7 +2,12 @@
 
 #include <QIODevice>
 
+#include <cerrno>
 #include <cstring>
+#include <optional>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace velsaro::detail {
 
@@ -24,6 +29,78 @@ PictureFile tooLarge()
 PictureFile unreadable()
 {
     return failure(PictureFileError::Unreadable, "no se puede leer");
+}
+
+PictureFile changedWhileRead()
+{
+    return failure(PictureFileError::Changing, "el archivo cambió mientras se leía");
+}
+
+PictureFile readTooLong()
+{
+    return failure(PictureFileError::TooLarge, "la imagen es demasiado grande (más de 256 MiB que leer del archivo)");
+}
+
+BoundedFile::BoundedFile(int descriptor, qint64 size) : descriptor_(descriptor), size_(size)
+{
+    open(QIODevice::ReadOnly | QIODevice::Unbuffered);
+}
+
+qint64 BoundedFile::readData(char* into, qint64 length)
+{
+    if (length <= 0)
+        return 0;
+    const qint64 allowed = qMin(length, maxReadBytes - readBytes_);
+    if (allowed == 0) {
+        isBoundReached_ = true;
+        return -1;
+    }
+    ssize_t read;
+    do
+        read = ::pread(descriptor_, into, std::size_t(allowed), pos());
+    while (read < 0 && errno == EINTR);
+    if (read > 0)
+        readBytes_ += read;
+    return read;
+}
+
+namespace {
+
+// What of a file's status changes when it is written: its length and its times, to the nanosecond.
+struct FileState {
+    qint64 size = 0;
+    timespec modified{};
+    timespec changed{};
+
+    bool operator==(const FileState& other) const
+    {
+        const auto same = [](timespec a, timespec b) { return a.tv_sec == b.tv_sec && a.tv_nsec == b.tv_nsec; };
+        return size == other.size && same(modified, other.modified) && same(changed, other.changed);
+    }
+};
+
+std::optional<FileState> stateOf(int descriptor)
+{
+    struct stat status {};
+    if (fstat(descriptor, &status) != 0)
+        return std::nullopt;
+    return FileState{status.st_size, status.st_mtim, status.st_ctim};
+}
+
+} // namespace
+
+PictureFile readUnchanged(int descriptor, const std::function<PictureFile(QIODevice&)>& read)
+{
+    std::optional<FileState> before = stateOf(descriptor);
+    for (int reading = 0; reading < 2 && before; ++reading) {
+        BoundedFile file(descriptor, before->size);
+        const PictureFile result = read(file);
+        const std::optional<FileState> after = stateOf(descriptor);
+        if (after && *after == *before)
+            return file.isBoundReached() ? readTooLong() : result;
+        before = after;
+    }
+    return before ? changedWhileRead() : unreadable();
 }
 
 std::uint32_t littleEndian(const QByteArray& bytes, qsizetype at, int size)

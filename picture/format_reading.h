@@ -6,12 +6,12 @@
 #include "picture/picture_file.h"
 
 #include <QBuffer>
+#include <QIODevice>
 #include <QImageReader>
 #include <QSize>
 
 #include <cstdint>
-
-class QIODevice;
+#include <functional>
 
 namespace velsaro::detail {
 
@@ -19,6 +19,34 @@ PictureFile failure(PictureFileError error, const char* reason);
 PictureFile notAPicture();
 PictureFile tooLarge();
 PictureFile unreadable();
+PictureFile changedWhileRead();
+PictureFile readTooLong();
+
+// An open regular file read at positions, for maxReadBytes in all: a read past them fails, as the end
+// of a file does, and the reading that needed it is refused as too large.
+class BoundedFile : public QIODevice {
+public:
+    BoundedFile(int descriptor, qint64 size);
+
+    bool isSequential() const override { return false; }
+    qint64 size() const override { return size_; }
+    bool isBoundReached() const { return isBoundReached_; }
+
+protected:
+    qint64 readData(char* into, qint64 length) override;
+    qint64 writeData(const char*, qint64) override { return -1; }
+
+private:
+    int descriptor_;
+    qint64 size_; // as the file's status said before the reading
+    qint64 readBytes_ = 0;
+    bool isBoundReached_ = false;
+};
+
+// The picture read decodes from the open regular file, through one BoundedFile over it. A file whose
+// length or times changed meanwhile (a picture re-saved in place, cut then written again) may have
+// given its reader bytes of two versions, so it is read once more, and refused if it changes again.
+PictureFile readUnchanged(int descriptor, const std::function<PictureFile(QIODevice&)>& read);
 
 // A little-endian field of size bytes; a field past the end reads as zero, and every caller checks the
 // size it needs before trusting a field.

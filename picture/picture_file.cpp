@@ -8,7 +8,6 @@
 #include "picture/jpeg_file.h"
 
 #include <QBuffer>
-#include <QFile>
 #include <QImageReader>
 
 #include <cerrno>
@@ -81,21 +80,21 @@ PictureFile readPicture(const QByteArray& bytes, PictureRegion region)
 PictureFile readPictureFile(const std::string& path, PictureRegion region)
 {
     // Opened first, then asked what it is, so that nothing can replace it in between: without
-    // O_NONBLOCK a named pipe would wait for a writer for ever.
+    // O_NONBLOCK a named pipe would wait for a writer for ever. Every read after goes through this
+    // one descriptor, so that a file renamed over the path meanwhile is never mixed in.
     const int descriptor = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (descriptor < 0)
         return errno == ENOENT ? detail::failure(PictureFileError::Missing, "el archivo no existe")
                                : detail::unreadable();
-    QFile file;
     struct stat status {};
     const bool isRegular = fstat(descriptor, &status) == 0 && S_ISREG(status.st_mode);
-    // Blocking again for the reads; unbuffered, so that each read goes straight into place.
-    if (!isRegular || fcntl(descriptor, F_SETFL, O_RDONLY) != 0 ||
-        !file.open(descriptor, QIODevice::ReadOnly | QIODevice::Unbuffered, QFileDevice::AutoCloseHandle)) {
-        close(descriptor);
-        return detail::unreadable();
-    }
-    return decode(file, region);
+    // Blocking again for the reads.
+    const PictureFile result =
+        isRegular && fcntl(descriptor, F_SETFL, O_RDONLY) == 0
+            ? detail::readUnchanged(descriptor, [region](QIODevice& file) { return decode(file, region); })
+            : detail::unreadable();
+    close(descriptor);
+    return result;
 }
 
 } // namespace velsaro

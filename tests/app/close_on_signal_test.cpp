@@ -1,6 +1,10 @@
 #include "tests/app/form1_fixture.h"
 
 #include "app/close_on_signal.h"
+#include "controls/message_box.h"
+
+#include <QApplication>
+#include <QTimer>
 
 #include <csignal>
 
@@ -34,6 +38,22 @@ TEST_F(CloseOnSignalTest, SigintFromATerminalClosesItToo)
     form1->show();
     CloseOnSignal closer(*form1);
     std::raise(SIGINT);
+    letTheLoopRunUntilClosed(*form1);
+    EXPECT_FALSE(form1->isVisible());
+}
+
+// A modal box runs an event loop of its own: the signal must end it too, or the program lives on.
+TEST_F(CloseOnSignalTest, SigtermClosesAMessageBoxOnShowAndThenTheWindow)
+{
+    form1->show();
+    CloseOnSignal closer(*form1);
+    QTimer::singleShot(0, [] { std::raise(SIGTERM); });
+    QObject rescue; // a box the signal leaves on show fails the test, then goes
+    QTimer::singleShot(10000, &rescue, [] {
+        ADD_FAILURE() << "the message box outlived the signal";
+        QApplication::activeModalWidget()->close();
+    });
+    QtMessageBox(form1.get()).show(QStringLiteral("falta.jpg"));
     letTheLoopRunUntilClosed(*form1);
     EXPECT_FALSE(form1->isVisible());
 }

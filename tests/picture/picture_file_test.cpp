@@ -1,6 +1,8 @@
 // readPictureFile on generated files: which files it accepts, how it decodes them, and how it refuses
 // the rest.
+#include "picture/bitmap_file.h"
 #include "picture/drawing_area.h"
+#include "picture/format_reading.h"
 #include "picture/picture_file.h"
 #include "tests/support/picture_files.h"
 #include "tests/support/user_without_rights.h"
@@ -433,7 +435,10 @@ TEST_F(PictureFileTest, RefusesPicturesWhoseDecodingWouldExceedTheBoundAndSaysSo
     setLittleEndian16(gifFile, 6, 16000);
     setLittleEndian16(gifFile, 8, 16000);
 
-    for (const QByteArray& bytes : {progressive, gifFile}) {
+    // Qt decodes a run-length bitmap whole; this one claims 100 x 2^31 - 1 rows of a byte a pixel.
+    QByteArray runLength = bmp8RunLength(palettePicture(100, 1, threeColours, stripes));
+    setLittleEndian32(runLength, 22, 0x7FFFFFFFu);
+    for (const QByteArray& bytes : {progressive, gifFile, runLength}) {
         const PictureFile file = read("huge", bytes);
         EXPECT_EQ(file.error, PictureFileError::TooLarge);
         EXPECT_EQ(file.reason, "la imagen es demasiado grande (más de 512 MiB al decodificarla)");
@@ -457,6 +462,38 @@ TEST_F(PictureFileTest, ReadsPicturesWhateverFollowsThemWithinTheDecodingBound)
     setBigEndian16(progressive, frame + 5, 9000);
     setBigEndian16(progressive, frame + 7, 12000);
     EXPECT_EQ(read("progresiva.jpg", progressive).size, (PictureSize{12000, 9000}));
+}
+
+// A JPEG that lacks its end marker, padded with nothing to past the bound, is walked no further.
+TEST_F(PictureFileTest, RefusesAFileWhoseReadingPassesTheReadBoundAndSaysSo)
+{
+    const QString path = folder_.write("sin_fin.jpg", jpeg(variedPicture(64, 48, 3)).chopped(2));
+    ASSERT_TRUE(QFile::resize(path, maxReadBytes + 1024 * 1024)); // zeros, sparse on disk
+    const PictureFile file = readFile(path);
+    EXPECT_EQ(file.error, PictureFileError::TooLarge);
+    EXPECT_EQ(file.reason, "la imagen es demasiado grande (más de 256 MiB que leer del archivo)");
+}
+
+// ---- Files re-saved while they are read ----
+
+// Written anew after each reading: once, then read again and kept; every time, then refused.
+TEST_F(PictureFileTest, ReadsAFileChangedWhileReadOnceMoreAndRefusesItIfItChangesAgain)
+{
+    const QByteArray before = bmp24(variedPicture(40, 30, 1));
+    const QByteArray after = bmp24(variedPicture(50, 30, 2));
+    for (const int changes : {1, 2}) {
+        QFile file(folder_.write("cara.bmp", before));
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        int readings = 0;
+        const PictureFile read = detail::readUnchanged(file.handle(), [&](QIODevice& device) {
+            const PictureFile result = detail::readBitmap(device);
+            if (readings++ < changes)
+                folder_.write("cara.bmp", readings % 2 == 1 ? after : before);
+            return result;
+        });
+        EXPECT_EQ(read.image, changes == 1 ? readPicture(after).image : QImage());
+        EXPECT_EQ(read.reason, changes == 1 ? "" : "el archivo cambió mientras se leía");
+    }
 }
 
 // ---- Defined pixels, whatever was read before ----
