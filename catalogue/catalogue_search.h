@@ -12,10 +12,11 @@
 namespace velsaro::detail {
 
 // How many matches a search holds at once: past heldMatches a pass of queries gives way to one query at
-// a time, and past heldPaths matches at one distance their paths are put in order by rank.
+// a time; the paths of up to heldPaths matches are read together, and a query's matches at one
+// distance that are more are put in order by rank.
 struct SearchLimits {
     std::size_t heldMatches = std::size_t(1) << 22;
-    std::size_t heldPaths = std::size_t(1) << 16;
+    std::size_t heldPaths = std::size_t(1) << 18;
 };
 
 // Calls its visitor with every row of keys, in order of numbers.
