@@ -9,6 +9,8 @@
 #include <csetjmp>
 #include <cstring>
 
+#include <malloc.h>
+
 namespace velsaro::detail {
 
 namespace {
@@ -88,6 +90,21 @@ int rowsDecoded(const jpeg_decompress_struct& info, int endRow)
     const qint64 mcuRows = 8 * qint64(std::max(info.max_v_samp_factor, 1));
     const qint64 rows = ((endRow + mcuRows - 1) / mcuRows + 3) * mcuRows;
     return int(std::min<qint64>(rows, info.image_height));
+}
+
+// libjpeg allocates a multi-scan region's coefficient rows afresh for every picture, megabytes per
+// component. glibc maps an allocation that large anew each time (its threshold rises only to the size
+// last freed, which the next one equals) and a worker thread's heap gives freed pages back, so every
+// picture paid a page fault per 4 KiB, more than its decode. Below these bounds they stay in the heap
+// and are used again.
+void keepCoefficientRowsInHeap()
+{
+    static const bool kept = [] {
+        mallopt(M_MMAP_THRESHOLD, 32 * 1024 * 1024);
+        mallopt(M_TRIM_THRESHOLD, 64 * 1024 * 1024);
+        return true;
+    }();
+    (void)kept;
 }
 
 bool isRestartOrNone(int marker) { return marker == 0 || marker == 0x01 || (marker >= 0xD0 && marker <= 0xD7); }
@@ -201,6 +218,7 @@ bool JpegDecompressor::isFrameCut(int endRow)
     jpeg_decompress_struct& info = libjpeg_->info;
     if (bufferedBytes_ == 0)
         return true;
+    keepCoefficientRowsInHeap();
     info.mem->max_memory_to_use = maxDecodingBytes;
     const int rows = rowsDecoded(info, endRow);
     if (rows == size_.height())
