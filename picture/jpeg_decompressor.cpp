@@ -107,12 +107,9 @@ void keepCoefficientRowsInHeap()
     (void)kept;
 }
 
-bool isRestartOrNone(int marker) { return marker == 0 || marker == 0x01 || (marker >= 0xD0 && marker <= 0xD7); }
-
 // Reads every scan's leading part into the coefficients, then starts the output of them all. The frame
 // declares only the rows the region needs, so libjpeg stops each scan after them; the rest of the scan
-// is passed to its next marker, unless libjpeg's bit reader already met a marker that is not a
-// restart (the scan ended there).
+// is passed to its next marker.
 void readLeadingParts(jpeg_decompress_struct* info)
 {
     info->buffered_image = TRUE;
@@ -121,7 +118,7 @@ void readLeadingParts(jpeg_decompress_struct* info)
         const int status = jpeg_consume_input(info);
         if (status == JPEG_REACHED_EOI)
             break;
-        if (status == JPEG_SCAN_COMPLETED && isRestartOrNone(info->unread_marker))
+        if (status == JPEG_SCAN_COMPLETED)
             skipRestOfScan(info);
     }
     jpeg_start_output(info, info->input_scan_number);

@@ -64,7 +64,8 @@ void consumeUpTo(DeviceSource* source, const JOCTET* at)
     source->base.next_input_byte = at;
 }
 
-// Restart markers and TEM carry no segment: libjpeg passes them between segments as it does here.
+// Stuffed zeros, restart markers and TEM begin no segment: libjpeg passes them between segments as
+// this source does.
 bool isWithinScan(int code)
 {
     return code == 0x00 || code == 0x01 || (code >= 0xD0 && code <= 0xD7);
@@ -90,47 +91,9 @@ int nextMarker(ByteStream& stream)
     }
 }
 
-} // namespace
-
-void setDeviceSource(jpeg_decompress_struct* info, DeviceSource* source, QIODevice* device)
-{
-    source->device = device;
-    source->base.init_source = startSource;
-    source->base.fill_input_buffer = fillBuffer;
-    source->base.skip_input_data = skipBytes;
-    source->base.resync_to_restart = jpeg_resync_to_restart;
-    source->base.term_source = endSource;
-    restartWithHeight(source, -1, 0);
-    info->src = &source->base;
-}
-
-void restartWithHeight(DeviceSource* source, qint64 heightPosition, int height)
-{
-    source->position = 0;
-    source->heightPosition = heightPosition;
-    source->height = height;
-    source->base.next_input_byte = nullptr;
-    source->base.bytes_in_buffer = 0;
-}
-
-qint64 frameHeightPosition(QIODevice& device)
-{
-    ByteStream stream(device, 2); // after start-of-image
-    for (int code = nextMarker(stream); code >= 0 && code != 0xDA && code != 0xD9; code = nextMarker(stream)) {
-        if (code == 0x01 || (code >= 0xD0 && code <= 0xD7))
-            continue;
-        const int high = stream.next();
-        const int low = stream.next();
-        if (low < 0 || (high << 8 | low) < 2)
-            return -1;
-        if (isFrameMarker(code))
-            return stream.position() + 1; // after the length, the sample precision, then the height
-        stream.skip((high << 8 | low) - 2);
-    }
-    return -1;
-}
-
-void skipRestOfScan(jpeg_decompress_struct* info)
+// Passes entropy-coded bytes up to the next marker that begins a segment, and leaves the source at its
+// 0xFF.
+void passToSegmentMarker(j_decompress_ptr info)
 {
     DeviceSource* source = deviceSource(info);
     bool isAfterFF = false;
@@ -169,6 +132,53 @@ void skipRestOfScan(jpeg_decompress_struct* info)
         }
         return;
     }
+}
+
+} // namespace
+
+void setDeviceSource(jpeg_decompress_struct* info, DeviceSource* source, QIODevice* device)
+{
+    source->device = device;
+    source->base.init_source = startSource;
+    source->base.fill_input_buffer = fillBuffer;
+    source->base.skip_input_data = skipBytes;
+    source->base.resync_to_restart = jpeg_resync_to_restart;
+    source->base.term_source = endSource;
+    restartWithHeight(source, -1, 0);
+    info->src = &source->base;
+}
+
+void restartWithHeight(DeviceSource* source, qint64 heightPosition, int height)
+{
+    source->position = 0;
+    source->heightPosition = heightPosition;
+    source->height = height;
+    source->base.next_input_byte = nullptr;
+    source->base.bytes_in_buffer = 0;
+}
+
+qint64 frameHeightPosition(QIODevice& device)
+{
+    ByteStream stream(device, 2); // after start-of-image
+    for (int code = nextMarker(stream); code >= 0 && code != 0xDA && code != 0xD9; code = nextMarker(stream)) {
+        if (isWithinScan(code))
+            continue;
+        const int high = stream.next();
+        const int low = stream.next();
+        if (low < 0 || (high << 8 | low) < 2)
+            return -1;
+        if (isFrameMarker(code))
+            return stream.position() + 1; // after the length, the sample precision, then the height
+        stream.skip((high << 8 | low) - 2);
+    }
+    return -1;
+}
+
+void skipRestOfScan(jpeg_decompress_struct* info)
+{
+    // No marker yet (0) or a restart or TEM: the bit reader stopped inside the scan's data.
+    if (isWithinScan(info->unread_marker))
+        passToSegmentMarker(info);
 }
 
 } // namespace velsaro::detail

@@ -34,7 +34,8 @@ qint64 frameHeightPosition(QIODevice& device);
 
 // Passes the rest of the scan whose data libjpeg has decoded as far as it needs: entropy-coded bytes,
 // stuffed zeros and restart markers, up to the next marker that libjpeg reads as a segment (a table,
-// the next scan, the end). The region's bytes were read; the rest is only looked through for 0xFF.
+// the next scan, the end), unless its bit reader already met that marker. The region's bytes were
+// read; the rest is only looked through for 0xFF.
 void skipRestOfScan(jpeg_decompress_struct* info);
 
 } // namespace velsaro::detail
