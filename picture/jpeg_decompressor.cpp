@@ -51,6 +51,17 @@ bool readHeader(jpeg_decompress_struct* info, ErrorManager* errors)
     return jpeg_read_header(info, TRUE) == JPEG_HEADER_OK;
 }
 
+// Reads the headers again from the file's start, the frame's height field read as height.
+bool readHeaderAgain(jpeg_decompress_struct* info, ErrorManager* errors, DeviceSource* source,
+                     qint64 heightPosition, int height)
+{
+    if (setjmp(errors->jump))
+        return false;
+    jpeg_abort_decompress(info);
+    restartWithHeight(source, heightPosition, height);
+    return jpeg_read_header(info, TRUE) == JPEG_HEADER_OK;
+}
+
 bool isGrey(const jpeg_decompress_struct& info)
 {
     return info.num_components == 1 && info.jpeg_color_space == JCS_GRAYSCALE;
@@ -221,13 +232,11 @@ bool JpegDecompressor::isFrameCut(int endRow)
     if (rows == size_.height())
         return true;
     const qint64 heightPosition = frameHeightPosition(*libjpeg_->source.device);
-    if (heightPosition < 0)
+    if (heightPosition < 0 || !readHeaderAgain(&info, &libjpeg_->errors, &libjpeg_->source, heightPosition, rows))
         return false;
-    jpeg_abort_decompress(&info);
-    restartWithHeight(&libjpeg_->source, heightPosition, rows);
     // The same frame but for its height, or the walk found another field than libjpeg's.
-    return readHeader(&info, &libjpeg_->errors) && int(info.image_height) == rows &&
-           int(info.image_width) == size_.width() && jpeg_has_multiple_scans(&info) && (isColour(info) || isGrey(info));
+    return int(info.image_height) == rows && int(info.image_width) == size_.width() &&
+           jpeg_has_multiple_scans(&info) && (isColour(info) || isGrey(info));
 }
 
 QImage JpegDecompressor::decodeRegion(int endColumn, int firstRow, int endRow)
