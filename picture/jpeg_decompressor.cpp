@@ -198,7 +198,11 @@ struct JpegDecompressor::Libjpeg {
         info.err = jpeg_std_error(&errors.base);
         errors.base.error_exit = jumpBack;
         errors.base.output_message = stayQuiet;
-        errors.base.emit_message = [](j_common_ptr, int) {};
+        // Counted, for a multi-scan region: a negative level is a warning.
+        errors.base.emit_message = [](j_common_ptr common, int level) {
+            if (level < 0)
+                ++common->err->num_warnings;
+        };
     }
     ~Libjpeg() { jpeg_destroy_decompress(&info); } // does nothing while it was never created
 
@@ -254,6 +258,10 @@ QImage JpegDecompressor::decodeRegion(int endColumn, int firstRow, int endRow)
     image.fill(0);
     const Region region{endColumn, firstRow, height};
     if (!decodeRows(&info, &libjpeg_->errors, region, image.bits(), image.bytesPerLine(), grey ? 1 : 4))
+        return {};
+    // Corrupt data that libjpeg decodes anyway (a scan ended early, restart markers out of order) can
+    // make a multi-scan region's rows depend on the rows after it: such a file is decoded whole.
+    if (bufferedBytes_ > 0 && info.err->num_warnings > 0)
         return {};
     return image;
 }

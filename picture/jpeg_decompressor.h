@@ -35,8 +35,9 @@ public:
     // Rows firstRow..endRow - 1, columns 0..endColumn - 1, decoded with the settings of Qt's own reader
     // (accurate integer DCT, fancy upsampling), so every pixel is the pixel of a whole decode. The image
     // is endColumn x endRow or the picture's size if smaller, Format_RGB32 or Format_Grayscale8 as Qt
-    // gives them; its rows above firstRow are black. Null when the region is not decodable or libjpeg
-    // stops with an error. At most once per object: the decode ends the decompressor's work.
+    // gives them; its rows above firstRow are black. Null when the region is not decodable, libjpeg
+    // stops with an error, or a multi-scan file's data is corrupt (libjpeg warns). At most once per
+    // object: the decode ends the decompressor's work.
     QImage decodeRegion(int endColumn, int firstRow, int endRow);
 
 private:

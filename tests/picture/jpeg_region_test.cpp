@@ -10,6 +10,8 @@
 #include <gtest/gtest.h>
 
 #include <QBuffer>
+#include <QDir>
+#include <QFile>
 #include <QPainter>
 
 #include <ostream>
@@ -132,6 +134,23 @@ INSTANTIATE_TEST_SUITE_P(
                       JpegCase{"420_331x388", progressive(2, 2), 331, 388},
                       JpegCase{"444_349x504", progressive(1, 1), 349, 504},
                       JpegCase{"420_2000x130", progressive(2, 2), 2000, 130}));
+
+// JPEGs the fuzz target once found a region of differing from a whole decode: corrupt scans whose
+// rows depend on the rows after them.
+TEST(RegionJpegFuzzInputs, ShowThePixelsOfAWholeDecode)
+{
+    const QDir folder(QStringLiteral(VELSARO_FUZZ_REGRESSIONS));
+    for (const QString& name : folder.entryList({QStringLiteral("*.jpg")}, QDir::Files)) {
+        QFile file(folder.filePath(name));
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        const QByteArray bytes = file.readAll();
+        const DrawingArea whole(QImage::fromData(bytes, "JPEG"));
+        const DrawingArea shown(readPicture(bytes, PictureRegion::Shown).image);
+        for (int y = 0; y < drawingAreaHeight; ++y)
+            for (int x = 0; x < drawingAreaWidth; ++x)
+                ASSERT_EQ(shown.point(x, y), whole.point(x, y)) << name.toStdString() << " x " << x << ", y " << y;
+    }
+}
 
 } // namespace
 } // namespace velsaro

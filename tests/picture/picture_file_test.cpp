@@ -441,8 +441,8 @@ TEST_F(PictureFileTest, RefusesPicturesWhoseDecodingWouldExceedTheBoundAndSaysSo
     }
 }
 
-// Only what decoding needs counts: bytes after the picture are never read, and of a progressive
-// JPEG of 20000 x 20000 (1.2 GB of coefficients whole) only the region's rows are decoded.
+// Only what decoding needs counts: bytes after the picture are never read, and a 12000 x 9000
+// progressive JPEG's coefficients (324 MB) fit.
 TEST_F(PictureFileTest, ReadsPicturesWhateverFollowsThemWithinTheDecodingBound)
 {
     const QImage indexed = palettePicture(500, 600, threeColours, stripes);
@@ -455,9 +455,9 @@ TEST_F(PictureFileTest, ReadsPicturesWhateverFollowsThemWithinTheDecodingBound)
     }
     QByteArray progressive = jpegEncoded(variedPicture(16, 16, 2), {JpegEncoding::Colours::YCbCr, 2, 2, true});
     const qsizetype frame = progressive.indexOf("\xFF\xC2");
-    setBigEndian16(progressive, frame + 5, 20000);
-    setBigEndian16(progressive, frame + 7, 20000);
-    EXPECT_EQ(read("progresiva.jpg", progressive).size, (PictureSize{20000, 20000}));
+    setBigEndian16(progressive, frame + 5, 9000);
+    setBigEndian16(progressive, frame + 7, 12000);
+    EXPECT_EQ(read("progresiva.jpg", progressive).size, (PictureSize{12000, 9000}));
 }
 
 // ---- Defined pixels, whatever was read before ----
