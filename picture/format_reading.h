@@ -73,6 +73,8 @@ public:
     bool skipPast(std::uint8_t value);
     // Up to length bytes into place; fewer where the file ends.
     qint64 read(char* into, qint64 length);
+    // The file position of the next byte.
+    qint64 position() const { return bufferStart_ + at_; }
 
 private:
     bool fill();

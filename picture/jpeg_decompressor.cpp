@@ -1,15 +1,15 @@
 #include "picture/jpeg_decompressor.h"
 
-#include "picture/format_reading.h"
+#include "picture/jpeg_stream.h"
+#include "picture/picture_file.h"
 
 #include <QIODevice>
 
 #include <algorithm>
 #include <csetjmp>
-#include <cstdio> // jpeglib.h uses FILE without including it
 #include <cstring>
 
-#include <jpeglib.h>
+#include <malloc.h>
 
 namespace velsaro::detail {
 
@@ -27,78 +27,38 @@ void jumpBack(j_common_ptr info) { std::longjmp(reinterpret_cast<ErrorManager*>(
 void stayQuiet(j_common_ptr) {}
 
 // Beyond what a single-scan decode of the key's rows needs; a file whose decode asks for more is
-// not taken this way.
-constexpr long decoderMemoryBytes = 64L * 1024 * 1024;
+// not taken this way. A multi-scan decode holds the coefficients of the rows it decodes, within the
+// bound every reader keeps.
+constexpr long singleScanMemoryBytes = 64L * 1024 * 1024;
 
-// libjpeg's input read from the device as it asks for it, from the start: the file is never held
-// whole, and nothing after the last byte decoded is read.
-struct DeviceSource {
-    jpeg_source_mgr base;
-    QIODevice* device;
-    qint64 position; // of the byte after the buffer
-    JOCTET buffer[64 * 1024];
-};
-
-DeviceSource* deviceSource(j_decompress_ptr info) { return reinterpret_cast<DeviceSource*>(info->src); }
-
-void startSource(j_decompress_ptr) {}
-void endSource(j_decompress_ptr) {}
-
-boolean fillBuffer(j_decompress_ptr info)
-{
-    DeviceSource* source = deviceSource(info);
-    static const JOCTET endOfImage[] = {0xFF, 0xD9};
-    const qint64 read = readAt(*source->device, source->position, reinterpret_cast<char*>(source->buffer),
-                               qint64(sizeof(source->buffer)));
-    if (read <= 0) {
-        // As libjpeg's own sources do: an end marker where the file ends, so a cut file decodes grey.
-        source->base.next_input_byte = endOfImage;
-        source->base.bytes_in_buffer = sizeof(endOfImage);
-        return TRUE;
-    }
-    source->position += read;
-    source->base.next_input_byte = source->buffer;
-    source->base.bytes_in_buffer = std::size_t(read);
-    return TRUE;
-}
-
-void skipBytes(j_decompress_ptr info, long count)
-{
-    DeviceSource* source = deviceSource(info);
-    if (count <= 0)
-        return;
-    if (std::size_t(count) <= source->base.bytes_in_buffer) {
-        source->base.next_input_byte += count;
-        source->base.bytes_in_buffer -= std::size_t(count);
-        return;
-    }
-    source->position += qint64(count) - qint64(source->base.bytes_in_buffer);
-    source->base.bytes_in_buffer = 0;
-}
-
-void setDeviceSource(jpeg_decompress_struct* info, DeviceSource* source, QIODevice* device)
-{
-    source->device = device;
-    source->position = 0;
-    source->base.next_input_byte = nullptr;
-    source->base.bytes_in_buffer = 0;
-    source->base.init_source = startSource;
-    source->base.fill_input_buffer = fillBuffer;
-    source->base.skip_input_data = skipBytes;
-    source->base.resync_to_restart = jpeg_resync_to_restart;
-    source->base.term_source = endSource;
-    info->src = &source->base;
-}
-
-// Creates the decompressor over the device and reads the headers up to the first scan, all under the
-// error jump; false when any of it failed.
-bool readHeader(jpeg_decompress_struct* info, ErrorManager* errors, DeviceSource* source, QIODevice* device)
+// Creates the decompressor over the device, under the error jump; false when that failed.
+bool createDecompressor(jpeg_decompress_struct* info, ErrorManager* errors, DeviceSource* source,
+                        QIODevice* device)
 {
     if (setjmp(errors->jump))
         return false;
     jpeg_create_decompress(info);
-    info->mem->max_memory_to_use = decoderMemoryBytes;
+    info->mem->max_memory_to_use = singleScanMemoryBytes;
     setDeviceSource(info, source, device);
+    return true;
+}
+
+// Reads the headers up to the first scan from where the source stands; false when that failed.
+bool readHeader(jpeg_decompress_struct* info, ErrorManager* errors)
+{
+    if (setjmp(errors->jump))
+        return false;
+    return jpeg_read_header(info, TRUE) == JPEG_HEADER_OK;
+}
+
+// Reads the headers again from the file's start, the frame's height field read as height.
+bool readHeaderAgain(jpeg_decompress_struct* info, ErrorManager* errors, DeviceSource* source,
+                     qint64 heightPosition, int height)
+{
+    if (setjmp(errors->jump))
+        return false;
+    jpeg_abort_decompress(info);
+    restartWithHeight(source, heightPosition, height);
     return jpeg_read_header(info, TRUE) == JPEG_HEADER_OK;
 }
 
@@ -131,11 +91,67 @@ qint64 coefficientBytes(const jpeg_decompress_struct& info)
     return total;
 }
 
+// How many rows of a multi-scan picture libjpeg decodes for a region that ends at endRow: the MCU rows
+// that hold it and three more, so that every row of it is made as in a whole decode. The upsampler
+// reads the first rows of the next MCU row, and block smoothing (in a file whose scans leave low
+// coefficients unrefined) the DC values of two block rows below that, which for a component sampled
+// at half the height are two more MCU rows.
+int rowsDecoded(const jpeg_decompress_struct& info, int endRow)
+{
+    const qint64 mcuRows = 8 * qint64(std::max(info.max_v_samp_factor, 1));
+    const qint64 rows = ((endRow + mcuRows - 1) / mcuRows + 3) * mcuRows;
+    return int(std::min<qint64>(rows, info.image_height));
+}
+
+// libjpeg allocates a multi-scan region's coefficient rows afresh for every picture, megabytes per
+// component. glibc maps an allocation that large anew each time (its threshold rises only to the size
+// last freed, which the next one equals) and a worker thread's heap gives freed pages back, so every
+// picture paid a page fault per 4 KiB, more than its decode. Below these bounds they stay in the heap
+// and are used again.
+void keepCoefficientRowsInHeap()
+{
+    static const bool kept = [] {
+        mallopt(M_MMAP_THRESHOLD, 32 * 1024 * 1024);
+        mallopt(M_TRIM_THRESHOLD, 64 * 1024 * 1024);
+        return true;
+    }();
+    (void)kept;
+}
+
+// Reads every scan's leading part into the coefficients, then starts the output of them all. The frame
+// declares only the rows the region needs, so libjpeg stops each scan after them; the rest of the scan
+// is passed to its next marker.
+void readLeadingParts(jpeg_decompress_struct* info)
+{
+    info->buffered_image = TRUE;
+    jpeg_start_decompress(info);
+    for (;;) {
+        const int status = jpeg_consume_input(info);
+        if (status == JPEG_REACHED_EOI)
+            break;
+        if (status == JPEG_SCAN_COMPLETED)
+            skipRestOfScan(info);
+    }
+    jpeg_start_output(info, info->input_scan_number);
+}
+
 struct Region {
     int endColumn;
     int firstRow;
     int endRow; // already cut to the picture's height
 };
+
+// With fancy upsampling the last column of a crop is made without its right neighbour; a crop that
+// reaches an MCU past the columns used keeps them equal to a whole decode's.
+void cropTo(jpeg_decompress_struct* info, int endColumn)
+{
+    const JDIMENSION mcuColumns = 8 * JDIMENSION(std::max(info->max_h_samp_factor, 1));
+    if (info->output_width > JDIMENSION(endColumn) + mcuColumns) {
+        JDIMENSION offset = 0;
+        JDIMENSION width = JDIMENSION(endColumn) + mcuColumns;
+        jpeg_crop_scanline(info, &offset, &width);
+    }
+}
 
 // Decodes the region into rows of the target image; false on a libjpeg error. Plain data only.
 bool decodeRows(jpeg_decompress_struct* info, ErrorManager* errors, Region region, uchar* target,
@@ -143,14 +159,11 @@ bool decodeRows(jpeg_decompress_struct* info, ErrorManager* errors, Region regio
 {
     if (setjmp(errors->jump))
         return false;
-    jpeg_start_decompress(info);
-    // With fancy upsampling the last column of a crop is made without its right neighbour; a crop
-    // that reaches past the columns used keeps them equal to a whole decode's.
-    if (info->output_width > JDIMENSION(region.endColumn)) {
-        JDIMENSION offset = 0;
-        JDIMENSION width = JDIMENSION(region.endColumn);
-        jpeg_crop_scanline(info, &offset, &width);
-    }
+    if (jpeg_has_multiple_scans(info))
+        readLeadingParts(info);
+    else
+        jpeg_start_decompress(info);
+    cropTo(info, region.endColumn);
     const JDIMENSION rowBytes = info->output_width * JDIMENSION(bytesPerPixel);
     JSAMPARRAY row = (*info->mem->alloc_sarray)(reinterpret_cast<j_common_ptr>(info), JPOOL_IMAGE, rowBytes, 1);
     const std::size_t copied = std::size_t(std::min<JDIMENSION>(info->output_width, JDIMENSION(region.endColumn))) *
@@ -166,6 +179,16 @@ bool decodeRows(jpeg_decompress_struct* info, ErrorManager* errors, Region regio
     return true;
 }
 
+// Qt's reader: the accurate integer DCT and fancy upsampling (libjpeg's defaults), RGB32 written by
+// libjpeg in the byte order of this machine.
+void setQtOutput(jpeg_decompress_struct* info)
+{
+    info->dct_method = JDCT_ISLOW;
+    info->do_fancy_upsampling = TRUE;
+    info->out_color_space = isGrey(*info) ? JCS_GRAYSCALE
+                                          : (Q_BYTE_ORDER == Q_LITTLE_ENDIAN ? JCS_EXT_BGRX : JCS_EXT_XRGB);
+}
+
 } // namespace
 
 // libjpeg's decompressor and its error manager, which is set before anything can fail.
@@ -175,7 +198,11 @@ struct JpegDecompressor::Libjpeg {
         info.err = jpeg_std_error(&errors.base);
         errors.base.error_exit = jumpBack;
         errors.base.output_message = stayQuiet;
-        errors.base.emit_message = [](j_common_ptr, int) {};
+        // Counted, for a multi-scan region: a negative level is a warning.
+        errors.base.emit_message = [](j_common_ptr common, int level) {
+            if (level < 0)
+                ++common->err->num_warnings;
+        };
     }
     ~Libjpeg() { jpeg_destroy_decompress(&info); } // does nothing while it was never created
 
@@ -187,37 +214,54 @@ struct JpegDecompressor::Libjpeg {
 JpegDecompressor::JpegDecompressor(QIODevice& device) : libjpeg_(std::make_unique<Libjpeg>())
 {
     jpeg_decompress_struct& info = libjpeg_->info;
-    if (!readHeader(&info, &libjpeg_->errors, &libjpeg_->source, &device))
+    if (!createDecompressor(&info, &libjpeg_->errors, &libjpeg_->source, &device) ||
+        !readHeader(&info, &libjpeg_->errors))
         return;
     isHeaderRead_ = true;
     size_ = QSize(int(info.image_width), int(info.image_height));
-    const bool isSingleScan = !jpeg_has_multiple_scans(&info);
-    isRegionDecodable_ = isSingleScan && (isColour(info) || isGrey(info));
-    bufferedBytes_ = isSingleScan ? 0 : coefficientBytes(info);
+    isRegionDecodable_ = isColour(info) || isGrey(info);
+    bufferedBytes_ = jpeg_has_multiple_scans(&info) ? coefficientBytes(info) : 0;
 }
 
 JpegDecompressor::~JpegDecompressor() = default;
 
+bool JpegDecompressor::isFrameCut(int endRow)
+{
+    jpeg_decompress_struct& info = libjpeg_->info;
+    if (bufferedBytes_ == 0)
+        return true;
+    keepCoefficientRowsInHeap();
+    info.mem->max_memory_to_use = maxDecodingBytes;
+    const int rows = rowsDecoded(info, endRow);
+    if (rows == size_.height())
+        return true;
+    const qint64 heightPosition = frameHeightPosition(*libjpeg_->source.device);
+    if (heightPosition < 0 || !readHeaderAgain(&info, &libjpeg_->errors, &libjpeg_->source, heightPosition, rows))
+        return false;
+    // The same frame but for its height, or the walk found another field than libjpeg's.
+    return int(info.image_height) == rows && int(info.image_width) == size_.width() &&
+           jpeg_has_multiple_scans(&info) && (isColour(info) || isGrey(info));
+}
+
 QImage JpegDecompressor::decodeRegion(int endColumn, int firstRow, int endRow)
 {
-    if (!isRegionDecodable_)
+    if (!isRegionDecodable_ || !isFrameCut(endRow))
         return {};
     jpeg_decompress_struct& info = libjpeg_->info;
+    setQtOutput(&info);
     const bool grey = isGrey(info);
-    // Qt's reader: the accurate integer DCT and fancy upsampling (libjpeg's defaults), RGB32 written
-    // by libjpeg in the byte order of this machine.
-    info.dct_method = JDCT_ISLOW;
-    info.do_fancy_upsampling = TRUE;
-    info.out_color_space = grey ? JCS_GRAYSCALE
-                                : (Q_BYTE_ORDER == Q_LITTLE_ENDIAN ? JCS_EXT_BGRX : JCS_EXT_XRGB);
-    const int width = std::min(int(info.image_width), endColumn);
-    const int height = std::min(int(info.image_height), endRow);
+    const int width = std::min(size_.width(), endColumn);
+    const int height = std::min(size_.height(), endRow);
     QImage image(width, height, grey ? QImage::Format_Grayscale8 : QImage::Format_RGB32);
     if (image.isNull())
         return {};
     image.fill(0);
     const Region region{endColumn, firstRow, height};
     if (!decodeRows(&info, &libjpeg_->errors, region, image.bits(), image.bytesPerLine(), grey ? 1 : 4))
+        return {};
+    // Corrupt data that libjpeg decodes anyway (a scan ended early, restart markers out of order) can
+    // make a multi-scan region's rows depend on the rows after it: such a file is decoded whole.
+    if (bufferedBytes_ > 0 && info.err->num_warnings > 0)
         return {};
     return image;
 }

@@ -1,5 +1,5 @@
 // A JPEG through libjpeg-turbo directly: its headers read once, what they say about its size and the
-// memory a decode holds, and a decode of only the rows and columns the key reads.
+// memory a whole decode holds, and a decode of only the top-left region's rows and columns.
 #pragma once
 
 #include <QImage>
@@ -24,21 +24,27 @@ public:
     bool isHeaderRead() const { return isHeaderRead_; }
     // The whole picture's, as Qt's reader reports it (libjpeg's, unscaled).
     QSize size() const { return size_; }
-    // One scan of every component of a YCbCr, RGB or grey picture (not CMYK or YCCK): decodable row by
-    // row, the region alone.
+    // A YCbCr, RGB or grey picture (not CMYK or YCCK), whose region libjpeg decodes alone: a single
+    // scan row by row; progressive or other multi-scan files from each scan's leading part, the
+    // coefficients of the region's rows alone in memory.
     bool isRegionDecodable() const { return isRegionDecodable_; }
-    // Whole-picture coefficient buffers that libjpeg keeps for a progressive or multi-scan file,
-    // whatever part of it is read; 0 for a single scan.
+    // Whole-picture coefficient buffers that a whole decode of a progressive or multi-scan file keeps,
+    // as Qt's reader does whatever part of it is read; 0 for a single scan.
     qint64 bufferedBytes() const { return bufferedBytes_; }
 
     // Rows firstRow..endRow - 1, columns 0..endColumn - 1, decoded with the settings of Qt's own reader
     // (accurate integer DCT, fancy upsampling), so every pixel is the pixel of a whole decode. The image
     // is endColumn x endRow or the picture's size if smaller, Format_RGB32 or Format_Grayscale8 as Qt
-    // gives them; its rows above firstRow are black. Null when the region is not decodable or libjpeg
-    // stops with an error. At most once per object: the decode ends the decompressor's work.
+    // gives them; its rows above firstRow are black. Null when the region is not decodable, libjpeg
+    // stops with an error, or a multi-scan file's data is corrupt (libjpeg warns). At most once per
+    // object: the decode ends the decompressor's work.
     QImage decodeRegion(int endColumn, int firstRow, int endRow);
 
 private:
+    // For a multi-scan file, the headers read again with the frame's height lowered to the rows that
+    // the region up to endRow needs; false where that cannot be done.
+    bool isFrameCut(int endRow);
+
     struct Libjpeg;
     std::unique_ptr<Libjpeg> libjpeg_;
     bool isHeaderRead_ = false;

@@ -69,6 +69,20 @@ PictureFile decodedByQt(QIODevice& device, QSize wholeSize)
     return decoded(cut(reader.read(), shownSize), sizeOf(wholeSize));
 }
 
+// The region by libjpeg alone: the key's rows and columns, or the shown region of a progressive or
+// multi-scan file (a single scan goes through Qt's reader, which stops after the region's last row as
+// well). Null where libjpeg does not decode that region alone.
+QImage regionDecoded(JpegDecompressor& jpeg, PictureRegion region)
+{
+    if (!jpeg.isRegionDecodable())
+        return {};
+    if (region == PictureRegion::Keyed)
+        return jpeg.decodeRegion(keyRegionWidth, keyRegionTop, keyRegionHeight);
+    if (jpeg.bufferedBytes() > 0)
+        return jpeg.decodeRegion(shownSize.width(), 0, shownSize.height());
+    return {};
+}
+
 } // namespace
 
 PictureFile readJpeg(QIODevice& device, PictureRegion region)
@@ -76,14 +90,13 @@ PictureFile readJpeg(QIODevice& device, PictureRegion region)
     JpegDecompressor jpeg(device);
     if (!jpeg.isHeaderRead() || !isJpegWhole(device))
         return notAPicture();
-    // A progressive or multi-scan file is decoded whole into coefficients before any row comes out.
+    const QImage read = regionDecoded(jpeg, region);
+    if (!read.isNull())
+        return decoded(read, sizeOf(jpeg.size()));
+    // Qt's reader decodes a progressive or multi-scan file whole into coefficients before any row
+    // comes out.
     if (jpeg.bufferedBytes() > maxDecodingBytes)
         return tooLarge();
-    if (region == PictureRegion::Keyed && jpeg.isRegionDecodable()) {
-        const QImage keyed = jpeg.decodeRegion(keyRegionWidth, keyRegionTop, keyRegionHeight);
-        if (!keyed.isNull())
-            return decoded(keyed, sizeOf(jpeg.size()));
-    }
     return decodedByQt(device, jpeg.size());
 }
 

@@ -18,7 +18,8 @@ int main(int argc, char** argv)
     const QDir folder(QString::fromLocal8Bit(argv[1]));
     folder.mkpath(QStringLiteral("."));
     const QImage small = variedPicture(24, 17, 1);
-    const QImage tall = variedPicture(40, 400, 2); // reaches the key's rows
+    const QImage tall = variedPicture(40, 400, 2);     // reaches the key's rows
+    const QImage taller = variedPicture(32, 640, 3);   // past the rows a progressive region decodes
     const QImage indexed = palettePicture(21, 13, {qRgb(250, 0, 0), qRgb(0, 0, 240), qRgb(20, 200, 30)},
                                           [](int x, int y) { return (x + 2 * y) % 3; });
     using Colours = JpegEncoding::Colours;
@@ -35,6 +36,15 @@ int main(int argc, char** argv)
         {"tall420.jpg", jpegEncoded(tall, {Colours::YCbCr, 2, 2, false, 0, 50})},
         {"tall422_restarts.jpg", jpegEncoded(tall, {Colours::YCbCr, 2, 1, false, 1, 50})},
         {"progressive.jpg", jpegEncoded(small, {Colours::YCbCr, 2, 2, true})},
+        {"tall_progressive420.jpg", jpegEncoded(taller, {Colours::YCbCr, 2, 2, true, 0, 50})},
+        {"tall_progressive444_restarts.jpg", jpegEncoded(taller, {Colours::YCbCr, 1, 1, true, 1, 50})},
+        {"tall_progressive_grey.jpg", jpegEncoded(taller, {Colours::Grey, 1, 1, true, 0, 50})},
+        {"tall_three_steps422.jpg", jpegEncoded(taller, {Colours::YCbCr, 2, 1, false, 0, 50,
+                                                         jpegScript(JpegScript::ThreeSteps)})},
+        {"tall_unrefined420.jpg", jpegEncoded(taller, {Colours::YCbCr, 2, 2, false, 2, 50,
+                                                       jpegScript(JpegScript::Unrefined)})},
+        {"tall_sequential_scans.jpg", jpegEncoded(taller, {Colours::YCbCr, 1, 2, false, 0, 50,
+                                                           jpegScript(JpegScript::SequentialScans)})},
         {"cmyk.jpg", jpegEncoded(small, {Colours::Cmyk, 1, 1})},
         {"still.gif", gif({indexed})},
         {"transparent.gif", gif({indexed}, 1)},

@@ -1,5 +1,5 @@
-// The tool's key-region decode of JPEGs against the program's reader: the same pixels wherever the key
-// reads, for every layout a camera or an editor writes.
+// The regions the program shows and the tool keys against a whole decode of the same JPEG: the same
+// pixels, for every layout a camera or an editor writes.
 #include "picture/drawing_area.h"
 #include "picture/jpeg_decompressor.h"
 #include "picture/picture_file.h"
@@ -10,6 +10,9 @@
 #include <gtest/gtest.h>
 
 #include <QBuffer>
+#include <QDir>
+#include <QFile>
+#include <QPainter>
 
 #include <ostream>
 
@@ -24,40 +27,55 @@ struct JpegCase {
     JpegEncoding encoding;
     int width;
     int height;
-    bool isKeyRegionDecoded; // single-scan colour or grey: the libjpeg path, not the general reader
+    bool isRegionDecoded = true; // colour or grey: libjpeg's own region decode, not Qt's reader
+    bool hasFlatBand = false;    // rows 300..699 of one colour: the AC scans' runs of empty blocks cross the cut
 };
 
 void PrintTo(const JpegCase& layout, std::ostream* out) { *out << layout.name; }
 
-class KeyRegionJpeg : public ::testing::TestWithParam<JpegCase> {};
+QImage pictureOf(const JpegCase& layout)
+{
+    QImage picture = variedPicture(layout.width, layout.height, unsigned(layout.width * 7 + layout.height));
+    if (layout.hasFlatBand)
+        QPainter(&picture).fillRect(0, 300, layout.width, 400, QColor(90, 140, 60));
+    return picture;
+}
 
-TEST_P(KeyRegionJpeg, ShowsTheKeyThePixelsOfTheShownRegion)
+std::string keyOf(const DrawingArea& area)
+{
+    return computeKey([&](int x, int y) { return area.point(x, y); }).text;
+}
+
+class RegionJpeg : public ::testing::TestWithParam<JpegCase> {};
+
+// Both regions against Qt's decode of the whole file: the shown one everywhere, the keyed one over the
+// key's rows and columns.
+TEST_P(RegionJpeg, ShowsThePixelsOfAWholeDecode)
 {
     const JpegCase& layout = GetParam();
-    const QByteArray bytes =
-        jpegEncoded(variedPicture(layout.width, layout.height, unsigned(layout.width * 7 + layout.height)),
-                    layout.encoding);
+    const QByteArray bytes = jpegEncoded(pictureOf(layout), layout.encoding);
     ASSERT_FALSE(bytes.isEmpty());
     QBuffer buffer;
     buffer.setData(bytes);
     buffer.open(QIODevice::ReadOnly);
     detail::JpegDecompressor decompressor(buffer);
     EXPECT_EQ(decompressor.decodeRegion(keyRegionWidth, keyRegionTop, keyRegionHeight).isNull(),
-              !layout.isKeyRegionDecoded);
+              !layout.isRegionDecoded);
 
     const PictureFile shownFile = readPicture(bytes, PictureRegion::Shown);
     const PictureFile keyedFile = readPicture(bytes, PictureRegion::Keyed);
     ASSERT_EQ(shownFile.error, PictureFileError::None);
     ASSERT_EQ(keyedFile.error, PictureFileError::None);
+    const DrawingArea whole(QImage::fromData(bytes, "JPEG"));
     const DrawingArea shown(shownFile.image);
     const DrawingArea keyed(keyedFile.image);
+    for (int y = 0; y < drawingAreaHeight; ++y)
+        for (int x = 0; x < drawingAreaWidth; ++x)
+            ASSERT_EQ(shown.point(x, y), whole.point(x, y)) << "shown x " << x << ", y " << y;
     for (int y = keyRegionTop; y < keyRegionHeight; ++y)
-        for (int x = 0; x < keyRegionWidth - 16; ++x)
-            ASSERT_EQ(keyed.point(x, y), shown.point(x, y)) << "x " << x << ", y " << y;
-    const auto keyOf = [](const DrawingArea& area) {
-        return computeKey([&](int x, int y) { return area.point(x, y); }).text;
-    };
-    EXPECT_EQ(keyOf(keyed), keyOf(shown));
+        for (int x = 0; x < keyRegionWidth; ++x)
+            ASSERT_EQ(keyed.point(x, y), whole.point(x, y)) << "keyed x " << x << ", y " << y;
+    EXPECT_EQ(keyOf(keyed), keyOf(whole));
 }
 
 const JpegEncoding s444{Colours::YCbCr, 1, 1};
@@ -66,25 +84,73 @@ const JpegEncoding s420{Colours::YCbCr, 2, 2};
 const JpegEncoding s440{Colours::YCbCr, 1, 2};
 const JpegEncoding grey{Colours::Grey, 1, 1};
 const JpegEncoding cmyk{Colours::Cmyk, 1, 1};
-const JpegEncoding progressive{Colours::YCbCr, 2, 2, true};
 const JpegEncoding restarts{Colours::YCbCr, 2, 2, false, 1};
 
+JpegEncoding progressive(int hSampling, int vSampling, Colours colours = Colours::YCbCr, int restartRows = 0)
+{
+    return {colours, hSampling, vSampling, true, restartRows};
+}
+
+JpegEncoding scripted(JpegScript script, int hSampling, int vSampling, int restartRows = 0)
+{
+    return {Colours::YCbCr, hSampling, vSampling, false, restartRows, 90, jpegScript(script)};
+}
+
 // Widths and heights just around the last column and row the key reads (331, 388), the crop's end
-// (348), the drawing area's (430 x 503) and the MCU sizes (8 and 16).
+// (348), the drawing area's (430 x 503) and the MCU sizes (8 and 16); progressive files also past the
+// rows a region needs, cut at the key's rows or the shown ones.
 INSTANTIATE_TEST_SUITE_P(
-    Layouts, KeyRegionJpeg,
-    ::testing::Values(JpegCase{"444_640x480", s444, 640, 480, true}, JpegCase{"422_640x480", s422, 640, 480, true},
-                      JpegCase{"420_640x480", s420, 640, 480, true}, JpegCase{"440_640x480", s440, 640, 480, true},
-                      JpegCase{"grey_640x480", grey, 640, 480, true}, JpegCase{"cmyk_640x480", cmyk, 640, 480, false},
-                      JpegCase{"progressive_640x480", progressive, 640, 480, false},
-                      JpegCase{"restarts_640x480", restarts, 640, 480, true},
-                      JpegCase{"420_331x388", s420, 331, 388, true}, JpegCase{"420_332x389", s420, 332, 389, true},
-                      JpegCase{"420_333x390", s420, 333, 390, true}, JpegCase{"422_347x503", s422, 347, 503, true},
-                      JpegCase{"420_348x502", s420, 348, 502, true}, JpegCase{"420_349x504", s420, 349, 504, true},
-                      JpegCase{"444_352x400", s444, 352, 400, true}, JpegCase{"440_353x401", s440, 353, 401, true},
-                      JpegCase{"420_363x392", s420, 363, 392, true}, JpegCase{"420_364x393", s420, 364, 393, true},
-                      JpegCase{"420_1001x1003", s420, 1001, 1003, true}, JpegCase{"420_99x118", s420, 99, 118, true},
-                      JpegCase{"422_2000x130", s422, 2000, 130, true}));
+    Layouts, RegionJpeg,
+    ::testing::Values(JpegCase{"444_640x480", s444, 640, 480}, JpegCase{"422_640x480", s422, 640, 480},
+                      JpegCase{"420_640x480", s420, 640, 480}, JpegCase{"440_640x480", s440, 640, 480},
+                      JpegCase{"grey_640x480", grey, 640, 480}, JpegCase{"cmyk_640x480", cmyk, 640, 480, false},
+                      JpegCase{"restarts_640x480", restarts, 640, 480},
+                      JpegCase{"420_331x388", s420, 331, 388}, JpegCase{"420_332x389", s420, 332, 389},
+                      JpegCase{"420_333x390", s420, 333, 390}, JpegCase{"422_347x503", s422, 347, 503},
+                      JpegCase{"420_348x502", s420, 348, 502}, JpegCase{"420_349x504", s420, 349, 504},
+                      JpegCase{"444_352x400", s444, 352, 400}, JpegCase{"440_353x401", s440, 353, 401},
+                      JpegCase{"420_363x392", s420, 363, 392}, JpegCase{"420_364x393", s420, 364, 393},
+                      JpegCase{"420_1001x1003", s420, 1001, 1003}, JpegCase{"420_99x118", s420, 99, 118},
+                      JpegCase{"422_2000x130", s422, 2000, 130}));
+
+INSTANTIATE_TEST_SUITE_P(
+    Progressive, RegionJpeg,
+    ::testing::Values(JpegCase{"420_640x480", progressive(2, 2), 640, 480},
+                      JpegCase{"444_1001x1003", progressive(1, 1), 1001, 1003},
+                      JpegCase{"422_1001x1003", progressive(2, 1), 1001, 1003},
+                      JpegCase{"420_1001x1003", progressive(2, 2), 1001, 1003},
+                      JpegCase{"440_700x900", progressive(1, 2), 700, 900},
+                      JpegCase{"grey_1001x1003", progressive(1, 1, Colours::Grey), 1001, 1003},
+                      JpegCase{"cmyk_640x480", progressive(1, 1, Colours::Cmyk), 640, 480, false},
+                      JpegCase{"restarts_1200x900", progressive(2, 2, Colours::YCbCr, 1), 1200, 900},
+                      JpegCase{"spectral_1200x900", scripted(JpegScript::SpectralOnly, 2, 2), 1200, 900},
+                      JpegCase{"three_steps_444_900x1200", scripted(JpegScript::ThreeSteps, 1, 1), 900, 1200},
+                      JpegCase{"steps_restarts_1200x900", scripted(JpegScript::ThreeSteps, 2, 2, 2), 1200, 900},
+                      JpegCase{"unrefined_420_1200x900", scripted(JpegScript::Unrefined, 2, 2), 1200, 900},
+                      JpegCase{"unrefined_444_900x1200", scripted(JpegScript::Unrefined, 1, 1), 900, 1200},
+                      JpegCase{"flat_band_420_1200x900", progressive(2, 2), 1200, 900, true, true},
+                      JpegCase{"flat_steps_1200x900", scripted(JpegScript::ThreeSteps, 1, 1), 1200, 900, true, true},
+                      JpegCase{"sequential_scans_1200x900", scripted(JpegScript::SequentialScans, 2, 2), 1200, 900},
+                      JpegCase{"420_331x388", progressive(2, 2), 331, 388},
+                      JpegCase{"444_349x504", progressive(1, 1), 349, 504},
+                      JpegCase{"420_2000x130", progressive(2, 2), 2000, 130}));
+
+// JPEGs the fuzz target once found a region of differing from a whole decode: corrupt scans whose
+// rows depend on the rows after them.
+TEST(RegionJpegFuzzInputs, ShowThePixelsOfAWholeDecode)
+{
+    const QDir folder(QStringLiteral(VELSARO_FUZZ_REGRESSIONS));
+    for (const QString& name : folder.entryList({QStringLiteral("*.jpg")}, QDir::Files)) {
+        QFile file(folder.filePath(name));
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        const QByteArray bytes = file.readAll();
+        const DrawingArea whole(QImage::fromData(bytes, "JPEG"));
+        const DrawingArea shown(readPicture(bytes, PictureRegion::Shown).image);
+        for (int y = 0; y < drawingAreaHeight; ++y)
+            for (int x = 0; x < drawingAreaWidth; ++x)
+                ASSERT_EQ(shown.point(x, y), whole.point(x, y)) << name.toStdString() << " x " << x << ", y " << y;
+    }
+}
 
 } // namespace
 } // namespace velsaro

@@ -425,8 +425,9 @@ TEST_F(PictureFileTest, Reads8000By6000BitmapIntoItsRegionOnly)
 
 TEST_F(PictureFileTest, RefusesPicturesWhoseDecodingWouldExceedTheBoundAndSaysSo)
 {
-    // A progressive JPEG holds coefficients for the whole picture, and Qt decodes a GIF's whole screen.
-    QByteArray progressive = jpegEncoded(variedPicture(16, 16, 2), {JpegEncoding::Colours::YCbCr, 2, 2, true});
+    // Qt decodes a progressive CMYK JPEG into coefficients for the whole picture, and a GIF's whole
+    // screen.
+    QByteArray progressive = jpegEncoded(variedPicture(16, 16, 2), {JpegEncoding::Colours::Cmyk, 1, 1, true});
     const qsizetype frame = progressive.indexOf("\xFF\xC2");
     ASSERT_GT(frame, 0);
     setBigEndian16(progressive, frame + 5, 20000);

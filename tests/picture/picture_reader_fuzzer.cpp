@@ -1,7 +1,7 @@
 // libFuzzer target: any bytes through the picture reader, for the region the program shows and the one
 // the tool keys. Built and run by scripts/fuzz.sh under AddressSanitizer and UndefinedBehaviorSanitizer.
-// Besides crashes it fails on a reader that reads the same bytes two ways, and on a shown region whose
-// opaque pixels are not those of Qt's whole decode.
+// Besides crashes it fails on a reader that reads the same bytes two ways, and on a shown region, or the
+// key's rows and columns of a keyed one, whose opaque pixels are not those of Qt's whole decode.
 #include "picture/picture_file.h"
 
 #include <QBuffer>
@@ -43,16 +43,28 @@ QImage wholeDecode(const QByteArray& bytes)
     return reader.read().convertToFormat(QImage::Format_ARGB32);
 }
 
+// The pixels of a read region that must be a whole decode's: all of a shown one, the key's rows and
+// columns of a keyed one.
+QRect comparedPixels(const PictureFile& file, velsaro::PictureRegion region)
+{
+    const QRect all = file.image.rect();
+    if (region == velsaro::PictureRegion::Shown)
+        return all;
+    return all.intersected(QRect(0, velsaro::keyRegionTop, velsaro::keyRegionWidth,
+                                 velsaro::keyRegionHeight - velsaro::keyRegionTop));
+}
+
 // Where Qt decodes the file to the reader's size, the region's opaque pixels have Qt's colours (made
 // opaque, for a reserved fourth byte); its transparent ones may be unset in the file, and Qt's random.
-bool agreesWithWholeDecode(const QByteArray& bytes, const PictureFile& file)
+bool agreesWithWholeDecode(const QByteArray& bytes, const PictureFile& file, velsaro::PictureRegion read)
 {
     const QImage whole = wholeDecode(bytes);
     if (whole.isNull() || whole.width() != file.size.width || whole.height() != file.size.height)
         return true;
     const QImage region = file.image.convertToFormat(QImage::Format_ARGB32);
-    for (int y = 0; y < region.height(); ++y) {
-        for (int x = 0; x < region.width(); ++x) {
+    const QRect compared = comparedPixels(file, read);
+    for (int y = compared.top(); y <= compared.bottom(); ++y) {
+        for (int x = compared.left(); x <= compared.right(); ++x) {
             const QRgb ours = region.pixel(x, y);
             if (qAlpha(ours) != 0 && (ours & 0xFFFFFF) != (whole.pixel(x, y) & 0xFFFFFF))
                 return false;
@@ -70,8 +82,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         const PictureFile file = velsaro::readPicture(bytes, region);
         if (!isWellFormed(file) || !isSameRead(file, velsaro::readPicture(bytes, region)))
             std::abort();
-        if (region == velsaro::PictureRegion::Shown && file.error == velsaro::PictureFileError::None &&
-            !agreesWithWholeDecode(bytes, file))
+        if (file.error == velsaro::PictureFileError::None && !agreesWithWholeDecode(bytes, file, region))
             std::abort();
     }
     return 0;

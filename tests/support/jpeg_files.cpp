@@ -31,6 +31,23 @@ QByteArray jpeg(const QImage& picture, JpegColour colour, int quality)
     return bytes;
 }
 
+std::vector<JpegScan> jpegScript(JpegScript script)
+{
+    switch (script) {
+    case JpegScript::SpectralOnly:
+        return {{{0, 1, 2}, 0, 0}, {{0}, 1, 5}, {{0}, 6, 63}, {{1}, 1, 63}, {{2}, 1, 2}, {{2}, 3, 63}};
+    case JpegScript::ThreeSteps:
+        return {{{0, 1, 2}, 0, 0, 0, 2}, {{0}, 1, 63, 0, 2}, {{1}, 1, 63, 0, 2}, {{2}, 1, 63, 0, 2},
+                {{0, 1, 2}, 0, 0, 2, 1}, {{0}, 1, 63, 2, 1}, {{1}, 1, 63, 2, 1}, {{2}, 1, 63, 2, 1},
+                {{0, 1, 2}, 0, 0, 1, 0}, {{0}, 1, 63, 1, 0}, {{1}, 1, 63, 1, 0}, {{2}, 1, 63, 1, 0}};
+    case JpegScript::Unrefined:
+        return {{{0, 1, 2}, 0, 0, 0, 1}, {{0}, 1, 9, 0, 2}, {{1}, 1, 63, 0, 1}, {{2}, 1, 63, 0, 1}};
+    case JpegScript::SequentialScans:
+        return {{{0}}, {{1}}, {{2}}};
+    }
+    return {};
+}
+
 namespace {
 
 struct EncoderErrors {
@@ -38,9 +55,27 @@ struct EncoderErrors {
     std::jmp_buf jump;
 };
 
-// The sampling, quality, progression and restart interval of encoding; sampling only where the
-// picture has chroma to subsample.
-void applyEncoding(jpeg_compress_struct* info, const JpegEncoding& encoding)
+std::vector<jpeg_scan_info> scanScript(const std::vector<JpegScan>& scans)
+{
+    std::vector<jpeg_scan_info> script;
+    for (const JpegScan& scan : scans) {
+        jpeg_scan_info info{};
+        info.comps_in_scan = int(scan.components.size());
+        for (std::size_t i = 0; i < scan.components.size(); ++i)
+            info.component_index[i] = scan.components[i];
+        info.Ss = scan.Ss;
+        info.Se = scan.Se;
+        info.Ah = scan.Ah;
+        info.Al = scan.Al;
+        script.push_back(info);
+    }
+    return script;
+}
+
+// The sampling, quality, progression or scan script and restart interval of encoding; sampling only
+// where the picture has chroma to subsample. The script must outlive the compression.
+void applyEncoding(jpeg_compress_struct* info, const JpegEncoding& encoding,
+                   const std::vector<jpeg_scan_info>& script)
 {
     jpeg_set_defaults(info);
     if (encoding.colours == JpegEncoding::Colours::YCbCr) {
@@ -50,17 +85,22 @@ void applyEncoding(jpeg_compress_struct* info, const JpegEncoding& encoding)
     jpeg_set_quality(info, encoding.quality, TRUE);
     if (encoding.progressive)
         jpeg_simple_progression(info);
+    if (!script.empty()) {
+        info->scan_info = script.data();
+        info->num_scans = int(script.size());
+    }
     info->restart_in_rows = encoding.restartRows;
 }
 
-// libjpeg's fatal errors jump back here instead of ending the process; only plain data lives in this
-// frame, so nothing is skipped.
+// libjpeg's fatal errors jump back here instead of ending the process; nothing between libjpeg and
+// this frame needs destroying, and the script made before the jump is freed as the function returns.
 bool compress(jpeg_compress_struct* info, EncoderErrors* errors, const JpegEncoding& encoding,
               const std::vector<JSAMPROW>* rows)
 {
+    const std::vector<jpeg_scan_info> script = scanScript(encoding.scans);
     if (setjmp(errors->jump))
         return false;
-    applyEncoding(info, encoding);
+    applyEncoding(info, encoding, script);
     jpeg_start_compress(info, TRUE);
     jpeg_write_scanlines(info, const_cast<JSAMPARRAY>(rows->data()), info->image_height);
     jpeg_finish_compress(info);
@@ -83,9 +123,10 @@ void photoLikeRow(std::vector<unsigned char>& row, int width, int y)
 bool compressRows(jpeg_compress_struct* info, EncoderErrors* errors, const JpegEncoding& encoding,
                   std::vector<unsigned char>* row)
 {
+    const std::vector<jpeg_scan_info> script = scanScript(encoding.scans);
     if (setjmp(errors->jump))
         return false;
-    applyEncoding(info, encoding);
+    applyEncoding(info, encoding, script);
     jpeg_start_compress(info, TRUE);
     JSAMPROW rows[1] = {row->data()};
     while (info->next_scanline < info->image_height) {

@@ -74,6 +74,24 @@ using velsaro::gif;
 enum class JpegColour { Colour, Grey };
 // A baseline JPEG from Qt's writer; Grey writes a one-component file.
 QByteArray jpeg(const QImage& picture, JpegColour colour = JpegColour::Colour, int quality = 90);
+// One scan of a JPEG as libjpeg's scan scripts give it: the components it holds, its band of
+// coefficients Ss..Se in zigzag order, and the bit positions Ah (before) and Al (after) of successive
+// approximation.
+struct JpegScan {
+    std::vector<int> components;
+    int Ss = 0;
+    int Se = 63;
+    int Ah = 0;
+    int Al = 0;
+};
+// Scan scripts of three components that libjpeg's default progression does not write.
+enum class JpegScript {
+    SpectralOnly,    // spectral selection alone: every band once, at full precision
+    ThreeSteps,      // DC and every AC coefficient of each component in three successive approximations
+    Unrefined,       // low coefficients never refined, so decoders smooth blocks from their neighbours
+    SequentialScans, // each component in a sequential scan of its own
+};
+std::vector<JpegScan> jpegScript(JpegScript script);
 // How jpegEncoded lays a JPEG out. Sampling is the luma component's horizontal and vertical factors
 // over chroma's 1 x 1: 1 x 1 is 4:4:4, 2 x 1 4:2:2, 2 x 2 4:2:0, 1 x 2 4:4:0.
 struct JpegEncoding {
@@ -84,6 +102,7 @@ struct JpegEncoding {
     bool progressive = false;
     int restartRows = 0; // a restart marker every this many MCU rows; 0 for none
     int quality = 90;
+    std::vector<JpegScan> scans = {}; // the scans in order; libjpeg's own when empty
 };
 // A JPEG written by libjpeg directly, for layouts Qt's writer does not make. CMYK is written from the
 // picture's red, green and blue as cyan, magenta and yellow, with black 0. Empty if libjpeg fails.
