@@ -33,7 +33,7 @@ void createStaging(const Connection& connection)
     connection.execute("PRAGMA temp.cache_size = -65536");
 }
 
-// Reads every key line of list into the staged keys; how many, and how many lead to no file.
+// Reads every key line of list into the staged keys, and counts them.
 void stageList(const Connection& connection, const std::string& list, ImportSummary& summary)
 {
     std::FILE* stream = list == "-" ? stdin : std::fopen(list.c_str(), "rb");
@@ -51,7 +51,6 @@ void stageList(const Connection& connection, const std::string& list, ImportSumm
         ++summary.imported;
         stage.bindBytes(1, path).bind(2, std::int64_t(summary.imported));
         stage.bindBytes(3, {reinterpret_cast<const char*>(&key), sizeof key}).step();
-        summary.withoutFile += presenceOf(path) == FilePresence::Regular ? 0 : 1;
     }
 }
 
@@ -90,13 +89,13 @@ std::optional<std::pair<std::string, std::int64_t>> batchEnd(const Connection& c
 // The staged keys after `from` up to `to` into the catalogue, by two statements for the whole batch:
 // the records first (an imported record has no file identity), then their numbers with the keys.
 void storeBatch(PictureTable& pictures, const Connection& connection, const std::pair<std::string, std::int64_t>& from,
-                const std::pair<std::string, std::int64_t>& to)
+                const std::pair<std::string, std::int64_t>& to, RegularFiles& files, ImportSummary& summary)
 {
     const std::string inBatch = " WHERE (staged.path, staged.line) > (?1, ?2) AND (staged.path, staged.line) <= (?3, ?4)";
     Statement records(connection, "INSERT INTO pictures (path) SELECT path FROM temp.staged_keys AS staged" + inBatch +
                                       " ORDER BY path, line ON CONFLICT (path) DO UPDATE SET size = NULL, modified = "
                                       "NULL, changed = NULL, inode = NULL, device = NULL, keyed = NULL, averages = NULL");
-    Statement numbers(connection, "SELECT pictures.id, staged.key FROM temp.staged_keys AS staged JOIN pictures ON "
+    Statement numbers(connection, "SELECT pictures.id, staged.key, staged.path FROM temp.staged_keys AS staged JOIN pictures ON "
                                   "pictures.path = staged.path" + inBatch + " ORDER BY staged.path, staged.line");
     for (Statement* statement : {&records, &numbers})
         statement->bindBytes(1, from.first).bind(2, from.second).bindBytes(3, to.first).bind(4, to.second);
@@ -106,6 +105,7 @@ void storeBatch(PictureTable& pictures, const Connection& connection, const std:
         PackedKey key;
         std::memcpy(&key, numbers.bytes(1).data(), std::min(sizeof key, numbers.bytes(1).size()));
         keys.emplace_back(numbers.number(0), key);
+        summary.withoutFile += files.contains(std::string(numbers.bytes(2))) ? 0 : 1;
     }
     // Of two lines of one path the later one, which comes later here, is the one kept.
     std::stable_sort(keys.begin(), keys.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
@@ -120,11 +120,13 @@ ImportSummary Catalogue::importKeyLists(const std::vector<std::string>& lists)
     store_->commitLocked();
     const Connection& connection = store_->opened.connection;
     createStaging(connection);
-    const ImportSummary summary = stagedLists(connection, lists);
+    ImportSummary summary = stagedLists(connection, lists);
+    // Counted as the keys are stored, in order of paths: folder by folder.
+    RegularFiles files;
     std::pair<std::string, std::int64_t> from{"", 0};
     while (const auto to = batchEnd(connection, from.first, from.second)) {
         Transaction batch(connection);
-        storeBatch(*store_->pictures, connection, from, *to);
+        storeBatch(*store_->pictures, connection, from, *to, files, summary);
         batch.commit();
         from = *to;
         std::this_thread::sleep_for(pauseBetweenBatches);

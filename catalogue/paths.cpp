@@ -1,5 +1,6 @@
 #include "catalogue/paths.h"
 
+#include <dirent.h>
 #include <sys/stat.h>
 
 #include <cerrno>
@@ -32,6 +33,34 @@ FilePresence presenceOf(const std::string& path)
     if (::stat(path.c_str(), &status) == 0)
         return S_ISREG(status.st_mode) ? FilePresence::Regular : FilePresence::Gone;
     return errno == ENOENT || errno == ENOTDIR ? FilePresence::Gone : FilePresence::Unknown;
+}
+
+bool RegularFiles::contains(const std::string& path)
+{
+    const auto [folder, name] = folderAndName(path);
+    if (!folder_ || *folder_ != folder)
+        list(folder);
+    if (!listed_ || toLookUp_.contains(name))
+        return presenceOf(path) == FilePresence::Regular;
+    return regular_.contains(name);
+}
+
+void RegularFiles::list(const std::string& folder)
+{
+    folder_ = folder;
+    regular_.clear();
+    toLookUp_.clear();
+    DIR* entries = ::opendir(folder.c_str());
+    listed_ = entries != nullptr;
+    if (!listed_)
+        return;
+    while (const dirent* entry = ::readdir(entries)) {
+        if (entry->d_type == DT_REG)
+            regular_.insert(entry->d_name);
+        else if (entry->d_type == DT_LNK || entry->d_type == DT_UNKNOWN)
+            toLookUp_.insert(entry->d_name);
+    }
+    ::closedir(entries);
 }
 
 std::string CataloguePaths::operator()(const std::string& given)

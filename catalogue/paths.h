@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 #include <unordered_map>
+#include <unordered_set>
 #include <utility>
 
 namespace velsaro {
@@ -21,6 +22,23 @@ enum class FilePresence {
     Unknown, // the system cannot tell (no permission to look, an I/O error)
 };
 FilePresence presenceOf(const std::string& path);
+
+// Whether paths lead to regular files, for many paths that come folder by folder (in order of their
+// bytes, say): each folder is listed once, rather than each name looked up in it, which costs the
+// system far more for millions of names; a link, or a name whose type the listing does not give, is
+// looked up.
+class RegularFiles {
+public:
+    bool contains(const std::string& path);
+
+private:
+    void list(const std::string& folder);
+
+    std::optional<std::string> folder_; // the one listed last
+    bool listed_ = false;               // whether it could be listed
+    std::unordered_set<std::string> regular_;
+    std::unordered_set<std::string> toLookUp_;
+};
 
 // The path under which a picture is catalogued: absolute, its folder resolved by the file system so
 // that "link/.." goes where the link leads, its own name as given; in the file system's own bytes.
