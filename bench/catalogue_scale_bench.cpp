@@ -87,16 +87,28 @@ struct Collection {
         // Paths relative to the list's folder, in a thousand folders that exist, as a collection's do.
         for (int f = 0; f < 1000; ++f)
             folder.makeFolder(QString("fotos/%1").arg(f));
-        std::ofstream lines(list);
-        const std::vector<KeyCodes> keys = testing::realShapedKeys(keyCount(), 7);
-        for (std::size_t k = 0; k < keys.size(); ++k)
-            lines << keyLine(keyText(keys[k]), "fotos/" + std::to_string(k % 1000) + "/" + std::to_string(k) + ".jpg");
+        // The keys are made in a child process: a child the benchmark starts inherits its peak memory as
+        // its own, so the benchmark stays small for the tool's peak to be its own.
+        if (const pid_t maker = fork(); maker == 0) {
+            writeList();
+            _exit(0);
+        } else {
+            waitpid(maker, nullptr, 0);
+        }
         for (unsigned q = 0; q < 10; ++q) {
             queries.push_back(path(folder.filePath(QString("consulta%1.jpg").arg(q))));
             QFile file(QString::fromStdString(queries.back()));
             file.open(QIODevice::WriteOnly);
             file.write(testing::jpeg(testing::variedPicture(640, 480, q)));
         }
+    }
+
+    void writeList() const
+    {
+        std::ofstream lines(list);
+        const std::vector<KeyCodes> keys = testing::realShapedKeys(keyCount(), 7);
+        for (std::size_t k = 0; k < keys.size(); ++k)
+            lines << keyLine(keyText(keys[k]), "fotos/" + std::to_string(k % 1000) + "/" + std::to_string(k) + ".jpg");
     }
 
     const testing::TemporaryFolder folder;
