@@ -57,6 +57,12 @@ Opciones:
                    calcular nada se comprueba que la página y la carpeta se pueden
                    escribir; nada se escribe a través de un enlace, y si algo falla
                    la página anterior queda intacta
+  --fit            antes de calcular la clave, reduce o amplía cada imagen entera para
+                   que quepa en el área de 430 x 503 (arriba a la izquierda, sobre el
+                   gris de fondo): la clave describe toda la imagen y se conserva
+                   aunque la imagen cambie de tamaño. Sin --fit la clave lee la
+                   imagen tal cual, cortada por el área. Aún no se combina con
+                   --catalogue
   --json           escribe un documento JSON en lugar de las líneas
   -j N, --jobs N   decodifica y calcula con N hilos (de 1 a 1024; por omisión {jobs},
                    uno por procesador); el resultado no depende de N
@@ -168,6 +174,7 @@ enum OptionCode : int {
     importCode,
     pruneCode,
     htmlCode,
+    fitCode,
     versionCode,
 };
 
@@ -182,6 +189,7 @@ const option longOptions[] = {
     {"import", no_argument, nullptr, importCode},
     {"prune", no_argument, nullptr, pruneCode},
     {"html", required_argument, nullptr, htmlCode},
+    {"fit", no_argument, nullptr, fitCode},
     {"jobs", required_argument, nullptr, jobsCode},
     {"help", no_argument, nullptr, helpCode},
     {"version", no_argument, nullptr, versionCode},
@@ -291,6 +299,7 @@ std::optional<std::string> apply(int code, const std::string& value, const std::
     case mergeCode: asked.merge = true; break;
     case importCode: asked.import = true; break;
     case pruneCode: options.prune = true; break;
+    case fitCode: options.fit = true; break;
     default: return applyValue(code, value, word, options);
     }
     return std::nullopt;
@@ -299,6 +308,9 @@ std::optional<std::string> apply(int code, const std::string& value, const std::
 // What the options ask for, as one of a few sensible combinations.
 std::optional<std::string> combinationError(const Options& options, const Asked& asked)
 {
+    // The catalogue stores the keys of what the plain area shows: fitted keys would be taken for them.
+    if (options.fit && !options.catalogue.empty())
+        return "--fit no se combina todavía con --catalogue: el catálogo guarda solo claves sin ajustar";
     if (options.catalogue.empty()) {
         for (const auto& [given, name] : {std::pair{asked.find, "--find"}, {asked.merge, "--merge"},
                                           {asked.import, "--import"}, {options.prune, "--prune"}})

@@ -78,9 +78,9 @@ PictureResult failed(const PictureEntry& entry, std::string reason)
     return {entry.path, std::nullopt, std::move(reason)};
 }
 
-PictureResult keyOfReadablePicture(const PictureEntry& entry)
+PictureResult keyOfReadablePicture(const PictureEntry& entry, Keying keying)
 {
-    const PictureFile file = readPictureFile(entry.path, PictureRegion::Keyed);
+    const PictureFile file = readPictureFile(entry.path, keying.fit ? PictureRegion::Fitted : PictureRegion::Keyed);
     if (file.error != PictureFileError::None)
         return failed(entry, file.reason.toStdString());
     const DrawingArea area(file.image);
@@ -89,12 +89,12 @@ PictureResult keyOfReadablePicture(const PictureEntry& entry)
 
 } // namespace
 
-PictureResult keyPicture(const PictureEntry& entry)
+PictureResult keyPicture(const PictureEntry& entry, Keying keying)
 {
     if (!entry.error.empty())
         return failed(entry, entry.error);
     try {
-        return keyOfReadablePicture(entry);
+        return keyOfReadablePicture(entry, keying);
     } catch (const std::bad_alloc&) {
         return failed(entry, "no hay memoria suficiente para procesar la imagen");
     } catch (const std::exception&) {
@@ -102,9 +102,9 @@ PictureResult keyPicture(const PictureEntry& entry)
     }
 }
 
-void keyPictures(const std::vector<PictureEntry>& entries, int jobs, const ResultSink& deliver)
+void keyPictures(const std::vector<PictureEntry>& entries, int jobs, Keying keying, const ResultSink& deliver)
 {
-    keyPictures(entries.size(), jobs, [&](std::size_t index) { return keyPicture(entries[index]); },
+    keyPictures(entries.size(), jobs, [&](std::size_t index) { return keyPicture(entries[index], keying); },
                 deliver, {});
 }
 

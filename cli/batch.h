@@ -17,14 +17,19 @@ struct PictureResult {
     std::string error;      // why it failed, a short Spanish phrase
 };
 
+// How a picture is keyed: as the drawing area shows it, or scaled whole into it (--fit).
+struct Keying {
+    bool fit = false;
+};
+
 // Reads one picture, shows it in a drawing area and computes its key. Never throws.
-PictureResult keyPicture(const PictureEntry& entry);
+PictureResult keyPicture(const PictureEntry& entry, Keying keying = {});
 
 using ResultSink = std::function<void(const PictureResult&)>;
 
 // Keys every entry on `jobs` worker threads and calls deliver, on the calling thread, once per entry
 // in list order, each as soon as it and all before it are done. The results do not depend on jobs.
-void keyPictures(const std::vector<PictureEntry>& entries, int jobs, const ResultSink& deliver);
+void keyPictures(const std::vector<PictureEntry>& entries, int jobs, Keying keying, const ResultSink& deliver);
 
 // The same for count pictures keyed by keyOne(index), which runs on the worker threads. While the
 // next result is not ready for a while, whileWaiting (if set) runs on the calling thread, for work

@@ -117,10 +117,11 @@ std::string sizeText(const std::string& path)
     return text;
 }
 
-// The drawing area of path, a third of its size, as a JPEG; empty when the picture cannot be read.
-std::string thumbnailBytes(const std::string& path)
+// The drawing area of path showing region, a third of its size, as a JPEG; empty when the picture
+// cannot be read.
+std::string thumbnailBytes(const std::string& path, PictureRegion region)
 {
-    const PictureFile picture = readPictureFile(path, PictureRegion::Shown);
+    const PictureFile picture = readPictureFile(path, region);
     if (picture.error != PictureFileError::None)
         return {};
     const QImage small = DrawingArea(picture.image)
@@ -139,7 +140,7 @@ struct WrittenThumbnails {
 };
 
 // Writes every thumbnail on jobs threads; after one that cannot be written, none more is tried.
-WrittenThumbnails writeThumbnails(const PageFiles& files, const std::string& folder,
+WrittenThumbnails writeThumbnails(const PageFiles& files, const std::string& folder, PictureRegion region,
                                   const std::vector<Thumbnail>& thumbnails, int jobs, const Console& console)
 {
     std::vector<char> drawn(thumbnails.size(), 0);
@@ -149,7 +150,7 @@ WrittenThumbnails writeThumbnails(const PageFiles& files, const std::string& fol
     std::atomic<int> failedError = 0;
     const auto work = [&] {
         for (std::size_t i = next++; i < thumbnails.size(); i = next++, ++done) {
-            const std::string bytes = failedAt < thumbnails.size() ? std::string() : thumbnailBytes(thumbnails[i].path);
+            const std::string bytes = failedAt < thumbnails.size() ? std::string() : thumbnailBytes(thumbnails[i].path, region);
             const int error = bytes.empty() ? 0 : files.write(thumbnails[i].file, bytes);
             drawn[i] = !bytes.empty() && error == 0;
             std::size_t none = thumbnails.size();
@@ -304,7 +305,8 @@ std::string thumbnailFolder(const std::string& file)
     return stem + "_archivos";
 }
 
-HtmlPage::HtmlPage(const std::string& file) : file_(file), folder_(thumbnailFolder(file)), files_(file, folder_) {}
+HtmlPage::HtmlPage(const std::string& file, bool fitted)
+    : file_(file), fitted_(fitted), folder_(thumbnailFolder(file)), files_(file, folder_) {}
 
 std::optional<PageFailure> HtmlPage::prepare()
 {
@@ -315,7 +317,8 @@ std::optional<PageFailure> HtmlPage::write(const std::vector<NearGroup>& groups,
                                            int maxDistance, int jobs, const Console& console)
 {
     const std::vector<Thumbnail> thumbnails = thumbnailsOf(groups);
-    const WrittenThumbnails written = writeThumbnails(files_, folder_, thumbnails, jobs, console);
+    const WrittenThumbnails written = writeThumbnails(files_, folder_, fitted_ ? PictureRegion::Fitted : PictureRegion::Shown,
+                                                      thumbnails, jobs, console);
     if (written.failure)
         return written.failure;
     const std::string text = pageText(groups, thumbnails, written.drawn, fileName(folder_), pictureCount, maxDistance);

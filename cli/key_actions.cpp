@@ -38,7 +38,7 @@ public:
                 keep(result);
         };
         if (!catalogued_) {
-            keyPictures(entries_, options_.jobs, deliver);
+            keyPictures(entries_, options_.jobs, {options_.fit}, deliver);
             return allKeyed;
         }
         std::size_t delivered = 0;
@@ -101,7 +101,7 @@ bool preparedPage(const Options& options, std::optional<HtmlPage>& page, Output&
 {
     if (options.htmlPage.empty())
         return true;
-    page.emplace(options.htmlPage);
+    page.emplace(options.htmlPage, options.fit);
     const std::optional<PageFailure> failure = page->prepare();
     if (failure)
         output.error(failure->path, failure->reason);

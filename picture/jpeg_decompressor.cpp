@@ -1,6 +1,7 @@
 #include "picture/jpeg_decompressor.h"
 
 #include "picture/format_reading.h"
+#include "picture/jpeg_fitted_decode.h"
 
 #include <QIODevice>
 
@@ -220,6 +221,11 @@ QImage JpegDecompressor::decodeRegion(int endColumn, int firstRow, int endRow)
     if (!decodeRows(&info, &libjpeg_->errors, region, image.bits(), image.bytesPerLine(), grey ? 1 : 4))
         return {};
     return image;
+}
+
+QImage JpegDecompressor::decodeFitted(QSize fitted)
+{
+    return isHeaderRead_ ? detail::decodeFitted(libjpeg_->info, libjpeg_->errors.jump, fitted) : QImage();
 }
 
 } // namespace velsaro::detail

@@ -37,6 +37,8 @@ public:
     // gives them; its rows above firstRow are black. Null when the region is not decodable or libjpeg
     // stops with an error. At most once per object: the decode ends the decompressor's work.
     QImage decodeRegion(int endColumn, int firstRow, int endRow);
+    // The whole picture scaled to fitted (jpeg_fitted_decode.h), or null; instead of decodeRegion.
+    QImage decodeFitted(QSize fitted);
 
 private:
     struct Libjpeg;

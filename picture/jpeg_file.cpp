@@ -1,5 +1,6 @@
 #include "picture/jpeg_file.h"
 
+#include "picture/area_fit.h"
 #include "picture/format_reading.h"
 #include "picture/jpeg_decompressor.h"
 
@@ -69,6 +70,24 @@ PictureFile decodedByQt(QIODevice& device, QSize wholeSize)
     return decoded(cut(reader.read(), shownSize), sizeOf(wholeSize));
 }
 
+// The whole picture fitted: scaled down by libjpeg where it can, through Qt's whole decode where
+// libjpeg gives no RGB (CMYK, YCCK).
+PictureFile fittedJpeg(QIODevice& device, JpegDecompressor& jpeg)
+{
+    const QSize fitted = fittedSize(jpeg.size().width(), jpeg.size().height());
+    const QImage scaled = jpeg.decodeFitted(fitted);
+    if (!scaled.isNull())
+        return decoded(scaled, sizeOf(jpeg.size()));
+    if (qint64(jpeg.size().width()) * jpeg.size().height() * 4 > maxDecodingBytes)
+        return tooLarge();
+    if (!device.seek(0))
+        return unreadable();
+    QImageReader reader(&device, "jpeg");
+    reader.setAutoTransform(false);
+    const QImage whole = reader.read();
+    return whole.isNull() ? notAPicture() : decoded(fittedWhole(whole), sizeOf(jpeg.size()));
+}
+
 } // namespace
 
 PictureFile readJpeg(QIODevice& device, PictureRegion region)
@@ -79,6 +98,8 @@ PictureFile readJpeg(QIODevice& device, PictureRegion region)
     // A progressive or multi-scan file is decoded whole into coefficients before any row comes out.
     if (jpeg.bufferedBytes() > maxDecodingBytes)
         return tooLarge();
+    if (region == PictureRegion::Fitted)
+        return fittedJpeg(device, jpeg);
     if (region == PictureRegion::Keyed && jpeg.isRegionDecodable()) {
         const QImage keyed = jpeg.decodeRegion(keyRegionWidth, keyRegionTop, keyRegionHeight);
         if (!keyed.isNull())

@@ -5,6 +5,7 @@
 
 #include "picture/drawing_area.h"
 #include "picture/picture_file.h"
+#include "engine/key_distance.h"
 #include "engine/key_engine.h"
 
 #include <gtest/gtest.h>
@@ -160,6 +161,43 @@ TEST_F(ClaveToolTest, KeysVariedPicturesAsTheEngineDoes)
 }
 
 // ---- Folders ----
+
+// "C.C.....C." back to its 27 codes.
+KeyCodes codesOfKeyText(const std::string& text)
+{
+    KeyCodes codes{};
+    std::size_t at = 0;
+    for (auto& code : codes) {
+        const std::size_t dot = text.find('.', at);
+        code = std::uint8_t(std::stoi(text.substr(at, dot - at)));
+        at = dot + 1;
+    }
+    return codes;
+}
+
+// A picture and copies of it at 90 % and 50 % read almost alike once each is fitted whole.
+TEST_F(ClaveToolTest, KeysResizedCopiesAlikeWhenEachIsFittedWhole)
+{
+    const QImage picture = variedPicture(1200, 900, 21);
+    const auto resized = [&](double factor) {
+        return picture.scaled(int(1200 * factor), int(900 * factor), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    };
+    const std::vector<std::string> files = {write("whole.bmp", bmp24(picture)), write("r90.bmp", bmp24(resized(0.9))),
+                                            write("r50.jpg", jpeg(resized(0.5), JpegColour::Colour, 95))};
+    const auto keysOf = [&](std::vector<std::string> arguments) {
+        arguments.insert(arguments.end(), files.begin(), files.end());
+        const ClaveRun run = runClave(arguments);
+        EXPECT_EQ(run.exitCode, 0) << run.err;
+        std::vector<KeyCodes> keys;
+        for (const std::string& line : linesOf(run.out))
+            keys.push_back(codesOfKeyText(line.substr(0, line.find(' '))));
+        return keys;
+    };
+    const std::vector<KeyCodes> fitted = keysOf({"--fit"});
+    ASSERT_EQ(fitted.size(), 3u);
+    for (std::size_t copy = 1; copy < 3; ++copy)
+        EXPECT_LE(keyDistance(packedKey(fitted[0]), packedKey(fitted[copy])), 8) << files[copy];
+}
 
 TEST_F(ClaveToolTest, WalksFolderForPictureExtensionsInAnyCaseSortedByPath)
 {
