@@ -39,10 +39,16 @@ a 216.
 
 Opciones:
   --compare        tras las claves, agrupa las imágenes que tienen la misma clave
-  --near D         con --compare, agrupa también claves distintas: cada imagen, en el
+  --near D         con --compare, agrupa las copias parecidas: cada imagen, en el
                    orden de las rutas, entra en el primer grupo cuya primera imagen
-                   está a D bits o menos de ella, o empieza un grupo nuevo; D es un
-                   entero de 0 a 216 (por omisión 0: solo claves iguales).
+                   es copia suya, o empieza un grupo nuevo; D es un entero de 0 a 216
+                   (por omisión 0: solo claves iguales). Son copias dos imágenes
+                   cuyas huellas (63 bits de lo que lee la clave) difieren en 8 bits
+                   o menos, o cuyas claves están a D bits o menos y además sus
+                   huellas difieren en 16 bits o menos y sus grises (16 x 16, sin
+                   media ni contraste) se correlacionan al menos 0,90, o en 28 o
+                   menos con una correlación de al menos 0,99. Para buscar copias:
+                   --fit --near 32. La distancia de las claves sola, en --matrix.
                    Con --find, la distancia máxima de lo que se busca
   --matrix         tras las claves y los grupos, la tabla de las distancias entre
                    cada dos imágenes (hasta 64 imágenes)
@@ -123,10 +129,12 @@ Salida:
       RUTA
       RUTA
   Con --near D mayor que 0, la clave de un grupo es la de su primera imagen y cada
-  ruta lleva delante su distancia a ella, alineada a la derecha en 3 posiciones:
+  ruta lleva delante cuánto se parece a ella: la distancia de las claves (alineada a
+  la derecha en 3 posiciones), la de las huellas (en 2) y la correlación de los
+  grises (con 3 decimales):
     Grupo 1 (2 imágenes): CLAVE
-        0  RUTA
-        5  RUTA
+        0   0  1.000  RUTA
+       12   3  0.998  RUTA
   Con --matrix siguen una línea en blanco, «Distancias en bits:», una fila con los
   números de las columnas y una fila por imagen: su número, su distancia a cada
   imagen y su ruta.
@@ -137,7 +145,8 @@ Salida:
        12  RUTA-EN-EL-CATÁLOGO
   Con --json, un objeto con "pictures": por imagen, {"path", "key", "codes" (27),
   "levels": [{"N", "matrizP" (3 x 3), "codes" (9)} x 3]} o {"path", "error"};
-  con --compare además "groups": [{"key", "paths", "distances"}], con --matrix
+  con --compare además "groups": [{"key", "paths", "distances"}] (con --near
+  también "hash_distances" y "grey_correlations"), con --matrix
   "matrix": {"paths", "distances" (una fila por imagen)}. Con --find, el objeto es
   {"queries": [{"path", "key", "matches": [{"path", "distance"}]} o {"path",
   "error"}]}. Una ruta que no es UTF-8 lleva al lado "path_bytes", sus bytes en

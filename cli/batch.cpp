@@ -73,6 +73,12 @@ private:
     std::size_t delivered_ = 0;
 };
 
+// What the area shows of a picture of pictureSize: the part it covers, composited.
+QImage shownPicture(const DrawingArea& area, QSize pictureSize)
+{
+    return area.image().copy(QRect(QPoint(0, 0), pictureSize.boundedTo(area.image().size())));
+}
+
 PictureResult failed(const PictureEntry& entry, std::string reason)
 {
     return {entry.path, std::nullopt, std::move(reason)};
@@ -80,11 +86,17 @@ PictureResult failed(const PictureEntry& entry, std::string reason)
 
 PictureResult keyOfReadablePicture(const PictureEntry& entry, Keying keying)
 {
-    const PictureFile file = readPictureFile(entry.path, keying.fit ? PictureRegion::Fitted : PictureRegion::Keyed);
+    // The fingerprint needs the whole of what the area shows, where the plain key needs only its region.
+    const PictureRegion region =
+        keying.fit ? PictureRegion::Fitted : (keying.fingerprints ? PictureRegion::Shown : PictureRegion::Keyed);
+    const PictureFile file = readPictureFile(entry.path, region);
     if (file.error != PictureFileError::None)
         return failed(entry, file.reason.toStdString());
     const DrawingArea area(file.image);
-    return {entry.path, computeKey([&](int x, int y) { return area.point(x, y); }), {}};
+    PictureResult result{entry.path, computeKey([&](int x, int y) { return area.point(x, y); }), {}};
+    if (keying.fingerprints)
+        result.fingerprint = fingerprintOf(shownPicture(area, file.image.size()));
+    return result;
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 
 #include "cli/picture_list.h"
 #include "engine/key_engine.h"
+#include "picture/fingerprint.h"
 
 #include <functional>
 #include <optional>
@@ -15,11 +16,13 @@ struct PictureResult {
     std::string path;
     std::optional<Key> key; // empty when the picture failed
     std::string error;      // why it failed, a short Spanish phrase
+    std::optional<Fingerprint> fingerprint = {}; // of what the key read, when the keying asks for it
 };
 
 // How a picture is keyed: as the drawing area shows it, or scaled whole into it (--fit).
 struct Keying {
     bool fit = false;
+    bool fingerprints = false; // also the fingerprint of what the key read
 };
 
 // Reads one picture, shows it in a drawing area and computes its key. Never throws.

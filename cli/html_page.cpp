@@ -193,14 +193,26 @@ std::string url(const std::string& name)
     return encoded;
 }
 
-std::string pictureItem(const Thumbnail& thumbnail, bool drawn, const std::string& folderName, int distance)
+// How closely a picture agrees with its group's first: its key distance and, in a confirmed group,
+// its hash distance and grey correlation.
+std::string agreementText(const NearGroup& group, std::size_t p)
+{
+    const std::string key = std::to_string(group.distances[p]) + " bits";
+    if (group.hashDistances.empty())
+        return key;
+    return key + " de clave · " + std::to_string(group.hashDistances[p]) + " bits de huella · grises " +
+           correlationText(group.greyCorrelations[p]);
+}
+
+std::string pictureItem(const Thumbnail& thumbnail, bool drawn, const std::string& folderName,
+                        const std::string& agreement)
 {
     const std::string image = drawn ? "<img src=\"" + htmlAttribute(url(folderName + "/" + thumbnail.file)) +
                                           "\" loading=\"lazy\" width=\"143\" height=\"167\" alt=\"" +
                                           htmlAttribute(fileName(thumbnail.path)) + "\">"
                                     : "<img alt=\"no se pudo leer\">";
-    return "<li>" + image + "<span>" + htmlText(thumbnail.path) + "</span><br>" + std::to_string(distance) +
-           " bits · " + sizeText(thumbnail.path) + "</li>\n";
+    return "<li>" + image + "<span>" + htmlText(thumbnail.path) + "</span><br>" + agreement + " · " +
+           sizeText(thumbnail.path) + "</li>\n";
 }
 
 // A command line for the pictures of a group from first to end, by absolute paths, so that it works
@@ -256,12 +268,15 @@ std::string picturesText(std::size_t count)
     return std::to_string(count) + (count == 1 ? " imagen" : " imágenes");
 }
 
-std::string pageHead(std::size_t pictureCount, int maxDistance)
+std::string pageHead(std::size_t pictureCount, int maxDistance, bool confirmed)
 {
+    const std::string within = std::to_string(maxDistance) + " bits o menos";
+    const std::string members = confirmed ? "las copias de la primera: su huella casi igual, o su clave a " + within +
+                                                " con la huella y los grises parecidos"
+                                          : "las que están a " + within + " de la primera";
     return std::string("<!DOCTYPE html>\n<html lang=\"es\">\n<head>\n<meta charset=\"utf-8\">\n") +
            "<title>Copias cercanas</title>\n<style>\n" + pageStyle + "</style>\n</head>\n<body>\n" +
-           "<h1>Copias cercanas</h1>\n<p>" + picturesText(pictureCount) + "; en cada grupo, las que están a " +
-           std::to_string(maxDistance) + " bits o menos de la primera.</p>\n";
+           "<h1>Copias cercanas</h1>\n<p>" + picturesText(pictureCount) + "; en cada grupo, " + members + ".</p>\n";
 }
 
 std::string groupHead(std::size_t number, const NearGroup& group)
@@ -280,7 +295,8 @@ std::string pageText(const std::vector<NearGroup>& groups, const std::vector<Thu
                      const std::vector<bool>& drawn, const std::string& folderName, std::size_t pictureCount,
                      int maxDistance)
 {
-    std::string text = pageHead(pictureCount, maxDistance);
+    const bool confirmed = !groups.empty() && !groups.front().hashDistances.empty();
+    std::string text = pageHead(pictureCount, maxDistance, confirmed);
     std::size_t thumbnail = 0;
     std::size_t number = 0;
     for (const NearGroup& group : groups) {
@@ -288,7 +304,7 @@ std::string pageText(const std::vector<NearGroup>& groups, const std::vector<Thu
             continue;
         text += groupHead(++number, group);
         for (std::size_t p = 0; p < group.paths.size(); ++p, ++thumbnail)
-            text += pictureItem(thumbnails[thumbnail], drawn[thumbnail], folderName, group.distances[p]);
+            text += pictureItem(thumbnails[thumbnail], drawn[thumbnail], folderName, agreementText(group, p));
         text += "</ul>\n</section>\n";
     }
     return text + pageEnd(pictureCount - thumbnails.size());
