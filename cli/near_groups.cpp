@@ -213,9 +213,12 @@ public:
     {
         const std::uint64_t hash = picture.fingerprint.hash;
         for (std::size_t i = from; i < end; ++i) {
-            if (std::popcount(hashes_[i] ^ hash) > smoothHashDistance)
-                continue;
-            if (isNearCopy(keyDistance(keys_[i], key), pictures_[i]->fingerprint, picture.fingerprint, maxDistance_))
+            // Both distances measured, so that the loop branches only on the rare candidates.
+            const int hashes = std::popcount(hashes_[i] ^ hash);
+            const int keys = keyDistance(keys_[i], key);
+            const bool isCandidate =
+                (hashes <= hashAloneDistance) | ((hashes <= smoothHashDistance) & (keys <= maxDistance_));
+            if (isCandidate && isNearCopy(keys, pictures_[i]->fingerprint, picture.fingerprint, maxDistance_))
                 return i;
         }
         return std::nullopt;
@@ -252,7 +255,8 @@ bool isNearCopy(int keyDistance, const Fingerprint& a, const Fingerprint& b, int
         return true;
     if (keyDistance > maxDistance || hashes > smoothHashDistance)
         return false;
-    return (hashes <= hashWithGreyDistance && greyCorrelatesAtLeast(a, b, 90)) || greyCorrelatesAtLeast(a, b, 99);
+    // Within 16 bits 0.90 suffices, and 0.99 would pass it too: one correlation decides.
+    return greyCorrelatesAtLeast(a, b, hashes <= hashWithGreyDistance ? 90 : 99);
 }
 
 // In rounds as nearGroups: side by side against the groups made before the round, then in order
