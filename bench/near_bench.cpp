@@ -1,6 +1,6 @@
 // Near keys at scale, on keys shaped like those of photographs and, as a second case, on uniform
 // random keys: the catalogue's search for the keys within D bits of one query and of ten, grouping by
-// --near D, a million keys imported, and velsaro-clave's second run over unchanged JPEG files against
+// --near D (by keys alone and confirmed by fingerprints), a million keys imported, and velsaro-clave's second run over unchanged JPEG files against
 // its first. Beside them the plain scan: every key packed in 32 bytes in memory, compared one by one
 // with the CPU's population count.
 #include "cli/actions.h"
@@ -159,6 +159,30 @@ void grouping(benchmark::State& state)
     state.counters["groups"] = double(groupCount);
 }
 
+// Fingerprints of small varied pictures, one a key, made once: pairs spread in hash and grey as
+// unrelated pictures do, which are most of the pairs a grouping measures.
+const std::vector<Fingerprint>& fingerprintsFor(std::size_t count)
+{
+    static std::vector<Fingerprint> made;
+    for (std::size_t i = made.size(); i < count; ++i)
+        made.push_back(fingerprintOf(testing::variedPicture(48, 56, unsigned(i))));
+    return made;
+}
+
+// --compare --near D as the tool groups: each picture confirmed by its fingerprint.
+void confirmedGrouping(benchmark::State& state)
+{
+    const std::vector<KeyCodes>& keys = keysOf(shapeOf(state), std::size_t(state.range(1)));
+    const std::vector<Fingerprint>& fingerprints = fingerprintsFor(keys.size());
+    std::vector<cli::KeyedPicture> pictures;
+    for (std::size_t i = 0; i < keys.size(); ++i)
+        pictures.push_back({keys[i], "x.jpg", fingerprints[i]});
+    std::size_t groupCount = 0;
+    for (auto _ : state)
+        groupCount = cli::confirmedNearGroups(pictures, int(state.range(2)), int(state.range(3))).size();
+    state.counters["groups"] = double(groupCount);
+}
+
 // The same groups by comparing each key with every group's first key in turn.
 void plainGrouping(benchmark::State& state)
 {
@@ -287,6 +311,13 @@ BENCHMARK(grouping)
     ->ArgNames({"shape", "keys", "D", "jobs"})
     ->ArgsProduct({{realShaped}, {100000, 1000000}, {8, 16, 30}, {1, 2}})
     ->Args({uniform, 100000, 16, 1})
+    ->Unit(benchmark::kMillisecond)
+    ->MeasureProcessCPUTime()
+    ->UseRealTime()
+    ->Iterations(1);
+BENCHMARK(confirmedGrouping)
+    ->ArgNames({"shape", "keys", "D", "jobs"})
+    ->ArgsProduct({{realShaped}, {100000}, {8, 16, 32}, {1, 2}})
     ->Unit(benchmark::kMillisecond)
     ->MeasureProcessCPUTime()
     ->UseRealTime()

@@ -39,10 +39,16 @@ a 216.
 
 Opciones:
   --compare        tras las claves, agrupa las imágenes que tienen la misma clave
-  --near D         con --compare, agrupa también claves distintas: cada imagen, en el
+  --near D         con --compare, agrupa las copias parecidas: cada imagen, en el
                    orden de las rutas, entra en el primer grupo cuya primera imagen
-                   está a D bits o menos de ella, o empieza un grupo nuevo; D es un
-                   entero de 0 a 216 (por omisión 0: solo claves iguales).
+                   es copia suya, o empieza un grupo nuevo; D es un entero de 0 a 216
+                   (por omisión 0: solo claves iguales). Son copias dos imágenes
+                   cuyas huellas (63 bits de lo que lee la clave) difieren en 8 bits
+                   o menos, o cuyas claves están a D bits o menos y además sus
+                   huellas difieren en 16 bits o menos y sus grises (16 x 16, sin
+                   media ni contraste) se correlacionan al menos 0,90, o en 28 o
+                   menos con una correlación de al menos 0,99. Para buscar copias:
+                   --fit --near 32. La distancia de las claves sola, en --matrix.
                    Con --find, la distancia máxima de lo que se busca
   --matrix         tras las claves y los grupos, la tabla de las distancias entre
                    cada dos imágenes (hasta 64 imágenes)
@@ -57,6 +63,12 @@ Opciones:
                    calcular nada se comprueba que la página y la carpeta se pueden
                    escribir; nada se escribe a través de un enlace, y si algo falla
                    la página anterior queda intacta
+  --fit            antes de calcular la clave, reduce o amplía cada imagen entera para
+                   que quepa en el área de 430 x 503 (arriba a la izquierda, sobre el
+                   gris de fondo): la clave describe toda la imagen y se conserva
+                   aunque la imagen cambie de tamaño. Sin --fit la clave lee la
+                   imagen tal cual, cortada por el área. Aún no se combina con
+                   --catalogue
   --json           escribe un documento JSON en lugar de las líneas
   -j N, --jobs N   decodifica y calcula con N hilos (de 1 a 1024; por omisión {jobs},
                    uno por procesador); el resultado no depende de N
@@ -125,10 +137,12 @@ Salida:
       RUTA
       RUTA
   Con --near D mayor que 0, la clave de un grupo es la de su primera imagen y cada
-  ruta lleva delante su distancia a ella, alineada a la derecha en 3 posiciones:
+  ruta lleva delante cuánto se parece a ella: la distancia de las claves (alineada a
+  la derecha en 3 posiciones), la de las huellas (en 2) y la correlación de los
+  grises (con 3 decimales):
     Grupo 1 (2 imágenes): CLAVE
-        0  RUTA
-        5  RUTA
+        0   0  1.000  RUTA
+       12   3  0.998  RUTA
   Con --matrix siguen una línea en blanco, «Distancias en bits:», una fila con los
   números de las columnas y una fila por imagen: su número, su distancia a cada
   imagen y su ruta.
@@ -139,7 +153,8 @@ Salida:
        12  RUTA-EN-EL-CATÁLOGO
   Con --json, un objeto con "pictures": por imagen, {"path", "key", "codes" (27),
   "levels": [{"N", "matrizP" (3 x 3), "codes" (9)} x 3]} o {"path", "error"};
-  con --compare además "groups": [{"key", "paths", "distances"}], con --matrix
+  con --compare además "groups": [{"key", "paths", "distances"}] (con --near
+  también "hash_distances" y "grey_correlations"), con --matrix
   "matrix": {"paths", "distances" (una fila por imagen)}. Con --find, el objeto es
   {"queries": [{"path", "key", "matches": [{"path", "distance"}]} o {"path",
   "error"}]}. Una ruta que no es UTF-8 lleva al lado "path_bytes", sus bytes en
@@ -176,6 +191,7 @@ enum OptionCode : int {
     importCode,
     pruneCode,
     htmlCode,
+    fitCode,
     versionCode,
 };
 
@@ -190,6 +206,7 @@ const option longOptions[] = {
     {"import", no_argument, nullptr, importCode},
     {"prune", no_argument, nullptr, pruneCode},
     {"html", required_argument, nullptr, htmlCode},
+    {"fit", no_argument, nullptr, fitCode},
     {"jobs", required_argument, nullptr, jobsCode},
     {"help", no_argument, nullptr, helpCode},
     {"version", no_argument, nullptr, versionCode},
@@ -299,6 +316,7 @@ std::optional<std::string> apply(int code, const std::string& value, const std::
     case mergeCode: asked.merge = true; break;
     case importCode: asked.import = true; break;
     case pruneCode: options.prune = true; break;
+    case fitCode: options.fit = true; break;
     default: return applyValue(code, value, word, options);
     }
     return std::nullopt;
@@ -307,6 +325,9 @@ std::optional<std::string> apply(int code, const std::string& value, const std::
 // What the options ask for, as one of a few sensible combinations.
 std::optional<std::string> combinationError(const Options& options, const Asked& asked)
 {
+    // The catalogue stores the keys of what the plain area shows: fitted keys would be taken for them.
+    if (options.fit && !options.catalogue.empty())
+        return "--fit no se combina todavía con --catalogue: el catálogo guarda solo claves sin ajustar";
     if (options.catalogue.empty()) {
         for (const auto& [given, name] : {std::pair{asked.find, "--find"}, {asked.merge, "--merge"},
                                           {asked.import, "--import"}, {options.prune, "--prune"}})

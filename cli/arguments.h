@@ -28,6 +28,7 @@ struct Options {
     bool compare = false;  // group the pictures by key after the keys
     bool matrix = false;   // the table of distances between every two pictures after the keys
     bool json = false;     // one JSON document instead of the lines
+    bool fit = false;      // each whole picture scaled into the drawing area before it is keyed
     int jobs = 1;          // worker threads
     int nearDistance = 0;  // --near: most bits by which a picture may differ from its group's first
     std::string catalogue; // --catalogue FILE; empty without one

@@ -73,28 +73,40 @@ private:
     std::size_t delivered_ = 0;
 };
 
+// What the area shows of a picture of pictureSize: the part it covers, composited.
+QImage shownPicture(const DrawingArea& area, QSize pictureSize)
+{
+    return area.image().copy(QRect(QPoint(0, 0), pictureSize.boundedTo(area.image().size())));
+}
+
 PictureResult failed(const PictureEntry& entry, std::string reason)
 {
     return {entry.path, std::nullopt, std::move(reason)};
 }
 
-PictureResult keyOfReadablePicture(const PictureEntry& entry)
+PictureResult keyOfReadablePicture(const PictureEntry& entry, Keying keying)
 {
-    const PictureFile file = readPictureFile(entry.path, PictureRegion::Keyed);
+    // The fingerprint needs the whole of what the area shows, where the plain key needs only its region.
+    const PictureRegion region =
+        keying.fit ? PictureRegion::Fitted : (keying.fingerprints ? PictureRegion::Shown : PictureRegion::Keyed);
+    const PictureFile file = readPictureFile(entry.path, region);
     if (file.error != PictureFileError::None)
         return failed(entry, file.reason.toStdString());
     const DrawingArea area(file.image);
-    return {entry.path, computeKey([&](int x, int y) { return area.point(x, y); }), {}};
+    PictureResult result{entry.path, computeKey([&](int x, int y) { return area.point(x, y); }), {}};
+    if (keying.fingerprints)
+        result.fingerprint = fingerprintOf(shownPicture(area, file.image.size()));
+    return result;
 }
 
 } // namespace
 
-PictureResult keyPicture(const PictureEntry& entry)
+PictureResult keyPicture(const PictureEntry& entry, Keying keying)
 {
     if (!entry.error.empty())
         return failed(entry, entry.error);
     try {
-        return keyOfReadablePicture(entry);
+        return keyOfReadablePicture(entry, keying);
     } catch (const std::bad_alloc&) {
         return failed(entry, "no hay memoria suficiente para procesar la imagen");
     } catch (const std::exception&) {
@@ -102,9 +114,9 @@ PictureResult keyPicture(const PictureEntry& entry)
     }
 }
 
-void keyPictures(const std::vector<PictureEntry>& entries, int jobs, const ResultSink& deliver)
+void keyPictures(const std::vector<PictureEntry>& entries, int jobs, Keying keying, const ResultSink& deliver)
 {
-    keyPictures(entries.size(), jobs, [&](std::size_t index) { return keyPicture(entries[index]); },
+    keyPictures(entries.size(), jobs, [&](std::size_t index) { return keyPicture(entries[index], keying); },
                 deliver, {});
 }
 

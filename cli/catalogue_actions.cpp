@@ -13,7 +13,7 @@ namespace {
 std::vector<PictureResult> keyedQueries(const Options& options)
 {
     std::vector<PictureResult> queries;
-    keyPictures(listPictures(options.paths), options.jobs,
+    keyPictures(listPictures(options.paths), options.jobs, {},
                 [&](const PictureResult& query) { queries.push_back(query); });
     return queries;
 }

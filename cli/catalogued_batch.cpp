@@ -12,8 +12,8 @@ std::unique_ptr<Catalogue> openCatalogue(const std::string& file, CatalogueAcces
     }
 }
 
-CataloguedBatch::CataloguedBatch(Catalogue& catalogue, const std::vector<PictureEntry>& entries)
-    : catalogue_(catalogue), entries_(entries), identities_(entries.size())
+CataloguedBatch::CataloguedBatch(Catalogue& catalogue, const std::vector<PictureEntry>& entries, Keying keying)
+    : catalogue_(catalogue), entries_(entries), keying_(keying), identities_(entries.size())
 {
     CataloguePaths paths;
     for (const PictureEntry& entry : entries)
@@ -24,19 +24,19 @@ PictureResult CataloguedBatch::key(std::size_t index)
 {
     const PictureEntry& entry = entries_[index];
     if (!entry.error.empty())
-        return keyPicture(entry);
+        return keyPicture(entry, keying_);
     // The identity is taken before the file is read: a file changed while it is read is keyed again by
     // the next run rather than kept under its new identity.
     const std::optional<FileIdentity> identity = fileIdentity(entry.path);
     if (identity) {
         try {
             if (std::optional<Key> stored = catalogue_.storedKey(cataloguePaths_[index], *identity))
-                return {entry.path, std::move(stored), {}};
+                return keying_.fingerprints ? keyPicture(entry, keying_) : PictureResult{entry.path, std::move(stored), {}};
         } catch (const CatalogueError&) {
             // Keyed from the file instead; a catalogue that fails for good fails its writes too.
         }
     }
-    PictureResult result = keyPicture(entry);
+    PictureResult result = keyPicture(entry, keying_);
     if (result.key)
         identities_[index] = identity;
     return result;

@@ -21,7 +21,8 @@ std::unique_ptr<Catalogue> openCatalogue(const std::string& file, CatalogueAcces
 // decoded; every other picture keyed is stored, in batches.
 class CataloguedBatch {
 public:
-    CataloguedBatch(Catalogue& catalogue, const std::vector<PictureEntry>& entries);
+    // keying asks for fingerprints, which the catalogue does not store: a stored picture is read again.
+    CataloguedBatch(Catalogue& catalogue, const std::vector<PictureEntry>& entries, Keying keying);
 
     // On a worker thread: the stored key, or the picture keyed from its file.
     PictureResult key(std::size_t index);
@@ -37,6 +38,7 @@ private:
 
     Catalogue& catalogue_;
     const std::vector<PictureEntry>& entries_;
+    Keying keying_;
     std::vector<std::string> cataloguePaths_; // of the entries, each folder resolved once
     std::vector<std::optional<FileIdentity>> identities_; // of pictures keyed from their file
     std::optional<std::string> error_;

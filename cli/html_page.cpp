@@ -117,10 +117,11 @@ std::string sizeText(const std::string& path)
     return text;
 }
 
-// The drawing area of path, a third of its size, as a JPEG; empty when the picture cannot be read.
-std::string thumbnailBytes(const std::string& path)
+// The drawing area of path showing region, a third of its size, as a JPEG; empty when the picture
+// cannot be read.
+std::string thumbnailBytes(const std::string& path, PictureRegion region)
 {
-    const PictureFile picture = readPictureFile(path, PictureRegion::Shown);
+    const PictureFile picture = readPictureFile(path, region);
     if (picture.error != PictureFileError::None)
         return {};
     const QImage small = DrawingArea(picture.image)
@@ -139,7 +140,7 @@ struct WrittenThumbnails {
 };
 
 // Writes every thumbnail on jobs threads; after one that cannot be written, none more is tried.
-WrittenThumbnails writeThumbnails(const PageFiles& files, const std::string& folder,
+WrittenThumbnails writeThumbnails(const PageFiles& files, const std::string& folder, PictureRegion region,
                                   const std::vector<Thumbnail>& thumbnails, int jobs, const Console& console)
 {
     std::vector<char> drawn(thumbnails.size(), 0);
@@ -149,7 +150,7 @@ WrittenThumbnails writeThumbnails(const PageFiles& files, const std::string& fol
     std::atomic<int> failedError = 0;
     const auto work = [&] {
         for (std::size_t i = next++; i < thumbnails.size(); i = next++, ++done) {
-            const std::string bytes = failedAt < thumbnails.size() ? std::string() : thumbnailBytes(thumbnails[i].path);
+            const std::string bytes = failedAt < thumbnails.size() ? std::string() : thumbnailBytes(thumbnails[i].path, region);
             const int error = bytes.empty() ? 0 : files.write(thumbnails[i].file, bytes);
             drawn[i] = !bytes.empty() && error == 0;
             std::size_t none = thumbnails.size();
@@ -192,14 +193,26 @@ std::string url(const std::string& name)
     return encoded;
 }
 
-std::string pictureItem(const Thumbnail& thumbnail, bool drawn, const std::string& folderName, int distance)
+// How closely a picture agrees with its group's first: its key distance and, in a confirmed group,
+// its hash distance and grey correlation.
+std::string agreementText(const NearGroup& group, std::size_t p)
+{
+    const std::string key = std::to_string(group.distances[p]) + " bits";
+    if (group.hashDistances.empty())
+        return key;
+    return key + " de clave · " + std::to_string(group.hashDistances[p]) + " bits de huella · grises " +
+           correlationText(group.greyCorrelations[p]);
+}
+
+std::string pictureItem(const Thumbnail& thumbnail, bool drawn, const std::string& folderName,
+                        const std::string& agreement)
 {
     const std::string image = drawn ? "<img src=\"" + htmlAttribute(url(folderName + "/" + thumbnail.file)) +
                                           "\" loading=\"lazy\" width=\"143\" height=\"167\" alt=\"" +
                                           htmlAttribute(fileName(thumbnail.path)) + "\">"
                                     : "<img alt=\"no se pudo leer\">";
-    return "<li>" + image + "<span>" + htmlText(thumbnail.path) + "</span><br>" + std::to_string(distance) +
-           " bits · " + sizeText(thumbnail.path) + "</li>\n";
+    return "<li>" + image + "<span>" + htmlText(thumbnail.path) + "</span><br>" + agreement + " · " +
+           sizeText(thumbnail.path) + "</li>\n";
 }
 
 // A command line for the pictures of a group from first to end, by absolute paths, so that it works
@@ -255,12 +268,15 @@ std::string picturesText(std::size_t count)
     return std::to_string(count) + (count == 1 ? " imagen" : " imágenes");
 }
 
-std::string pageHead(std::size_t pictureCount, int maxDistance)
+std::string pageHead(std::size_t pictureCount, int maxDistance, bool confirmed)
 {
+    const std::string within = std::to_string(maxDistance) + " bits o menos";
+    const std::string members = confirmed ? "las copias de la primera: su huella casi igual, o su clave a " + within +
+                                                " con la huella y los grises parecidos"
+                                          : "las que están a " + within + " de la primera";
     return std::string("<!DOCTYPE html>\n<html lang=\"es\">\n<head>\n<meta charset=\"utf-8\">\n") +
            "<title>Copias cercanas</title>\n<style>\n" + pageStyle + "</style>\n</head>\n<body>\n" +
-           "<h1>Copias cercanas</h1>\n<p>" + picturesText(pictureCount) + "; en cada grupo, las que están a " +
-           std::to_string(maxDistance) + " bits o menos de la primera.</p>\n";
+           "<h1>Copias cercanas</h1>\n<p>" + picturesText(pictureCount) + "; en cada grupo, " + members + ".</p>\n";
 }
 
 std::string groupHead(std::size_t number, const NearGroup& group)
@@ -279,7 +295,8 @@ std::string pageText(const std::vector<NearGroup>& groups, const std::vector<Thu
                      const std::vector<bool>& drawn, const std::string& folderName, std::size_t pictureCount,
                      int maxDistance)
 {
-    std::string text = pageHead(pictureCount, maxDistance);
+    const bool confirmed = !groups.empty() && !groups.front().hashDistances.empty();
+    std::string text = pageHead(pictureCount, maxDistance, confirmed);
     std::size_t thumbnail = 0;
     std::size_t number = 0;
     for (const NearGroup& group : groups) {
@@ -287,7 +304,7 @@ std::string pageText(const std::vector<NearGroup>& groups, const std::vector<Thu
             continue;
         text += groupHead(++number, group);
         for (std::size_t p = 0; p < group.paths.size(); ++p, ++thumbnail)
-            text += pictureItem(thumbnails[thumbnail], drawn[thumbnail], folderName, group.distances[p]);
+            text += pictureItem(thumbnails[thumbnail], drawn[thumbnail], folderName, agreementText(group, p));
         text += "</ul>\n</section>\n";
     }
     return text + pageEnd(pictureCount - thumbnails.size());
@@ -304,7 +321,8 @@ std::string thumbnailFolder(const std::string& file)
     return stem + "_archivos";
 }
 
-HtmlPage::HtmlPage(const std::string& file) : file_(file), folder_(thumbnailFolder(file)), files_(file, folder_) {}
+HtmlPage::HtmlPage(const std::string& file, bool fitted)
+    : file_(file), fitted_(fitted), folder_(thumbnailFolder(file)), files_(file, folder_) {}
 
 std::optional<PageFailure> HtmlPage::prepare()
 {
@@ -315,7 +333,8 @@ std::optional<PageFailure> HtmlPage::write(const std::vector<NearGroup>& groups,
                                            int maxDistance, int jobs, const Console& console)
 {
     const std::vector<Thumbnail> thumbnails = thumbnailsOf(groups);
-    const WrittenThumbnails written = writeThumbnails(files_, folder_, thumbnails, jobs, console);
+    const WrittenThumbnails written = writeThumbnails(files_, folder_, fitted_ ? PictureRegion::Fitted : PictureRegion::Shown,
+                                                      thumbnails, jobs, console);
     if (written.failure)
         return written.failure;
     const std::string text = pageText(groups, thumbnails, written.drawn, fileName(folder_), pictureCount, maxDistance);

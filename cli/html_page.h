@@ -18,7 +18,8 @@ namespace velsaro::cli {
 // the group's first picture and its file's size; then how many pictures matched no other.
 class HtmlPage {
 public:
-    explicit HtmlPage(const std::string& file);
+    // fitted: the thumbnails show the pictures scaled whole into the area, as --fit keys them.
+    HtmlPage(const std::string& file, bool fitted);
 
     // Why the page or its thumbnails' folder cannot be written, if they cannot; checked before the
     // pictures are keyed.
@@ -32,6 +33,7 @@ public:
 
 private:
     std::string file_;
+    bool fitted_;
     std::string folder_;
     PageFiles files_;
 };

@@ -86,8 +86,12 @@ std::string jsonFailure(const PictureResult& result)
 std::string jsonGroups(const std::vector<NearGroup>& groups)
 {
     return jsonArray(groups, [](const NearGroup& group) {
-        return "{\"key\": " + jsonString(group.keyText) + ", " + pathsMembers(group.paths) +
-               ", \"distances\": " + jsonArray(group.distances, jsonInteger) + "}";
+        std::string text = "{\"key\": " + jsonString(group.keyText) + ", " + pathsMembers(group.paths) +
+                           ", \"distances\": " + jsonArray(group.distances, jsonInteger);
+        if (!group.hashDistances.empty())
+            text += ", \"hash_distances\": " + jsonArray(group.hashDistances, jsonInteger) +
+                    ", \"grey_correlations\": " + jsonArray(group.greyCorrelations, correlationText);
+        return text + "}";
     });
 }
 

@@ -22,7 +22,7 @@ public:
             catalogue_ = openCatalogue(options_.catalogue, CatalogueAccess::ReadWrite, output_);
         entries_ = listPictures(options_.paths);
         if (catalogue_)
-            catalogued_.emplace(*catalogue_, entries_);
+            catalogued_.emplace(*catalogue_, entries_, keying());
         return options_.catalogue.empty() || catalogue_;
     }
 
@@ -38,7 +38,7 @@ public:
                 keep(result);
         };
         if (!catalogued_) {
-            keyPictures(entries_, options_.jobs, deliver);
+            keyPictures(entries_, options_.jobs, keying(), deliver);
             return allKeyed;
         }
         std::size_t delivered = 0;
@@ -71,6 +71,9 @@ public:
     }
 
 private:
+    // Near groups are confirmed by the fingerprints of what the keys read.
+    Keying keying() const { return {options_.fit, options_.compare && options_.nearDistance > 0}; }
+
     const Options& options_;
     Output& output_;
     std::vector<PictureEntry> entries_;
@@ -101,7 +104,7 @@ bool preparedPage(const Options& options, std::optional<HtmlPage>& page, Output&
 {
     if (options.htmlPage.empty())
         return true;
-    page.emplace(options.htmlPage);
+    page.emplace(options.htmlPage, options.fit);
     const std::optional<PageFailure> failure = page->prepare();
     if (failure)
         output.error(failure->path, failure->reason);
@@ -116,6 +119,16 @@ bool writeHtml(HtmlPage& page, const Options& options, const std::vector<NearGro
     if (failure)
         output.error(failure->path, failure->reason);
     return !failure;
+}
+
+// Equal keys without --near; with it, near copies confirmed by their fingerprints.
+std::vector<NearGroup> groupsOf(const std::vector<KeyedPicture>& keyed, const Options& options)
+{
+    if (!options.compare)
+        return {};
+    if (options.nearDistance == 0)
+        return nearGroups(keyed, 0, options.jobs);
+    return confirmedNearGroups(keyed, options.nearDistance, options.jobs);
 }
 
 } // namespace
@@ -139,9 +152,10 @@ int compareBatch(const Options& options, Output& output)
     if (!batch.open())
         return exitCatalogueError;
     std::vector<KeyedPicture> keyed;
-    bool allKeyed = batch.keyAll([&](const PictureResult& result) { keyed.push_back({result.key->codes(), result.path}); });
-    const std::vector<NearGroup> groups =
-        options.compare ? nearGroups(keyed, options.nearDistance, options.jobs) : std::vector<NearGroup>{};
+    bool allKeyed = batch.keyAll([&](const PictureResult& result) {
+        keyed.push_back({result.key->codes(), result.path, result.fingerprint.value_or(Fingerprint{})});
+    });
+    const std::vector<NearGroup> groups = groupsOf(keyed, options);
     if (options.compare)
         output.groups(groups);
     if (options.matrix)

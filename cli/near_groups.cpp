@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cmath>
+#include <cstdio>
 #include <optional>
 #include <span>
 #include <thread>
@@ -177,6 +179,113 @@ std::vector<NearGroup> nearGroups(const std::vector<KeyedPicture>& pictures, int
             }
             groups[*group].paths.push_back(pictures[i].path);
             groups[*group].distances.push_back(keyDistance(leaders.key(*group), keys[i]));
+        }
+    }
+    return groups;
+}
+
+namespace {
+
+// Beyond these hash distances no pair is confirmed; within the first the hash alone confirms it.
+constexpr int hashAloneDistance = 8;
+constexpr int hashWithGreyDistance = 16;
+constexpr int smoothHashDistance = 28;
+
+// The groups' first pictures: their hashes in a row for the scan, which measures keys and grey levels
+// only where the hash is close enough for them to matter.
+class ConfirmedLeaders {
+public:
+    explicit ConfirmedLeaders(int maxDistance) : maxDistance_(maxDistance) {}
+
+    std::size_t size() const { return hashes_.size(); }
+    const KeyedPicture& picture(std::size_t leader) const { return *pictures_[leader]; }
+
+    void add(const KeyedPicture& picture, const PackedKey& key)
+    {
+        hashes_.push_back(picture.fingerprint.hash);
+        keys_.push_back(key);
+        pictures_.push_back(&picture);
+    }
+
+    // The first leader of [from, end) that picture is a near copy of.
+    std::optional<std::size_t> firstConfirmed(const KeyedPicture& picture, const PackedKey& key, std::size_t from,
+                                              std::size_t end) const
+    {
+        const std::uint64_t hash = picture.fingerprint.hash;
+        for (std::size_t i = from; i < end; ++i) {
+            // Both distances measured, so that the loop branches only on the rare candidates.
+            const int hashes = std::popcount(hashes_[i] ^ hash);
+            const int keys = keyDistance(keys_[i], key);
+            const bool isCandidate =
+                (hashes <= hashAloneDistance) | ((hashes <= smoothHashDistance) & (keys <= maxDistance_));
+            if (isCandidate && isNearCopy(keys, pictures_[i]->fingerprint, picture.fingerprint, maxDistance_))
+                return i;
+        }
+        return std::nullopt;
+    }
+
+private:
+    int maxDistance_;
+    std::vector<std::uint64_t> hashes_;
+    std::vector<PackedKey> keys_;
+    std::vector<const KeyedPicture*> pictures_;
+};
+
+void join(NearGroup& group, const KeyedPicture& first, const KeyedPicture& picture)
+{
+    group.paths.push_back(picture.path);
+    group.distances.push_back(keyDistance(packedKey(first.codes), packedKey(picture.codes)));
+    group.hashDistances.push_back(hashDistance(first.fingerprint, picture.fingerprint));
+    group.greyCorrelations.push_back(greyCorrelation(first.fingerprint, picture.fingerprint));
+}
+
+} // namespace
+
+std::string correlationText(double correlation)
+{
+    char text[16];
+    std::snprintf(text, sizeof text, "%.3f", correlation);
+    return text;
+}
+
+bool isNearCopy(int keyDistance, const Fingerprint& a, const Fingerprint& b, int maxDistance)
+{
+    const int hashes = hashDistance(a, b);
+    if (hashes <= hashAloneDistance)
+        return true;
+    if (keyDistance > maxDistance || hashes > smoothHashDistance)
+        return false;
+    // Within 16 bits 0.90 suffices, and 0.99 would pass it too: one correlation decides.
+    return greyCorrelatesAtLeast(a, b, hashes <= hashWithGreyDistance ? 90 : 99);
+}
+
+// In rounds as nearGroups: side by side against the groups made before the round, then in order
+// against those made during it.
+std::vector<NearGroup> confirmedNearGroups(const std::vector<KeyedPicture>& pictures, int maxDistance, int jobs)
+{
+    std::vector<PackedKey> keys;
+    for (const KeyedPicture& picture : pictures)
+        keys.push_back(packedKey(picture.codes));
+    ConfirmedLeaders leaders(maxDistance);
+    std::vector<NearGroup> groups;
+    std::vector<std::optional<std::size_t>> found(picturesPerRound);
+    for (std::size_t start = 0; start < keys.size(); start += picturesPerRound) {
+        const std::size_t end = std::min(keys.size(), start + picturesPerRound);
+        const std::size_t before = leaders.size();
+        forEachOn(before == 0 ? 1 : std::max(jobs, 1), start, end, [&](std::size_t i) {
+            found[i - start] = leaders.firstConfirmed(pictures[i], keys[i], 0, before);
+        });
+        for (std::size_t i = start; i < end; ++i) {
+            std::optional<std::size_t> group = found[i - start];
+            if (!group)
+                group = leaders.firstConfirmed(pictures[i], keys[i], before, leaders.size());
+            if (!group) {
+                leaders.add(pictures[i], keys[i]);
+                groups.push_back({keyText(pictures[i].codes), {}, {}});
+                join(groups.back(), pictures[i], pictures[i]);
+                continue;
+            }
+            join(groups[*group], leaders.picture(*group), pictures[i]);
         }
     }
     return groups;

@@ -25,13 +25,21 @@ std::string memberLine(const std::string& path, std::optional<int> distance)
     return lead + listedPath(path) + "\n";
 }
 
+// Of a confirmed group: the key distance right-aligned in three places, the hash distance in two and
+// the grey correlation, two spaces apart, then two spaces and the path.
+std::string confirmedMemberLine(const NearGroup& group, std::size_t p)
+{
+    return "  " + rightAligned(group.distances[p], 3) + "  " + rightAligned(group.hashDistances[p], 2) + "  " +
+           correlationText(group.greyCorrelations[p]) + "  " + listedPath(group.paths[p]) + "\n";
+}
+
 // "Grupo NUMBER (COUNT imágenes): KEY" and its pictures, one per line.
 std::string groupText(std::size_t number, const NearGroup& group, bool showDistances)
 {
     std::string text = std::string(groupHeadingStart) + std::to_string(number) + " (" + pictureCount(group.paths.size()) +
                        "): " + group.keyText + "\n";
     for (std::size_t p = 0; p < group.paths.size(); ++p)
-        text += memberLine(group.paths[p], showDistances ? std::optional(group.distances[p]) : std::nullopt);
+        text += !group.hashDistances.empty() ? confirmedMemberLine(group, p) : memberLine(group.paths[p], showDistances ? std::optional(group.distances[p]) : std::nullopt);
     return text;
 }
 

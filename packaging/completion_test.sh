@@ -36,6 +36,7 @@ expect 'CARA2.GIF cara.jpg fotos ' velsaro-clave --compare ''
 expect 'fotos fotos.db ' velsaro-clave --catalogue fo
 expect 'fotos fotos.db ' velsaro-clave --catalogue a.db --merge fo
 expect '--import ' velsaro-clave --i
+expect '--find --fit ' velsaro-clave --f
 expect '--help --html ' velsaro-clave --h
 expect 'fotos fotos.db ' velsaro-clave --catalogue a.db --import fo
 expect '' velsaro-clave -j ''

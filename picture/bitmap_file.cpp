@@ -1,5 +1,7 @@
 #include "picture/bitmap_file.h"
 
+#include "picture/area_fit.h"
+#include "picture/drawing_area.h"
 #include "picture/format_reading.h"
 #include "picture/run_length_rows.h"
 
@@ -7,6 +9,7 @@
 
 #include <cstdint>
 #include <cstring>
+#include <limits>
 
 namespace velsaro::detail {
 
@@ -256,19 +259,61 @@ PictureFile readUncompressedBitmap(QIODevice& device, const BitmapHeader& header
     return decoded(decoder.reader().read(), header.size());
 }
 
+// ---- Uncompressed and fitted: the whole picture, a band of rows at a time ----
+
+// Rows of this many bytes at most are decoded together, so that fitting a large bitmap holds little
+// more than its fitted picture.
+constexpr qint64 bandBytes = 1024 * 1024;
+
+// Rows [top, top + count) of the picture, counted from its top, as a region of the file.
+BitmapRegion bandOf(const BitmapHeader& header, qint64 top, qint64 count)
+{
+    BitmapRegion band = bitmapRegion(header, QSize(int(header.width), int(count)));
+    band.firstStoredRow = header.isTopDown ? top : header.height - top - count;
+    return band;
+}
+
+PictureFile fitUncompressedBitmap(QIODevice& device, const BitmapHeader& header)
+{
+    if (!isUncompressedDataWhole(header, device.size()))
+        return notAPicture();
+    const qint64 rowBytes = storedRowBytes(header, header.width);
+    // Qt decodes a band into 4 bytes a pixel.
+    if (header.width * 4 > maxDecodingBytes || header.height > std::numeric_limits<int>::max())
+        return tooLarge();
+    const qint64 bandRows = qMax<qint64>(1, bandBytes / rowBytes);
+    AreaFitter fitter(QSize(int(header.width), int(header.height)),
+                      fittedSize(header.width, header.height));
+    for (qint64 top = 0; top < header.height; top += bandRows) {
+        const BytesRead band = bitmapOfRegion(device, header, bandOf(header, top, qMin(bandRows, header.height - top)));
+        if (!band.isRead())
+            return band.failure;
+        MemoryReader decoder(band.bytes, "bmp");
+        const QImage rows = opaqueOverBackground(decoder.reader().read());
+        if (rows.isNull())
+            return notAPicture();
+        for (int y = 0; y < rows.height(); ++y)
+            fitter.addRow(reinterpret_cast<const QRgb*>(rows.constScanLine(y)));
+    }
+    return decoded(fitter.result(), header.size());
+}
+
 // ---- Run-length encoded: streamed, the region kept ----
 
 // Qt decodes a run-length bitmap whole, a byte a pixel, and the walk to its region may take a step for
-// every row: a header that claims more than the bound is refused before any of it.
-bool isRunLengthWithinBound(const BitmapHeader& header)
+// every row: a header that claims more than the bound is refused before any of it. Fitted, the whole
+// picture is kept, 4 bytes a pixel.
+bool isRunLengthWithinBound(const BitmapHeader& header, bool isFitted)
 {
-    return header.height <= maxDecodingBytes / header.width;
+    return header.height <= maxDecodingBytes / (isFitted ? 4 : 1) / header.width;
 }
 
-PictureFile readRunLengthBitmap(QIODevice& device, const BitmapHeader& header)
+PictureFile readRunLengthBitmap(QIODevice& device, const BitmapHeader& header, PictureRegion region)
 {
-    if (!isRunLengthWithinBound(header))
+    const bool isFitted = region == PictureRegion::Fitted;
+    if (!isRunLengthWithinBound(header, isFitted))
         return tooLarge();
+    const QSize kept = isFitted ? QSize(int(header.width), int(header.height)) : shownSize;
     ByteStream stream(device, header.paletteStart());
     RunLengthLayout layout{header.width, header.height, header.isTopDown, header.bitsPerPixel, {}};
     for (qint64 entry = 0; entry < header.paletteEntries; ++entry) {
@@ -278,17 +323,17 @@ PictureFile readRunLengthBitmap(QIODevice& device, const BitmapHeader& header)
         layout.palette.append(qRgb(std::uint8_t(bgr[2]), std::uint8_t(bgr[1]), std::uint8_t(bgr[0])));
     }
     stream.skip(header.pixelsStart() - header.headersEnd());
-    QImage region(int(qMin<qint64>(header.width, shownSize.width())),
-                  int(qMin<qint64>(header.height, shownSize.height())), QImage::Format_ARGB32);
-    region.fill(Qt::transparent);
-    if (!decodeRunLengthRows(stream, layout, region))
+    QImage pixels(int(qMin<qint64>(header.width, kept.width())), int(qMin<qint64>(header.height, kept.height())),
+                  QImage::Format_ARGB32);
+    pixels.fill(Qt::transparent);
+    if (!decodeRunLengthRows(stream, layout, pixels))
         return notAPicture();
-    return decoded(region, header.size());
+    return decoded(isFitted ? fittedWhole(pixels) : pixels, header.size());
 }
 
 } // namespace
 
-PictureFile readBitmap(QIODevice& device)
+PictureFile readBitmap(QIODevice& device, PictureRegion region)
 {
     const BytesRead head = bytesAt(device, 0, bmpHeadBytes);
     if (!head.isRead())
@@ -296,7 +341,10 @@ PictureFile readBitmap(QIODevice& device)
     const BitmapHeader header = bitmapHeader(head.bytes);
     if (!header.isPlausible())
         return notAPicture();
-    return header.isRunLength() ? readRunLengthBitmap(device, header) : readUncompressedBitmap(device, header);
+    if (header.isRunLength())
+        return readRunLengthBitmap(device, header, region);
+    return region == PictureRegion::Fitted ? fitUncompressedBitmap(device, header)
+                                           : readUncompressedBitmap(device, header);
 }
 
 } // namespace velsaro::detail

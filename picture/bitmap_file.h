@@ -9,7 +9,7 @@ class QIODevice;
 
 namespace velsaro::detail {
 
-// The shown region of the bitmap the device holds.
-PictureFile readBitmap(QIODevice& device);
+// The region of the bitmap the device holds; fitted, the whole picture is read a band of rows at a time.
+PictureFile readBitmap(QIODevice& device, PictureRegion region);
 
 } // namespace velsaro::detail

@@ -83,4 +83,11 @@ void DrawingArea::fillBox(const QRect& box, QColor colour)
     coveredHeight_ = size_.height();
 }
 
+QImage opaqueOverBackground(const QImage& picture)
+{
+    if (!picture.hasAlphaChannel())
+        return picture.format() == QImage::Format_RGB32 ? picture : picture.convertToFormat(QImage::Format_RGB32);
+    return compositedOver(mainAreaBackground, picture, picture.width(), picture.height());
+}
+
 } // namespace velsaro

@@ -56,4 +56,8 @@ private:
     mutable QImage shown_; // the whole area, made when first asked for or drawn on
 };
 
+// picture opaque, Format_RGB32: composited over the main area's grey as the area shows it, when it has
+// an alpha channel.
+QImage opaqueOverBackground(const QImage& picture);
+
 } // namespace velsaro

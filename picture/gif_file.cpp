@@ -1,5 +1,6 @@
 #include "picture/gif_file.h"
 
+#include "picture/area_fit.h"
 #include "picture/format_reading.h"
 
 #include <QIODevice>
@@ -150,7 +151,7 @@ QImage withUnsetPixelsTransparent(const QImage& decoded)
 
 } // namespace
 
-PictureFile readGif(QIODevice& device)
+PictureFile readGif(QIODevice& device, PictureRegion region)
 {
     const GifLayout layout = gifLayout(device);
     if (!layout.isFirstFrameWhole)
@@ -159,6 +160,8 @@ PictureFile readGif(QIODevice& device)
     if (qint64(layout.screen.width()) * layout.screen.height() * 4 > maxDecodingBytes)
         return tooLarge();
     const QImage whole = firstFrame(device, layout);
+    if (region == PictureRegion::Fitted && !whole.isNull())
+        return decoded(fittedWhole(withUnsetPixelsTransparent(whole)), sizeOf(whole.size()));
     return decoded(withUnsetPixelsTransparent(cut(whole, shownSize)), sizeOf(whole.size()));
 }
 

@@ -7,7 +7,7 @@ class QIODevice;
 
 namespace velsaro::detail {
 
-// The shown region of the GIF the device holds, read as a stream up to the end of its first frame.
-PictureFile readGif(QIODevice& device);
+// The shown region of the GIF the device holds, or its whole first frame fitted, read as a stream up to the end of its first frame.
+PictureFile readGif(QIODevice& device, PictureRegion region);
 
 } // namespace velsaro::detail

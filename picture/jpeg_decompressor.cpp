@@ -1,5 +1,7 @@
 #include "picture/jpeg_decompressor.h"
 
+#include "picture/format_reading.h"
+#include "picture/jpeg_fitted_decode.h"
 #include "picture/jpeg_stream.h"
 #include "picture/picture_file.h"
 
@@ -264,6 +266,11 @@ QImage JpegDecompressor::decodeRegion(int endColumn, int firstRow, int endRow)
     if (bufferedBytes_ > 0 && info.err->num_warnings > 0)
         return {};
     return image;
+}
+
+QImage JpegDecompressor::decodeFitted(QSize fitted)
+{
+    return isHeaderRead_ ? detail::decodeFitted(libjpeg_->info, libjpeg_->errors.jump, fitted) : QImage();
 }
 
 } // namespace velsaro::detail

@@ -39,6 +39,8 @@ public:
     // stops with an error, or a multi-scan file's data is corrupt (libjpeg warns). At most once per
     // object: the decode ends the decompressor's work.
     QImage decodeRegion(int endColumn, int firstRow, int endRow);
+    // The whole picture scaled to fitted (jpeg_fitted_decode.h), or null; instead of decodeRegion.
+    QImage decodeFitted(QSize fitted);
 
 private:
     // For a multi-scan file, the headers read again with the frame's height lowered to the rows that

@@ -1,5 +1,6 @@
 #include "picture/jpeg_file.h"
 
+#include "picture/area_fit.h"
 #include "picture/format_reading.h"
 #include "picture/jpeg_decompressor.h"
 
@@ -83,6 +84,24 @@ QImage regionDecoded(JpegDecompressor& jpeg, PictureRegion region)
     return {};
 }
 
+// The whole picture fitted: scaled down by libjpeg where it can, through Qt's whole decode where
+// libjpeg gives no RGB (CMYK, YCCK).
+PictureFile fittedJpeg(QIODevice& device, JpegDecompressor& jpeg)
+{
+    const QSize fitted = fittedSize(jpeg.size().width(), jpeg.size().height());
+    const QImage scaled = jpeg.decodeFitted(fitted);
+    if (!scaled.isNull())
+        return decoded(scaled, sizeOf(jpeg.size()));
+    if (qint64(jpeg.size().width()) * jpeg.size().height() * 4 > maxDecodingBytes)
+        return tooLarge();
+    if (!device.seek(0))
+        return unreadable();
+    QImageReader reader(&device, "jpeg");
+    reader.setAutoTransform(false);
+    const QImage whole = reader.read();
+    return whole.isNull() ? notAPicture() : decoded(fittedWhole(whole), sizeOf(jpeg.size()));
+}
+
 } // namespace
 
 PictureFile readJpeg(QIODevice& device, PictureRegion region)
@@ -90,6 +109,9 @@ PictureFile readJpeg(QIODevice& device, PictureRegion region)
     JpegDecompressor jpeg(device);
     if (!jpeg.isHeaderRead() || !isJpegWhole(device))
         return notAPicture();
+    // A fitted picture is decoded whole, scaled down: a progressive file's coefficients for all of it.
+    if (region == PictureRegion::Fitted)
+        return jpeg.bufferedBytes() > maxDecodingBytes ? tooLarge() : fittedJpeg(device, jpeg);
     const QImage read = regionDecoded(jpeg, region);
     if (!read.isNull())
         return decoded(read, sizeOf(jpeg.size()));

@@ -56,11 +56,11 @@ PictureFile decode(QIODevice& device, PictureRegion region)
     limitQtAllocations();
     switch (formatByContent(device)) {
     case Format::Bmp:
-        return detail::readBitmap(device);
+        return detail::readBitmap(device, region);
     case Format::Jpeg:
         return detail::readJpeg(device, region);
     case Format::Gif:
-        return detail::readGif(device);
+        return detail::readGif(device, region);
     case Format::Other:
         break;
     }

@@ -43,6 +43,9 @@ enum class PictureRegion {
     // each as in the shown region. Other pixels may differ: rows above are black, and the last of the
     // keyRegionWidth columns decoded are there only so that column 331 is upsampled as in a whole decode.
     Keyed,
+    // The whole picture scaled into the drawing area (--fit): fittedSize(width, height) pixels, each the
+    // area average of the pixels it covers (area_fit.h), opaque over the area's grey.
+    Fitted,
 };
 
 // The largest mask reaches x = 331 and y = 388; 16 more columns keep the last one as a whole decode

@@ -113,6 +113,8 @@ TEST(Arguments, ReadsTheNearAndCatalogueOptions)
     EXPECT_TRUE(groups.options.matrix);
     EXPECT_EQ(groups.options.catalogue, "c.db");
     EXPECT_EQ(groups.options.action, Action::Compare);
+    EXPECT_FALSE(groups.options.fit);
+    EXPECT_TRUE(parse({"--fit", "--compare", "--near", "32", "--html", "p.html", "a"}).options.fit);
     EXPECT_EQ(parse({"--catalogue", "c.db", "--prune"}).options.action, Action::Prune);
     EXPECT_EQ(parse({"--catalogue", "c.db", "--prune", "a"}).options.action, Action::Key);
     const ParsedArguments merge = parse({"--catalogue", "c.db", "--merge", "a.db", "b.db"});
@@ -135,6 +137,8 @@ TEST(Arguments, RefusesDistancesAndCombinationsThatMeanNothing)
         {{"--catalogue"}, "falta el ARCHIVO del catálogo tras «--catalogue»"},
         {{"--html", "p.html", "a"}, "--html solo se usa con --compare"},
         {{"--catalogue", "c.db", "--import", "l.txt", "--find"}, "--import no se combina con --find ni --merge"},
+        {{"--fit", "--catalogue", "c.db", "--find", "a"},
+         "--fit no se combina todavía con --catalogue: el catálogo guarda solo claves sin ajustar"},
     };
     for (const auto& [arguments, error] : refused) {
         const ParsedArguments parsed = parse(arguments);

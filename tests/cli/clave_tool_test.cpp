@@ -5,6 +5,8 @@
 
 #include "picture/drawing_area.h"
 #include "picture/picture_file.h"
+#include "engine/geometry.h"
+#include "engine/key_distance.h"
 #include "engine/key_engine.h"
 
 #include <gtest/gtest.h>
@@ -160,6 +162,43 @@ TEST_F(ClaveToolTest, KeysVariedPicturesAsTheEngineDoes)
 }
 
 // ---- Folders ----
+
+// "C.C.....C." back to its 27 codes.
+KeyCodes codesOfKeyText(const std::string& text)
+{
+    KeyCodes codes{};
+    std::size_t at = 0;
+    for (auto& code : codes) {
+        const std::size_t dot = text.find('.', at);
+        code = std::uint8_t(std::stoi(text.substr(at, dot - at)));
+        at = dot + 1;
+    }
+    return codes;
+}
+
+// A picture and copies of it at 90 % and 50 % read almost alike once each is fitted whole.
+TEST_F(ClaveToolTest, KeysResizedCopiesAlikeWhenEachIsFittedWhole)
+{
+    const QImage picture = variedPicture(1200, 900, 21);
+    const auto resized = [&](double factor) {
+        return picture.scaled(int(1200 * factor), int(900 * factor), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    };
+    const std::vector<std::string> files = {write("whole.bmp", bmp24(picture)), write("r90.bmp", bmp24(resized(0.9))),
+                                            write("r50.jpg", jpeg(resized(0.5), JpegColour::Colour, 95))};
+    const auto keysOf = [&](std::vector<std::string> arguments) {
+        arguments.insert(arguments.end(), files.begin(), files.end());
+        const ClaveRun run = runClave(arguments);
+        EXPECT_EQ(run.exitCode, 0) << run.err;
+        std::vector<KeyCodes> keys;
+        for (const std::string& line : linesOf(run.out))
+            keys.push_back(codesOfKeyText(line.substr(0, line.find(' '))));
+        return keys;
+    };
+    const std::vector<KeyCodes> fitted = keysOf({"--fit"});
+    ASSERT_EQ(fitted.size(), 3u);
+    for (std::size_t copy = 1; copy < 3; ++copy)
+        EXPECT_LE(keyDistance(packedKey(fitted[0]), packedKey(fitted[copy])), 8) << files[copy];
+}
 
 TEST_F(ClaveToolTest, WalksFolderForPictureExtensionsInAnyCaseSortedByPath)
 {
@@ -403,6 +442,65 @@ TEST_F(ClaveToolTest, GroupsPicturesByKeyInOrderOfFirstAppearance)
                            "Grupo 1 (2 imágenes): " + blackKey + "\n  " + black1 + "\n  " + black2 + "\n" +
                            "Grupo 2 (2 imágenes): " + flatColourKey + "\n  " + teal1 + "\n  " + teal2 + "\n" +
                            "Grupo 3 (1 imagen): " + variedKey + "\n  " + varied + "\n");
+}
+
+// The group lines of a --compare output: "Grupo" headings and the members' lines.
+std::vector<std::string> groupLines(const std::string& out)
+{
+    std::vector<std::string> lines;
+    for (const std::string& line : linesOf(out))
+        if (line.starts_with("Grupo") || line.starts_with("  "))
+            lines.push_back(line);
+    return lines;
+}
+
+TEST_F(ClaveToolTest, GroupsAResizedCopyWithItsOriginalAndShowsHowCloselyTheyAgree)
+{
+    const QImage picture = variedPicture(1200, 900, 31);
+    const std::string original = write("a.bmp", bmp24(picture));
+    const std::string half = write("b.jpg", jpeg(picture.scaled(600, 450, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)));
+    const std::string other = write("c.bmp", bmp24(variedPicture(1200, 900, 32)));
+
+    const ClaveRun run = runClave({"--fit", "--compare", "--near", "32", original, half, other});
+
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    const std::vector<std::string> lines = groupLines(run.out);
+    ASSERT_EQ(lines.size(), 5u) << run.out;
+    EXPECT_TRUE(lines[0].starts_with("Grupo 1 (2 imágenes): ")) << lines[0];
+    EXPECT_EQ(lines[1], "    0   0  1.000  " + original);
+    // Key distance, hash distance and grey correlation of the copy to the first picture.
+    unsigned keyBits = 99, hashBits = 99;
+    double correlation = 0;
+    char path[512] = {};
+    ASSERT_EQ(std::sscanf(lines[2].c_str(), " %u %u %lf %511s", &keyBits, &hashBits, &correlation, path), 4) << lines[2];
+    EXPECT_EQ(path, half);
+    EXPECT_LE(hashBits, 8u);
+    EXPECT_GE(correlation, 0.99);
+    EXPECT_TRUE(lines[3].starts_with("Grupo 2 (1 imagen): ")) << lines[3];
+}
+
+// The key reads only the masks around the mesh's nine intersections: an unrelated picture given the
+// first's pixels there gets its key, but not its fingerprint.
+TEST_F(ClaveToolTest, RefusesAnUnrelatedPictureWithTheSameKeyAsANearCopy)
+{
+    const QImage first = variedPicture(drawingAreaWidth, drawingAreaHeight, 41);
+    QImage unrelated = variedPicture(drawingAreaWidth, drawingAreaHeight, 42);
+    const MeshGeometry mesh = meshGeometry(pictureAreaWidth, pictureAreaHeight, largestMaskSize);
+    for (int j = 0; j < 9; ++j) {
+        const QRect around(mesh.maskCorner(j).x - 24, mesh.maskCorner(j).y - 24, 64, 64);
+        for (int y = around.top(); y <= around.bottom(); ++y)
+            for (int x = around.left(); x <= around.right(); ++x)
+                if (first.rect().contains(x, y))
+                    unrelated.setPixel(x, y, first.pixel(x, y));
+    }
+    const std::string a = write("a.bmp", bmp24(first));
+    const std::string b = write("b.bmp", bmp24(unrelated));
+
+    const std::vector<std::string> keys = linesOf(runClave({a, b}).out);
+    ASSERT_EQ(keys.size(), 2u);
+    ASSERT_EQ(keys[0].substr(0, keys[0].find(' ')), keys[1].substr(0, keys[1].find(' ')));
+    EXPECT_EQ(groupLines(runClave({"--compare", a, b}).out).size(), 3u);
+    EXPECT_EQ(groupLines(runClave({"--compare", "--near", "32", a, b}).out).size(), 4u);
 }
 
 // ---- --json ----
