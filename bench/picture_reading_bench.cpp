@@ -163,7 +163,7 @@ void toolKeyPath(benchmark::State& state, Photo* photo)
 {
     const std::vector<velsaro::cli::PictureEntry> entries{{QFile::encodeName(pathOf(*photo)).toStdString(), {}}};
     for (auto _ : state) {
-        velsaro::cli::keyPictures(entries, 1, [&](const velsaro::cli::PictureResult& result) {
+        velsaro::cli::keyPictures(entries, 1, {}, [&](const velsaro::cli::PictureResult& result) {
             if (!result.key)
                 state.SkipWithError("the tool did not key the photo");
             else

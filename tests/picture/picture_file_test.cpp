@@ -487,7 +487,7 @@ TEST_F(PictureFileTest, ReadsAFileChangedWhileReadOnceMoreAndRefusesItIfItChange
         ASSERT_TRUE(file.open(QIODevice::ReadOnly));
         int readings = 0;
         const PictureFile read = detail::readUnchanged(file.handle(), [&](QIODevice& device) {
-            const PictureFile result = detail::readBitmap(device);
+            const PictureFile result = detail::readBitmap(device, PictureRegion::Shown);
             if (readings++ < changes)
                 folder_.write("cara.bmp", readings % 2 == 1 ? after : before);
             return result;
