@@ -20,7 +20,8 @@ using namespace detail;
 
 namespace {
 
-// A batch holds the write lock for about this long at most; then the import lets others write.
+// A batch holds the write lock for this many keys (a fraction of a second); then the import pauses so
+// that others may write.
 constexpr std::size_t batchRecords = 50'000;
 constexpr std::chrono::milliseconds pauseBetweenBatches{20};
 
