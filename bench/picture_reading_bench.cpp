@@ -1,7 +1,8 @@
 // CPU time per picture for large JPEG photographs: a whole decode by Qt (what both programs did before
 // they read regions), the program's reader (the region the drawing area shows) and the command-line
-// tool's path from the file to the key (the key's rows and columns only, then the key), the CPU time
-// of all the process's threads.
+// tool's path from the file to the key (the key's rows and columns only, then the key) and, with
+// --fit, from the file to the whole picture's key and fingerprint; the CPU time of all the process's
+// threads.
 //
 // The photographs are generated photo-like ones, and where VELSARO_BENCH_PHOTOS names a folder, every
 // JPEG in it too, rewritten without loss both baseline and progressive (the same coefficients, so a
@@ -24,6 +25,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <jpeglib.h>
@@ -159,17 +161,28 @@ void programReader(benchmark::State& state, Photo* photo)
 }
 
 // As velsaro-clave -j1 keys it: on a worker thread, whose heap is not the main thread's.
-void toolKeyPath(benchmark::State& state, Photo* photo)
+void keyOnWorker(benchmark::State& state, Photo* photo, velsaro::cli::Keying keying)
 {
     const std::vector<velsaro::cli::PictureEntry> entries{{QFile::encodeName(pathOf(*photo)).toStdString(), {}}};
     for (auto _ : state) {
-        velsaro::cli::keyPictures(entries, 1, {}, [&](const velsaro::cli::PictureResult& result) {
+        velsaro::cli::keyPictures(entries, 1, keying, [&](const velsaro::cli::PictureResult& result) {
             if (!result.key)
                 state.SkipWithError("the tool did not key the photo");
             else
                 benchmark::DoNotOptimize(result.key->text.data());
         });
     }
+}
+
+void toolKeyPath(benchmark::State& state, Photo* photo)
+{
+    keyOnWorker(state, photo, {});
+}
+
+// velsaro-clave -j1 --fit --compare --near D: the whole picture fitted, its key and its fingerprint.
+void toolFittedKeyPath(benchmark::State& state, Photo* photo)
+{
+    keyOnWorker(state, photo, {.fit = true, .fingerprints = true});
 }
 
 // Generated photos (4:2:0 unless named 4:4:4), then each photo of the folder baseline and progressive.
@@ -200,10 +213,13 @@ void registerBenchmarks(const std::vector<std::unique_ptr<Photo>>& all)
     for (const auto& photo : all)
         benchmark::RegisterBenchmark(("programReader/" + photo->name).c_str(), programReader, photo.get())
             ->Unit(benchmark::kMillisecond);
-    for (const auto& photo : all)
-        benchmark::RegisterBenchmark(("toolKeyPath/" + photo->name).c_str(), toolKeyPath, photo.get())
-            ->Unit(benchmark::kMillisecond)
-            ->MeasureProcessCPUTime();
+    using Path = void (*)(benchmark::State&, Photo*);
+    for (const auto& [name, path] : {std::pair<std::string, Path>{"toolKeyPath/", toolKeyPath},
+                                     {"toolFittedKeyPath/", toolFittedKeyPath}})
+        for (const auto& photo : all)
+            benchmark::RegisterBenchmark((name + photo->name).c_str(), path, photo.get())
+                ->Unit(benchmark::kMillisecond)
+                ->MeasureProcessCPUTime();
 }
 
 } // namespace
