@@ -181,6 +181,29 @@ TEST(HtmlPage, RefusesAPageItCannotWriteBeforeKeyingAnyPicture)
     EXPECT_NE(readOnly.err.find("ro_archivos: no se puede escribir en la carpeta de las miniaturas"), std::string::npos);
 }
 
+// A picture four times as wide as the area: cut, the area shows only its red left half; fitted, its
+// blue right half too.
+TEST(HtmlPage, ShowsTheFittedPictureInTheThumbnailsOfAFittedRun)
+{
+    const TemporaryFolder folder;
+    QImage wide(1720, 400, QImage::Format_RGB32);
+    wide.fill(Qt::red);
+    for (int y = 0; y < wide.height(); ++y)
+        std::fill_n(reinterpret_cast<QRgb*>(wide.scanLine(y)) + 860, 860, qRgb(0, 0, 255));
+    const QByteArray bitmap = bmp24(wide);
+    const std::vector<std::string> pictures = {path(folder.write("a.bmp", bitmap)), path(folder.write("b.bmp", bitmap))};
+    const auto thumbnailColour = [&](std::vector<std::string> options, const char* page) {
+        options.insert(options.end(), {"--compare", "--near", "32", "--html", path(folder.filePath(page))});
+        options.insert(options.end(), pictures.begin(), pictures.end());
+        EXPECT_EQ(runClave(options).exitCode, 0);
+        const QImage thumbnail(folder.filePath(QString(page).replace(".html", "_archivos/000001.jpg")));
+        return thumbnail.isNull() ? QColor() : thumbnail.pixelColor(107, 10); // area column 321, row 30
+    };
+
+    EXPECT_GT(thumbnailColour({"--fit"}, "fit.html").blue(), 200);
+    EXPECT_GT(thumbnailColour({}, "cut.html").red(), 200);
+}
+
 TEST(HtmlPage, ReportsAThumbnailThatCannotBeWrittenAndKeepsThePreviousPage)
 {
     const TemporaryFolder folder;

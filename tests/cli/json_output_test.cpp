@@ -85,6 +85,20 @@ TEST(JsonOutput, GivesEveryPathThatIsNotUtf8ItsBytesInBase64Beside)
     EXPECT_EQ(group["paths_bytes"].toArray(), QJsonArray({QJsonValue::Null, "YfFvLmpwZw=="}));
 }
 
+TEST(JsonOutput, GivesAConfirmedGroupEachMembersHashDistanceAndGreyCorrelationBesideItsKeyDistance)
+{
+    CapturedConsole captured;
+    JsonOutput output(captured.console(), "pictures");
+    output.groups({{"1.", {"a.jpg", "b.jpg"}, {0, 12}, {0, 5}, {1.0, 0.93749}}, {"2.", {"c.jpg"}, {0}}});
+    output.finish();
+    const QJsonDocument document = QJsonDocument::fromJson(QByteArray::fromStdString(captured.out()));
+    const QJsonObject confirmed = document["groups"][0].toObject();
+    EXPECT_EQ(confirmed["distances"].toArray(), QJsonArray({0, 12}));
+    EXPECT_EQ(confirmed["hash_distances"].toArray(), QJsonArray({0, 5}));
+    EXPECT_EQ(confirmed["grey_correlations"].toArray(), QJsonArray({1.0, 0.937}));
+    EXPECT_FALSE(document["groups"][1].toObject().contains("hash_distances")); // equal keys, unconfirmed
+}
+
 TEST(JsonOutput, MakesAValidDocumentWithAndWithoutPicturesAndNoneWithoutEither)
 {
     const PictureResult failed{"x", std::nullopt, "e"};
