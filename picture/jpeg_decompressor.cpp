@@ -193,11 +193,26 @@ void setQtOutput(jpeg_decompress_struct* info)
                                           : (Q_BYTE_ORDER == Q_LITTLE_ENDIAN ? JCS_EXT_BGRX : JCS_EXT_XRGB);
 }
 
+// At 1/8 scale libjpeg decodes a component sampled at half the width and half the height of another (the
+// chroma of 4:2:0) with its 2 x 2 inverse DCT, which reads AC coefficients, and upsamples less.
+bool isEveryBlockOnePixel(const jpeg_decompress_struct& info)
+{
+    for (int c = 0; c < info.num_components; ++c) {
+        const jpeg_component_info& component = info.comp_info[c];
+        if (info.max_h_samp_factor % (2 * component.h_samp_factor) == 0 &&
+            info.max_v_samp_factor % (2 * component.v_samp_factor) == 0)
+            return false;
+    }
+    return true;
+}
+
 // A progressive Huffman-coded file of 8-bit YCbCr, RGB or grey samples, whose fitted decode is at 1/8
-// scale: the smallest, and the only one whose inverse DCT reads the DC coefficient alone.
+// scale, the smallest, with the 1 x 1 inverse DCT for every component: that reads the DC coefficient
+// alone.
 bool isDcEnough(const jpeg_decompress_struct& info, QSize fitted)
 {
-    const bool isCoded = info.progressive_mode && !info.arith_code && info.data_precision == 8;
+    const bool isCoded = info.progressive_mode && !info.arith_code && info.data_precision == 8 &&
+                         isEveryBlockOnePixel(info);
     const qint64 eighthWidth = (qint64(info.image_width) + 7) / 8;
     const qint64 eighthHeight = (qint64(info.image_height) + 7) / 8;
     return isCoded && (isColour(info) || isGrey(info)) && eighthWidth >= fitted.width() &&

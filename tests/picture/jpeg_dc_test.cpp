@@ -1,0 +1,122 @@
+// A progressive JPEG fitted from its DC scans alone against libjpeg's decode of all of it: the same
+// pixels for every layout, and the whole decode wherever the DC scans cannot stand for it.
+#include "picture/jpeg_decompressor.h"
+#include "tests/support/picture_files.h"
+
+#include <gtest/gtest.h>
+
+#include <QBuffer>
+
+#include <ostream>
+
+namespace velsaro {
+namespace {
+
+using namespace velsaro::testing;
+using Colours = JpegEncoding::Colours;
+
+struct DcCase {
+    const char* name;
+    JpegEncoding encoding;
+    int width;
+    int height;
+};
+
+void PrintTo(const DcCase& layout, std::ostream* out) { *out << layout.name; }
+
+enum class Path { FromDc, Whole, Chosen };
+
+// The file fitted at a size libjpeg reaches at 1/8 scale, by a decompressor of its own.
+QImage fitted(const QByteArray& bytes, Path path)
+{
+    QBuffer buffer;
+    buffer.setData(bytes);
+    buffer.open(QIODevice::ReadOnly);
+    detail::JpegDecompressor jpeg(buffer);
+    const QSize size(jpeg.size().width() / 10 + 1, jpeg.size().height() / 10 + 1);
+    return path == Path::FromDc ? jpeg.decodeFittedFromDc(size)
+                                : (path == Path::Whole ? jpeg.decodeFittedWhole(size) : jpeg.decodeFitted(size));
+}
+
+QByteArray encoded(const DcCase& layout)
+{
+    return jpegEncoded(variedPicture(layout.width, layout.height, unsigned(layout.width + layout.height)),
+                       layout.encoding);
+}
+
+class DcFittedJpeg : public ::testing::TestWithParam<DcCase> {};
+
+TEST_P(DcFittedJpeg, HasThePixelsOfTheWholeDecode)
+{
+    const QByteArray bytes = encoded(GetParam());
+    const QImage fromDc = fitted(bytes, Path::FromDc);
+    ASSERT_FALSE(fromDc.isNull());
+    EXPECT_EQ(fromDc, fitted(bytes, Path::Whole));
+}
+
+JpegEncoding progressive(int hSampling, int vSampling, Colours colours = Colours::YCbCr, int restartRows = 0)
+{
+    return {colours, hSampling, vSampling, true, restartRows};
+}
+
+JpegEncoding scripted(JpegScript script, int hSampling, int vSampling, int restartRows = 0)
+{
+    return {Colours::YCbCr, hSampling, vSampling, false, restartRows, 90, jpegScript(script)};
+}
+
+// Sizes that end inside an MCU; libjpeg's own progression refines DC in two steps.
+INSTANTIATE_TEST_SUITE_P(
+    Layouts, DcFittedJpeg,
+    ::testing::Values(DcCase{"444_999x601", progressive(1, 1), 999, 601},
+                      DcCase{"422_1001x603", progressive(2, 1), 1001, 603},
+                      DcCase{"440_700x905", progressive(1, 2), 700, 905},
+                      DcCase{"grey_1001x1003", progressive(1, 1, Colours::Grey), 1001, 1003},
+                      DcCase{"restarts_422_1203x901", progressive(2, 1, Colours::YCbCr, 1), 1203, 901},
+                      DcCase{"three_steps_restarts_1200x900", scripted(JpegScript::ThreeSteps, 2, 1, 2), 1200, 900},
+                      DcCase{"spectral_only_440_1001x1003", scripted(JpegScript::SpectralOnly, 1, 2), 1001, 1003},
+                      DcCase{"dc_scan_each_422_1001x1003", scripted(JpegScript::DcScanEach, 2, 1), 1001, 1003},
+                      DcCase{"dc_scan_each_restarts_444_999x601", scripted(JpegScript::DcScanEach, 1, 1, 1), 999, 601}));
+
+// Where the DC scans do not make the picture, the fitted one is still the whole decode's.
+void expectWholeDecodeOnly(const QByteArray& bytes)
+{
+    EXPECT_TRUE(fitted(bytes, Path::FromDc).isNull());
+    const QImage whole = fitted(bytes, Path::Whole);
+    ASSERT_FALSE(whole.isNull());
+    EXPECT_EQ(fitted(bytes, Path::Chosen), whole);
+}
+
+TEST(DcFittedJpegRefused, WhereTheWholeDecodeSmoothsBlocks)
+{
+    expectWholeDecodeOnly(encoded({"unrefined", scripted(JpegScript::Unrefined, 2, 1), 1001, 1003}));
+}
+
+// Its chroma at 1/8 scale comes from the 2 x 2 inverse DCT, which reads AC coefficients.
+TEST(DcFittedJpegRefused, Where420ChromaIsDecodedAtTwiceTheScale)
+{
+    expectWholeDecodeOnly(encoded({"420", progressive(2, 2), 1001, 1003}));
+}
+
+// libjpeg's progression begins with the DC scan: its first restart marker given the second's number.
+TEST(DcFittedJpegRefused, WhereRestartMarkersAreOutOfOrder)
+{
+    QByteArray bytes = encoded({"restarts", progressive(2, 1, Colours::YCbCr, 1), 1001, 1003});
+    const qsizetype firstRestart = bytes.indexOf(QByteArray("\xFF\xD0", 2));
+    ASSERT_GT(firstRestart, bytes.indexOf(QByteArray("\xFF\xDA", 2)));
+    bytes[firstRestart + 1] = char(0xD1);
+    expectWholeDecodeOnly(bytes);
+}
+
+// The DC scan's last bytes cut, so that the scan ends at the next marker before its last blocks.
+TEST(DcFittedJpegRefused, WhereTheDcScanEndsEarly)
+{
+    QByteArray bytes = encoded({"cut", progressive(2, 1), 1001, 1003});
+    const qsizetype secondScan = bytes.indexOf(QByteArray("\xFF\xDA", 2), bytes.indexOf(QByteArray("\xFF\xDA", 2)) + 2);
+    const qsizetype tablesBefore = bytes.lastIndexOf(QByteArray("\xFF\xC4", 2), secondScan);
+    const qsizetype scanEnd = tablesBefore > bytes.indexOf(QByteArray("\xFF\xDA", 2)) ? tablesBefore : secondScan;
+    bytes.remove(scanEnd - 40, 40);
+    expectWholeDecodeOnly(bytes);
+}
+
+} // namespace
+} // namespace velsaro
