@@ -17,11 +17,36 @@ constexpr std::array<int, 64> zigzag = {
     41, 34, 27, 20, 13, 6,  7,  14, 21, 28, 35, 42, 49, 56, 57, 50, 43, 36, 29, 22, 15, 23,
     30, 37, 44, 51, 58, 59, 52, 45, 38, 31, 39, 46, 53, 60, 61, 54, 47, 55, 62, 63};
 
-// The standard luminance DC table (codes of each length 1..16, for the sizes 0..11 of a difference),
-// and an AC table whose one code, a single 0 bit, ends a block.
+// The standard luminance DC table (codes of each length 1..16, for the sizes 0..11 of a difference);
+// an AC table whose one code, a single 0 bit, ends a block; and for the blocks that keep AC coefficients
+// one of 8-bit codes, each the place of its symbol: end of block, 16 zeros, then each run of 0..15 zeros
+// before a value of 1..15 bits.
 constexpr std::array<int, 16> dcCodeCounts = {0, 1, 5, 1, 1, 1, 1, 1, 1, 0, 0, 0, 0, 0, 0, 0};
 constexpr int largestDcSize = 11;
-constexpr std::array<int, 16> acCodeCounts = {1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
+constexpr std::array<int, 16> endOfBlockCodeCounts = {1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
+constexpr int acSymbols = 2 + 16 * 15;
+constexpr std::array<int, 16> acCodeCounts = {0, 0, 0, 0, 0, 0, 0, acSymbols, 0, 0, 0, 0, 0, 0, 0, 0};
+constexpr int largestAcSize = 15;
+
+int acSymbol(int code)
+{
+    return code == 0 ? 0x00 : (code == 1 ? 0xF0 : ((code - 2) / 15) << 4 | ((code - 2) % 15 + 1));
+}
+
+int acCode(int run, int size)
+{
+    return size == 0 ? (run == 0 ? 0 : 1) : 2 + run * 15 + size - 1;
+}
+
+// The bits a value's magnitude takes.
+int sizeOf(int value)
+{
+    const int magnitude = value < 0 ? -value : value;
+    int size = 0;
+    while ((magnitude >> size) != 0)
+        ++size;
+    return size;
+}
 
 struct Code {
     std::uint32_t bits = 0;
@@ -111,17 +136,20 @@ bool appendQuantisationTables(QByteArray& out, const jpeg_decompress_struct& inf
     return true;
 }
 
-void appendHuffmanTable(QByteArray& out, int classAndSlot, const std::array<int, 16>& counts, int symbols)
+void appendHuffmanTable(QByteArray& out, int classAndSlot, const std::array<int, 16>& counts, int symbols,
+                        int (*symbolOf)(int code))
 {
     out.append(char(classAndSlot));
     for (const int count : counts)
         out.append(char(count));
-    for (int symbol = 0; symbol < symbols; ++symbol)
-        out.append(char(symbol));
+    for (int code = 0; code < symbols; ++code)
+        out.append(char(symbolOf(code)));
 }
 
+int sameSymbol(int code) { return code; }
+
 // The frame as the file declares it but baseline, the two tables, and a scan of every component.
-void appendFrameAndScanHeaders(QByteArray& out, const jpeg_decompress_struct& info)
+void appendFrameAndScanHeaders(QByteArray& out, const jpeg_decompress_struct& info, const DcFrame& frame)
 {
     const int components = info.num_components;
     appendSegmentStart(out, 0xC0, 6 + 3 * components);
@@ -135,45 +163,72 @@ void appendFrameAndScanHeaders(QByteArray& out, const jpeg_decompress_struct& in
         out.append(char(component.h_samp_factor << 4 | component.v_samp_factor));
         out.append(char(component.quant_tbl_no));
     }
-    appendSegmentStart(out, 0xC4, 2 * 17 + (largestDcSize + 1) + 1);
-    appendHuffmanTable(out, 0x00, dcCodeCounts, largestDcSize + 1);
-    appendHuffmanTable(out, 0x10, acCodeCounts, 1); // the one symbol 0: end of block
+    appendSegmentStart(out, 0xC4, 3 * 17 + (largestDcSize + 1) + 1 + acSymbols);
+    appendHuffmanTable(out, 0x00, dcCodeCounts, largestDcSize + 1, sameSymbol);
+    appendHuffmanTable(out, 0x10, endOfBlockCodeCounts, 1, sameSymbol); // the one symbol 0: end of block
+    appendHuffmanTable(out, 0x11, acCodeCounts, acSymbols, acSymbol);
     appendSegmentStart(out, 0xDA, 4 + 2 * components);
     out.append(char(components));
     for (int c = 0; c < components; ++c) {
         out.append(char(info.comp_info[c].component_id));
-        out.append('\0'); // both tables 0
+        out.append(char(frame.components[std::size_t(c)].isTwoByTwo ? 0x01 : 0x00)); // DC table 0, AC 0 or 1
     }
     out.append('\0');      // coefficients 0..63
     out.append(char(63));
     out.append('\0');      // no successive approximation
 }
 
-// Each block's DC difference from the component's last, then the end of the block.
+// Each block's DC difference from the component's last, then the AC coefficients kept of it, or only
+// the end of the block.
 class BlockWriter {
 public:
-    explicit BlockWriter(QByteArray& out) : bits_(out), codes_(dcCodes()) {}
+    explicit BlockWriter(QByteArray& out) : bits_(out), dcCodes_(dcCodes()) {}
 
-    // False where the difference is larger than the table's sizes.
-    bool put(int difference)
+    // False where a value is larger than the tables' sizes.
+    bool put(const DcComponent& component, std::size_t block, int& prediction)
     {
-        const int magnitude = difference < 0 ? -difference : difference;
-        int size = 0;
-        while ((magnitude >> size) != 0)
-            ++size;
+        const int dc = component.dc[block];
+        const int size = sizeOf(dc - prediction);
         if (size > largestDcSize)
             return false;
-        bits_.put(codes_[std::size_t(size)].bits, codes_[std::size_t(size)].length);
-        bits_.put(std::uint32_t(difference < 0 ? difference - 1 : difference), size);
-        bits_.put(0, 1);
-        return true;
+        bits_.put(dcCodes_[std::size_t(size)].bits, dcCodes_[std::size_t(size)].length);
+        bits_.put(std::uint32_t(dc < prediction ? dc - prediction - 1 : dc - prediction), size);
+        prediction = dc;
+        if (!component.isTwoByTwo)
+            bits_.put(0, 1);
+        return !component.isTwoByTwo || putAc(&component.ac[block * twoByTwoCoefficients]);
     }
 
     void finish() { bits_.finish(); }
 
 private:
+    // The coefficients in zigzag order, those not kept zero: runs of zeros before each value.
+    bool putAc(const std::int16_t* kept)
+    {
+        int run = 0;
+        for (int k = 1; k < 64; ++k) {
+            const int slot = twoByTwoSlot(k);
+            const int value = slot < 0 ? 0 : kept[slot];
+            if (value == 0) {
+                ++run;
+                continue;
+            }
+            for (; run > 15; run -= 16)
+                bits_.put(std::uint32_t(acCode(15, 0)), 8);
+            const int size = sizeOf(value);
+            if (size > largestAcSize)
+                return false;
+            bits_.put(std::uint32_t(acCode(run, size)), 8);
+            bits_.put(std::uint32_t(value < 0 ? value - 1 : value), size);
+            run = 0;
+        }
+        if (run > 0)
+            bits_.put(std::uint32_t(acCode(0, 0)), 8);
+        return true;
+    }
+
     BitWriter bits_;
-    std::array<Code, largestDcSize + 1> codes_;
+    std::array<Code, largestDcSize + 1> dcCodes_;
 };
 
 // The blocks in the order of the scan of every component: a component's own blocks when it is alone,
@@ -193,10 +248,9 @@ bool appendBlocks(QByteArray& out, const DcFrame& frame)
                 const int v = isAlone ? 1 : component.v;
                 for (int y = row * v; y < (row + 1) * v; ++y) {
                     for (int x = column * h; x < (column + 1) * h; ++x) {
-                        const int dc = component.dc[std::size_t(y) * std::size_t(component.storedWide) + std::size_t(x)];
-                        if (!writer.put(dc - predictions[c]))
+                        const std::size_t block = std::size_t(y) * std::size_t(component.storedWide) + std::size_t(x);
+                        if (!writer.put(component, block, predictions[c]))
                             return false;
-                        predictions[c] = dc;
                     }
                 }
             }
@@ -234,7 +288,7 @@ QByteArray dcOnlyJpeg(QIODevice& device, const jpeg_decompress_struct& info)
     QByteArray out("\xFF\xD8", 2);
     if (!appendQuantisationTables(out, info))
         return {};
-    appendFrameAndScanHeaders(out, info);
+    appendFrameAndScanHeaders(out, info, frame);
     if (!appendBlocks(out, frame))
         return {};
     out.append("\xFF\xD9", 2);

@@ -125,6 +125,12 @@ int decodeSymbol(BitReader& reader, const HuffmanTable& table)
     return -1;
 }
 
+// A value of size bits coded as its low bits: negative ones as value - 1.
+int extended(int bits, int size)
+{
+    return size > 0 && bits < (1 << (size - 1)) ? bits - (1 << size) + 1 : bits;
+}
+
 struct ScanComponent {
     int index = 0; // in the frame
     int dcTable = 0;
@@ -326,12 +332,43 @@ bool isMcuWithinBound(const DcFrame& frame, const Scan& scan)
     return scan.components.size() == 1 || blocks <= maxBlocksInMcu;
 }
 
+// A scan's MCUs in raster order: the frame's for an interleaved scan, a component's blocks for one
+// alone. Each restart interval ends at the next restart marker in turn; restart() is called after it,
+// decodeMcu(column, row) for each MCU.
+template <typename Restart, typename DecodeMcu>
+bool decodeMcus(const Walk& walk, const Scan& scan, BitReader& reader, Restart restart, DecodeMcu decodeMcu)
+{
+    const bool isAlone = scan.components.size() == 1;
+    const DcComponent& first = walk.frame.components[std::size_t(scan.components[0].index)];
+    const int wide = isAlone ? first.blocksWide : walk.frame.mcusWide();
+    const int high = isAlone ? first.blocksHigh : walk.frame.mcusHigh();
+    const qint64 interval = walk.restartInterval;
+    int restartNumber = 0;
+    for (qint64 mcu = 0; mcu < qint64(wide) * high; ++mcu) {
+        if (interval > 0 && mcu > 0 && mcu % interval == 0) {
+            if (!reader.passRestart(restartNumber))
+                return false;
+            restartNumber = (restartNumber + 1) & 7;
+            restart();
+        }
+        if (!decodeMcu(int(mcu % wide), int(mcu / wide)))
+            return false;
+    }
+    return true;
+}
+
 // Decodes a DC scan's MCUs into the frame's coefficients.
 class DcScanDecoder {
 public:
     DcScanDecoder(Walk& walk, const Scan& scan) : walk_(walk), scan_(scan), reader_(walk.stream) {}
 
-    bool decode();
+    // Each restart starts the predictions anew.
+    bool decode()
+    {
+        return decodeMcus(
+            walk_, scan_, reader_, [this] { predictions_ = {}; },
+            [this](int column, int row) { return decodeMcu(column, row); });
+    }
 
 private:
     bool decodeMcu(int column, int row);
@@ -342,29 +379,6 @@ private:
     BitReader reader_;
     std::array<int, 4> predictions_{}; // the last DC value of each of the scan's components
 };
-
-// MCUs in raster order: the frame's for an interleaved scan, a component's blocks for one alone. Each
-// restart interval ends at the next restart marker in turn and starts the predictions anew.
-bool DcScanDecoder::decode()
-{
-    const bool isAlone = scan_.components.size() == 1;
-    const DcComponent& first = walk_.frame.components[std::size_t(scan_.components[0].index)];
-    const int wide = isAlone ? first.blocksWide : walk_.frame.mcusWide();
-    const int high = isAlone ? first.blocksHigh : walk_.frame.mcusHigh();
-    const qint64 interval = walk_.restartInterval;
-    int restartNumber = 0;
-    for (qint64 mcu = 0; mcu < qint64(wide) * high; ++mcu) {
-        if (interval > 0 && mcu > 0 && mcu % interval == 0) {
-            if (!reader_.passRestart(restartNumber))
-                return false;
-            restartNumber = (restartNumber + 1) & 7;
-            predictions_ = {};
-        }
-        if (!decodeMcu(int(mcu % wide), int(mcu / wide)))
-            return false;
-    }
-    return true;
-}
 
 bool DcScanDecoder::decodeMcu(int column, int row)
 {
@@ -398,7 +412,7 @@ bool DcScanDecoder::decodeBlock(std::size_t inScan, DcComponent& component, int 
     const int bits = size > 0 ? reader_.bits(size) : 0;
     if (size < 0 || bits < 0)
         return false;
-    const int difference = size > 0 && bits < (1 << (size - 1)) ? bits - (1 << size) + 1 : bits;
+    const int difference = extended(bits, size);
     int& prediction = predictions_[inScan];
     prediction += difference;
     const int value = prediction * (1 << scan_.Al);
@@ -408,7 +422,152 @@ bool DcScanDecoder::decodeBlock(std::size_t inScan, DcComponent& component, int 
     return true;
 }
 
-// A scan read: a DC one decoded, an AC one only checked; then the walk passes to the marker after it.
+// Decodes an AC scan of a 2 x 2 component, as libjpeg decodes it, into the coefficients kept of it. Runs
+// of blocks with nothing in the band (end-of-band runs) cross MCUs up to the next restart.
+class AcScanDecoder {
+public:
+    AcScanDecoder(Walk& walk, const Scan& scan)
+        : walk_(walk), scan_(scan), reader_(walk.stream),
+          component_(walk.frame.components[std::size_t(scan.components[0].index)]),
+          table_(walk.acTables[std::size_t(scan.components[0].acTable)])
+    {
+    }
+
+    bool decode()
+    {
+        return decodeMcus(
+            walk_, scan_, reader_, [this] { bandsLeft_ = 0; },
+            [this](int column, int row) {
+                const std::size_t block = std::size_t(row) * std::size_t(component_.storedWide) + std::size_t(column);
+                return scan_.Ah == 0 ? decodeFirst(block) : decodeRefinement(block);
+            });
+    }
+
+private:
+    bool decodeFirst(std::size_t block);
+    bool decodeRefinement(std::size_t block);
+    bool readBandRun(int sizeBits);
+    bool passToZero(std::size_t block, int& k, int zeros);
+    bool refine(std::size_t block, int k);
+    void set(std::size_t block, int k, int value);
+    bool isNonzero(std::size_t block, int k) const { return (component_.nonzero[block] >> k & 1u) != 0; }
+
+    Walk& walk_;
+    const Scan& scan_;
+    BitReader reader_;
+    DcComponent& component_;
+    const HuffmanTable& table_;
+    int bandsLeft_ = 0; // blocks after this one whose band is empty
+};
+
+// An end-of-band run of 2^sizeBits blocks and that many more bits' worth, this block included.
+bool AcScanDecoder::readBandRun(int sizeBits)
+{
+    const int extra = sizeBits > 0 ? reader_.bits(sizeBits) : 0;
+    bandsLeft_ = (1 << sizeBits) + extra;
+    return extra >= 0;
+}
+
+void AcScanDecoder::set(std::size_t block, int k, int value)
+{
+    component_.nonzero[block] |= std::uint64_t(1) << k;
+    const int slot = twoByTwoSlot(k);
+    if (slot >= 0)
+        component_.ac[block * twoByTwoCoefficients + std::size_t(slot)] = std::int16_t(value);
+}
+
+// The first bits of the band's coefficients: runs of zeros, each value shifted up by Al. A coefficient
+// past the band or too large for libjpeg's 16 bits is not followed.
+bool AcScanDecoder::decodeFirst(std::size_t block)
+{
+    if (bandsLeft_ > 0) {
+        --bandsLeft_;
+        return true;
+    }
+    for (int k = scan_.Ss; k <= scan_.Se; ++k) {
+        const int symbol = decodeSymbol(reader_, table_);
+        if (symbol < 0)
+            return false;
+        const int run = symbol >> 4;
+        const int size = symbol & 15;
+        if (size == 0 && run != 15) {
+            if (!readBandRun(run))
+                return false;
+            --bandsLeft_; // this block's
+            return true;
+        }
+        k += run; // after a run of 16 zeros, the loop's step passes the 16th
+        if (size == 0)
+            continue;
+        const int bits = reader_.bits(size);
+        const int value = extended(bits, size) * (1 << scan_.Al);
+        if (k > scan_.Se || bits < 0 || value < -32768 || value > 32767)
+            return false;
+        set(block, k, value);
+    }
+    return true;
+}
+
+// A correction bit of a coefficient already not zero: its bit Al, away from zero.
+bool AcScanDecoder::refine(std::size_t block, int k)
+{
+    const int bit = reader_.bit();
+    const int slot = twoByTwoSlot(k);
+    if (bit > 0 && slot >= 0) {
+        std::int16_t& value = component_.ac[block * twoByTwoCoefficients + std::size_t(slot)];
+        if ((value & (1 << scan_.Al)) == 0)
+            value = std::int16_t(value + (value >= 0 ? 1 : -1) * (1 << scan_.Al));
+    }
+    return bit >= 0;
+}
+
+// From k, refines the coefficients not zero and passes zeros ones until the one after them; k is left
+// there, or past the band.
+bool AcScanDecoder::passToZero(std::size_t block, int& k, int zeros)
+{
+    for (; k <= scan_.Se; ++k) {
+        if (isNonzero(block, k)) {
+            if (!refine(block, k))
+                return false;
+        } else if (--zeros < 0) {
+            return true;
+        }
+    }
+    return true;
+}
+
+// The next bit of every coefficient of the band: a correction bit for those not zero, and new
+// coefficients of +-2^Al placed after runs of zeros; in an end-of-band run only correction bits.
+bool AcScanDecoder::decodeRefinement(std::size_t block)
+{
+    int k = scan_.Ss;
+    for (; bandsLeft_ == 0 && k <= scan_.Se; ++k) {
+        const int symbol = decodeSymbol(reader_, table_);
+        const int run = symbol >> 4;
+        const int size = symbol & 15;
+        if (symbol < 0 || size > 1)
+            return false;
+        if (size == 0 && run != 15) {
+            if (!readBandRun(run))
+                return false;
+            break;
+        }
+        const int sign = size == 1 ? reader_.bit() : 0;
+        if (sign < 0 || !passToZero(block, k, run) || (size == 1 && k > scan_.Se))
+            return false;
+        if (size == 1)
+            set(block, k, (sign > 0 ? 1 : -1) * (1 << scan_.Al));
+    }
+    for (; bandsLeft_ > 0 && k <= scan_.Se; ++k) {
+        if (isNonzero(block, k) && !refine(block, k))
+            return false;
+    }
+    bandsLeft_ = bandsLeft_ > 0 ? bandsLeft_ - 1 : 0;
+    return true;
+}
+
+// A scan read: a DC one decoded, an AC one of a 2 x 2 component too, any other only checked; then the
+// walk passes to the marker after it.
 bool readScan(Walk& walk)
 {
     Scan scan;
@@ -416,7 +575,10 @@ bool readScan(Walk& walk)
         !areTablesUsable(walk, scan) || !followsEarlierScans(walk, scan))
         return false;
     walk.isScanSeen = true;
-    return !scan.isDc() || DcScanDecoder(walk, scan).decode();
+    if (scan.isDc())
+        return DcScanDecoder(walk, scan).decode();
+    const bool isKept = walk.frame.components[std::size_t(scan.components[0].index)].isTwoByTwo;
+    return !isKept || AcScanDecoder(walk, scan).decode();
 }
 
 // Every component's DC sent, and coefficients 1..9 of every component fully refined: libjpeg's decode
@@ -436,6 +598,25 @@ bool isDecodedWithoutSmoothing(const Walk& walk)
 
 } // namespace
 
+int twoByTwoSlot(int k)
+{
+    static const std::array<int, 64> slotOf = [] {
+        constexpr std::array<int, 64> zigzag = {
+            0,  1,  8,  16, 9,  2,  3,  10, 17, 24, 32, 25, 18, 11, 4,  5,  12, 19, 26, 33, 40, 48,
+            41, 34, 27, 20, 13, 6,  7,  14, 21, 28, 35, 42, 49, 56, 57, 50, 43, 36, 29, 22, 15, 23,
+            30, 37, 44, 51, 58, 59, 52, 45, 38, 31, 39, 46, 53, 60, 61, 54, 47, 55, 62, 63};
+        constexpr std::array<int, 8> place = {0, 1, -1, 2, -1, 3, -1, 4}; // of each row or column read
+        std::array<int, 64> all{};
+        for (int i = 0; i < 64; ++i) {
+            const int row = place[std::size_t(zigzag[std::size_t(i)] / 8)];
+            const int column = place[std::size_t(zigzag[std::size_t(i)] % 8)];
+            all[std::size_t(i)] = i == 0 || row < 0 || column < 0 ? -1 : row * 5 + column - 1;
+        }
+        return all;
+    }();
+    return k >= 0 && k < 64 ? slotOf[std::size_t(k)] : -1;
+}
+
 DcFrame dcFrame(int width, int height, const std::vector<DcComponent>& components)
 {
     DcFrame frame;
@@ -451,7 +632,12 @@ DcFrame dcFrame(int width, int height, const std::vector<DcComponent>& component
         component.blocksHigh = int((qint64(height) * component.v + 8 * frame.maxV - 1) / (8 * frame.maxV));
         component.storedWide = frame.mcusWide() * component.h;
         component.storedHigh = frame.mcusHigh() * component.v;
-        component.dc.assign(std::size_t(component.storedWide) * std::size_t(component.storedHigh), 0);
+        const std::size_t blocks = std::size_t(component.storedWide) * std::size_t(component.storedHigh);
+        component.dc.assign(blocks, 0);
+        // libjpeg scales such a component's blocks up by its inverse DCT instead of upsampling it.
+        component.isTwoByTwo = frame.maxH % (2 * component.h) == 0 && frame.maxV % (2 * component.v) == 0;
+        component.ac.assign(component.isTwoByTwo ? blocks * twoByTwoCoefficients : 0, 0);
+        component.nonzero.assign(component.isTwoByTwo ? blocks : 0, 0);
     }
     return frame;
 }

@@ -26,14 +26,15 @@ void PrintTo(const DcCase& layout, std::ostream* out) { *out << layout.name; }
 
 enum class Path { FromDc, Whole, Chosen };
 
-// The file fitted at a size libjpeg reaches at 1/8 scale, by a decompressor of its own.
+// The file fitted to its size at 1/8 scale, so that every pixel of libjpeg's decode is compared, by a
+// decompressor of its own.
 QImage fitted(const QByteArray& bytes, Path path)
 {
     QBuffer buffer;
     buffer.setData(bytes);
     buffer.open(QIODevice::ReadOnly);
     detail::JpegDecompressor jpeg(buffer);
-    const QSize size(jpeg.size().width() / 10 + 1, jpeg.size().height() / 10 + 1);
+    const QSize size((jpeg.size().width() + 7) / 8, (jpeg.size().height() + 7) / 8);
     return path == Path::FromDc ? jpeg.decodeFittedFromDc(size)
                                 : (path == Path::Whole ? jpeg.decodeFittedWhole(size) : jpeg.decodeFitted(size));
 }
@@ -64,10 +65,12 @@ JpegEncoding scripted(JpegScript script, int hSampling, int vSampling, int resta
     return {Colours::YCbCr, hSampling, vSampling, false, restartRows, 90, jpegScript(script)};
 }
 
-// Sizes that end inside an MCU; libjpeg's own progression refines DC in two steps.
+// Sizes that end inside an MCU; libjpeg's own progression refines DC and AC in two or more steps, which
+// for the chroma of 4:2:0 decodes AC coefficients too.
 INSTANTIATE_TEST_SUITE_P(
     Layouts, DcFittedJpeg,
-    ::testing::Values(DcCase{"444_999x601", progressive(1, 1), 999, 601},
+    ::testing::Values(DcCase{"420_1001x1003", progressive(2, 2), 1001, 1003},
+                      DcCase{"444_999x601", progressive(1, 1), 999, 601},
                       DcCase{"422_1001x603", progressive(2, 1), 1001, 603},
                       DcCase{"440_700x905", progressive(1, 2), 700, 905},
                       DcCase{"grey_1001x1003", progressive(1, 1, Colours::Grey), 1001, 1003},
@@ -75,7 +78,11 @@ INSTANTIATE_TEST_SUITE_P(
                       DcCase{"three_steps_restarts_1200x900", scripted(JpegScript::ThreeSteps, 2, 1, 2), 1200, 900},
                       DcCase{"spectral_only_440_1001x1003", scripted(JpegScript::SpectralOnly, 1, 2), 1001, 1003},
                       DcCase{"dc_scan_each_422_1001x1003", scripted(JpegScript::DcScanEach, 2, 1), 1001, 1003},
-                      DcCase{"dc_scan_each_restarts_444_999x601", scripted(JpegScript::DcScanEach, 1, 1, 1), 999, 601}));
+                      DcCase{"dc_scan_each_restarts_444_999x601", scripted(JpegScript::DcScanEach, 1, 1, 1), 999, 601},
+                      DcCase{"restarts_420_1203x901", progressive(2, 2, Colours::YCbCr, 1), 1203, 901},
+                      DcCase{"three_steps_420_1001x1003", scripted(JpegScript::ThreeSteps, 2, 2), 1001, 1003},
+                      DcCase{"spectral_only_420_999x601", scripted(JpegScript::SpectralOnly, 2, 2), 999, 601},
+                      DcCase{"dc_scan_each_restarts_420_1001x1003", scripted(JpegScript::DcScanEach, 2, 2, 1), 1001, 1003}));
 
 // Where the DC scans do not make the picture, the fitted one is still the whole decode's.
 void expectWholeDecodeOnly(const QByteArray& bytes)
@@ -91,10 +98,10 @@ TEST(DcFittedJpegRefused, WhereTheWholeDecodeSmoothsBlocks)
     expectWholeDecodeOnly(encoded({"unrefined", scripted(JpegScript::Unrefined, 2, 1), 1001, 1003}));
 }
 
-// Its chroma at 1/8 scale comes from the 2 x 2 inverse DCT, which reads AC coefficients.
-TEST(DcFittedJpegRefused, Where420ChromaIsDecodedAtTwiceTheScale)
+// Its chroma at 1/8 scale comes from the 4 x 4 inverse DCT, which reads more than the coefficients kept.
+TEST(DcFittedJpegRefused, WhereChromaIsDecodedAtFourTimesTheScale)
 {
-    expectWholeDecodeOnly(encoded({"420", progressive(2, 2), 1001, 1003}));
+    expectWholeDecodeOnly(encoded({"chroma_quarter", scripted(JpegScript::DcScanEach, 4, 4), 1001, 1003}));
 }
 
 // libjpeg's progression begins with the DC scan: its first restart marker given the second's number.
