@@ -627,15 +627,22 @@ DcFrame dcFrame(int width, int height, const std::vector<DcComponent>& component
         frame.maxH = std::max(frame.maxH, component.h);
         frame.maxV = std::max(frame.maxV, component.v);
     }
+    qint64 heldBytes = 0;
     for (DcComponent& component : frame.components) {
         component.blocksWide = int((qint64(width) * component.h + 8 * frame.maxH - 1) / (8 * frame.maxH));
         component.blocksHigh = int((qint64(height) * component.v + 8 * frame.maxV - 1) / (8 * frame.maxV));
         component.storedWide = frame.mcusWide() * component.h;
         component.storedHigh = frame.mcusHigh() * component.v;
-        const std::size_t blocks = std::size_t(component.storedWide) * std::size_t(component.storedHigh);
-        component.dc.assign(blocks, 0);
         // libjpeg scales such a component's blocks up by its inverse DCT instead of upsampling it.
         component.isTwoByTwo = frame.maxH % (2 * component.h) == 0 && frame.maxV % (2 * component.v) == 0;
+        heldBytes += qint64(component.storedWide) * component.storedHigh *
+                     (component.isTwoByTwo ? 2 + 2 * twoByTwoCoefficients + 8 : 2);
+    }
+    if (heldBytes > maxDecodingBytes)
+        return {};
+    for (DcComponent& component : frame.components) {
+        const std::size_t blocks = std::size_t(component.storedWide) * std::size_t(component.storedHigh);
+        component.dc.assign(blocks, 0);
         component.ac.assign(component.isTwoByTwo ? blocks * twoByTwoCoefficients : 0, 0);
         component.nonzero.assign(component.isTwoByTwo ? blocks : 0, 0);
     }

@@ -47,7 +47,8 @@ struct DcFrame {
 };
 
 // The frame of width x height and these components (id and sampling factors each), its block counts
-// and inverse DCTs at 1/8 scale worked out as libjpeg works them out, and its coefficients all 0.
+// and inverse DCTs at 1/8 scale worked out as libjpeg works them out, and its coefficients all 0; no
+// components where those would take more than the memory any decode may.
 DcFrame dcFrame(int width, int height, const std::vector<DcComponent>& components);
 
 // Fills frame's coefficients from the file's scans as libjpeg's whole decode leaves them. False where

@@ -297,12 +297,6 @@ QImage JpegDecompressor::decodeRegion(int endColumn, int firstRow, int endRow)
     return image;
 }
 
-QImage JpegDecompressor::decodeFitted(QSize fitted)
-{
-    const QImage fromDc = decodeFittedFromDc(fitted);
-    return fromDc.isNull() ? decodeFittedWhole(fitted) : fromDc;
-}
-
 QImage JpegDecompressor::decodeFittedFromDc(QSize fitted)
 {
     if (!isHeaderRead_ || !isDcEnough(libjpeg_->info, fitted))
