@@ -196,19 +196,19 @@ public:
         prediction = dc;
         if (!component.isTwoByTwo)
             bits_.put(0, 1);
-        return !component.isTwoByTwo || putAc(&component.ac[block * twoByTwoCoefficients]);
+        return !component.isTwoByTwo || putAc(component, block);
     }
 
     void finish() { bits_.finish(); }
 
 private:
     // The coefficients in zigzag order, those not kept zero: runs of zeros before each value.
-    bool putAc(const std::int16_t* kept)
+    bool putAc(const DcComponent& component, std::size_t block)
     {
         int run = 0;
         for (int k = 1; k < 64; ++k) {
             const int slot = twoByTwoSlot(k);
-            const int value = slot < 0 ? 0 : kept[slot];
+            const int value = slot < 0 ? 0 : component.acValue(block, slot);
             if (value == 0) {
                 ++run;
                 continue;

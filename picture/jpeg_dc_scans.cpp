@@ -449,7 +449,7 @@ private:
     bool readBandRun(int sizeBits);
     bool passToZero(std::size_t block, int& k, int zeros);
     bool refine(std::size_t block, int k);
-    void set(std::size_t block, int k, int value);
+    bool set(std::size_t block, int k, int value);
     bool isNonzero(std::size_t block, int k) const { return (component_.nonzero[block] >> k & 1u) != 0; }
 
     Walk& walk_;
@@ -468,12 +468,11 @@ bool AcScanDecoder::readBandRun(int sizeBits)
     return extra >= 0;
 }
 
-void AcScanDecoder::set(std::size_t block, int k, int value)
+bool AcScanDecoder::set(std::size_t block, int k, int value)
 {
     component_.nonzero[block] |= std::uint64_t(1) << k;
     const int slot = twoByTwoSlot(k);
-    if (slot >= 0)
-        component_.ac[block * twoByTwoCoefficients + std::size_t(slot)] = std::int16_t(value);
+    return slot < 0 || component_.setAc(block, slot, value);
 }
 
 // The first bits of the band's coefficients: runs of zeros, each value shifted up by Al. A coefficient
@@ -501,9 +500,8 @@ bool AcScanDecoder::decodeFirst(std::size_t block)
             continue;
         const int bits = reader_.bits(size);
         const int value = extended(bits, size) * (1 << scan_.Al);
-        if (k > scan_.Se || bits < 0 || value < -32768 || value > 32767)
+        if (k > scan_.Se || bits < 0 || value < -32768 || value > 32767 || !set(block, k, value))
             return false;
-        set(block, k, value);
     }
     return true;
 }
@@ -513,15 +511,13 @@ bool AcScanDecoder::refine(std::size_t block, int k)
 {
     const int bit = reader_.bit();
     const int slot = twoByTwoSlot(k);
-    if (bit > 0 && slot >= 0) {
-        std::int16_t& value = component_.ac[block * twoByTwoCoefficients + std::size_t(slot)];
-        if ((value & (1 << scan_.Al)) == 0)
-            value = std::int16_t(value + (value >= 0 ? 1 : -1) * (1 << scan_.Al));
-    }
-    return bit >= 0;
+    const int value = bit > 0 && slot >= 0 ? component_.acValue(block, slot) : 0;
+    if (value == 0 || (value & (1 << scan_.Al)) != 0)
+        return bit >= 0;
+    return component_.setAc(block, slot, std::int16_t(value + (value >= 0 ? 1 : -1) * (1 << scan_.Al)));
 }
 
-// From k, refines the coefficients not zero and passes zeros ones until the one after them; k is left
+// From k, refines the coefficients not zero and passes that many zero ones, up to the next zero; k is left
 // there, or past the band.
 bool AcScanDecoder::passToZero(std::size_t block, int& k, int zeros)
 {
@@ -555,8 +551,8 @@ bool AcScanDecoder::decodeRefinement(std::size_t block)
         const int sign = size == 1 ? reader_.bit() : 0;
         if (sign < 0 || !passToZero(block, k, run) || (size == 1 && k > scan_.Se))
             return false;
-        if (size == 1)
-            set(block, k, (sign > 0 ? 1 : -1) * (1 << scan_.Al));
+        if (size == 1 && !set(block, k, (sign > 0 ? 1 : -1) * (1 << scan_.Al)))
+            return false;
     }
     for (; bandsLeft_ > 0 && k <= scan_.Se; ++k) {
         if (isNonzero(block, k) && !refine(block, k))
@@ -598,6 +594,32 @@ bool isDecodedWithoutSmoothing(const Walk& walk)
 
 } // namespace
 
+namespace {
+
+constexpr std::int8_t wideMark = -128;
+
+} // namespace
+
+int DcComponent::acValue(std::size_t block, int slot) const
+{
+    const std::size_t at = block * twoByTwoCoefficients + std::size_t(slot);
+    return ac[at] != wideMark ? ac[at] : wideAc.at(at);
+}
+
+bool DcComponent::setAc(std::size_t block, int slot, int value)
+{
+    const std::size_t at = block * twoByTwoCoefficients + std::size_t(slot);
+    if (value > wideMark && value <= 127) {
+        if (ac[at] == wideMark)
+            wideAc.erase(at);
+        ac[at] = std::int8_t(value);
+        return true;
+    }
+    ac[at] = wideMark;
+    wideAc[at] = std::int16_t(value);
+    return wideAc.size() <= dc.size();
+}
+
 int twoByTwoSlot(int k)
 {
     static const std::array<int, 64> slotOf = [] {
@@ -635,8 +657,9 @@ DcFrame dcFrame(int width, int height, const std::vector<DcComponent>& component
         component.storedHigh = frame.mcusHigh() * component.v;
         // libjpeg scales such a component's blocks up by its inverse DCT instead of upsampling it.
         component.isTwoByTwo = frame.maxH % (2 * component.h) == 0 && frame.maxV % (2 * component.v) == 0;
+        // A 2 x 2 block: its DC, its AC bytes and bits, and at most one 2-byte coefficient's map entry.
         heldBytes += qint64(component.storedWide) * component.storedHigh *
-                     (component.isTwoByTwo ? 2 + 2 * twoByTwoCoefficients + 8 : 2);
+                     (component.isTwoByTwo ? 2 + twoByTwoCoefficients + 8 + 48 : 2);
     }
     if (heldBytes > maxDecodingBytes)
         return {};

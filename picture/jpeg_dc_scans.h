@@ -8,6 +8,7 @@
 #pragma once
 
 #include <cstdint>
+#include <unordered_map>
 #include <vector>
 
 class QIODevice;
@@ -25,9 +26,15 @@ struct DcComponent {
     std::vector<std::int16_t> dc; // storedWide x storedHigh, row by row; 0 where no scan wrote
     bool isTwoByTwo = false;      // decoded at 1/8 scale by the 2 x 2 inverse DCT
     // Of a 2 x 2 component's blocks in the same order: the AC coefficients that inverse DCT reads
-    // (twoByTwoSlot), and a bit for each coefficient in zigzag order that is not zero.
-    std::vector<std::int16_t> ac;
+    // (twoByTwoSlot), and a bit for each coefficient in zigzag order that is not zero. A coefficient
+    // is a byte, or marked there and held in wideAc, so that most take 1 byte instead of 2.
+    std::vector<std::int8_t> ac;
+    std::unordered_map<std::size_t, std::int16_t> wideAc; // by place in ac
     std::vector<std::uint64_t> nonzero;
+
+    int acValue(std::size_t block, int slot) const;
+    // False where more coefficients would take 2 bytes than there are blocks.
+    bool setAc(std::size_t block, int slot, int value);
 };
 
 // The AC coefficients that libjpeg's 2 x 2 inverse DCT reads: those of rows and columns 0, 1, 3, 5 and 7.

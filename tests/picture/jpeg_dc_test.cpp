@@ -65,7 +65,7 @@ JpegEncoding scripted(JpegScript script, int hSampling, int vSampling, int resta
 }
 
 // Sizes that end inside an MCU; libjpeg's own progression refines DC and AC in two or more steps, which
-// for the chroma of 4:2:0 decodes AC coefficients too.
+// for the chroma of 4:2:0 decodes AC coefficients too (at quality 100 many of more than a byte).
 INSTANTIATE_TEST_SUITE_P(
     Layouts, DcFittedJpeg,
     ::testing::Values(DcCase{"420_1001x1003", progressive(2, 2), 1001, 1003},
@@ -79,6 +79,7 @@ INSTANTIATE_TEST_SUITE_P(
                       DcCase{"dc_scan_each_422_1001x1003", scripted(JpegScript::DcScanEach, 2, 1), 1001, 1003},
                       DcCase{"dc_scan_each_restarts_444_999x601", scripted(JpegScript::DcScanEach, 1, 1, 1), 999, 601},
                       DcCase{"restarts_420_1203x901", progressive(2, 2, Colours::YCbCr, 1), 1203, 901},
+                      DcCase{"quality_100_420_999x601", {Colours::YCbCr, 2, 2, true, 0, 100}, 999, 601},
                       DcCase{"three_steps_420_1001x1003", scripted(JpegScript::ThreeSteps, 2, 2), 1001, 1003},
                       DcCase{"spectral_only_420_999x601", scripted(JpegScript::SpectralOnly, 2, 2), 999, 601},
                       DcCase{"dc_each_restarts_420_1001x1003", scripted(JpegScript::DcScanEach, 2, 2, 1), 1001, 1003}));
