@@ -10,8 +10,8 @@ namespace velsaro::detail {
 
 namespace {
 
-constexpr int tableSlots = 4;         // of each class, as libjpeg keeps them
-constexpr int maxBlocksInMcu = 10;    // libjpeg refuses an interleaved scan of more
+constexpr int tableSlots = 4;            // of each class, as libjpeg keeps them
+constexpr int maxBlocksInMcu = 10;       // libjpeg refuses an interleaved scan of more
 constexpr int smoothedCoefficients = 10; // DC and the AC coefficients 1..9 that block smoothing estimates
 
 // A Huffman table as a DHT segment defines it, and its canonical codes as libjpeg derives them.
