@@ -1,10 +1,12 @@
 #include "picture/jpeg_decompressor.h"
 
 #include "picture/format_reading.h"
+#include "picture/jpeg_dc_picture.h"
 #include "picture/jpeg_fitted_decode.h"
 #include "picture/jpeg_stream.h"
 #include "picture/picture_file.h"
 
+#include <QBuffer>
 #include <QIODevice>
 
 #include <algorithm>
@@ -191,6 +193,33 @@ void setQtOutput(jpeg_decompress_struct* info)
                                           : (Q_BYTE_ORDER == Q_LITTLE_ENDIAN ? JCS_EXT_BGRX : JCS_EXT_XRGB);
 }
 
+// At 1/8 scale libjpeg decodes a component sampled at a half of the width and height of another (the
+// chroma of 4:2:0) with its 2 x 2 inverse DCT, and upsamples less; one sampled at a quarter of both
+// with its 4 x 4 one, which reads more of each block than the coefficients kept (jpeg_dc_scans.h).
+bool isAnyBlockFourPixelsWide(const jpeg_decompress_struct& info)
+{
+    for (int c = 0; c < info.num_components; ++c) {
+        const jpeg_component_info& component = info.comp_info[c];
+        if (info.max_h_samp_factor % (4 * component.h_samp_factor) == 0 &&
+            info.max_v_samp_factor % (4 * component.v_samp_factor) == 0)
+            return true;
+    }
+    return false;
+}
+
+// A progressive Huffman-coded file of 8-bit YCbCr, RGB or grey samples, whose fitted decode is at 1/8
+// scale, the smallest, with the 1 x 1 or 2 x 2 inverse DCT for every component: those read the DC
+// coefficient, and the latter a few AC coefficients.
+bool isDcEnough(const jpeg_decompress_struct& info, QSize fitted)
+{
+    const bool isCoded = info.progressive_mode && !info.arith_code && info.data_precision == 8 &&
+                         !isAnyBlockFourPixelsWide(info);
+    const qint64 eighthWidth = (qint64(info.image_width) + 7) / 8;
+    const qint64 eighthHeight = (qint64(info.image_height) + 7) / 8;
+    return isCoded && (isColour(info) || isGrey(info)) && eighthWidth >= fitted.width() &&
+           eighthHeight >= fitted.height();
+}
+
 } // namespace
 
 // libjpeg's decompressor and its error manager, which is set before anything can fail.
@@ -268,7 +297,23 @@ QImage JpegDecompressor::decodeRegion(int endColumn, int firstRow, int endRow)
     return image;
 }
 
-QImage JpegDecompressor::decodeFitted(QSize fitted)
+QImage JpegDecompressor::decodeFittedFromDc(QSize fitted)
+{
+    if (!isHeaderRead_ || !isDcEnough(libjpeg_->info, fitted))
+        return {};
+    QBuffer baselineFile;
+    baselineFile.setData(dcOnlyJpeg(*libjpeg_->source.device, libjpeg_->info));
+    if (baselineFile.data().isEmpty() || !baselineFile.open(QIODevice::ReadOnly))
+        return {};
+    JpegDecompressor baseline(baselineFile);
+    if (!baseline.isHeaderRead_)
+        return {};
+    // Without the file's JFIF or Adobe marker libjpeg may take other colours than the file's.
+    baseline.libjpeg_->info.jpeg_color_space = libjpeg_->info.jpeg_color_space;
+    return baseline.decodeFittedWhole(fitted);
+}
+
+QImage JpegDecompressor::decodeFittedWhole(QSize fitted)
 {
     return isHeaderRead_ ? detail::decodeFitted(libjpeg_->info, libjpeg_->errors.jump, fitted) : QImage();
 }

@@ -39,8 +39,14 @@ public:
     // stops with an error, or a multi-scan file's data is corrupt (libjpeg warns). At most once per
     // object: the decode ends the decompressor's work.
     QImage decodeRegion(int endColumn, int firstRow, int endRow);
-    // The whole picture scaled to fitted (jpeg_fitted_decode.h), or null; instead of decodeRegion.
-    QImage decodeFitted(QSize fitted);
+    // The whole picture scaled to fitted (jpeg_fitted_decode.h) by libjpeg's decode of all of the file,
+    // or null; instead of decodeRegion.
+    QImage decodeFittedWhole(QSize fitted);
+    // The same pixels from only the coefficients a 1/8 scale decode reads of a progressive file
+    // (jpeg_dc_picture.h), where the decode is at that scale and nothing of the file keeps them from
+    // standing for the whole decode; null otherwise. It leaves libjpeg as it found it, so that
+    // decodeFittedWhole may follow.
+    QImage decodeFittedFromDc(QSize fitted);
 
 private:
     // For a multi-scan file, the headers read again with the frame's height lowered to the rows that

@@ -84,12 +84,17 @@ QImage regionDecoded(JpegDecompressor& jpeg, PictureRegion region)
     return {};
 }
 
-// The whole picture fitted: scaled down by libjpeg where it can, through Qt's whole decode where
-// libjpeg gives no RGB (CMYK, YCCK).
+// The whole picture fitted: scaled down by libjpeg where it can, from a progressive file's scans at 1/8
+// without its coefficients where they are not needed; else, within the bound, with them, or through Qt's
+// whole decode where libjpeg gives no RGB (CMYK, YCCK).
 PictureFile fittedJpeg(QIODevice& device, JpegDecompressor& jpeg)
 {
     const QSize fitted = fittedSize(jpeg.size().width(), jpeg.size().height());
-    const QImage scaled = jpeg.decodeFitted(fitted);
+    QImage scaled = jpeg.decodeFittedFromDc(fitted);
+    if (scaled.isNull() && jpeg.bufferedBytes() > maxDecodingBytes)
+        return tooLarge();
+    if (scaled.isNull())
+        scaled = jpeg.decodeFittedWhole(fitted);
     if (!scaled.isNull())
         return decoded(scaled, sizeOf(jpeg.size()));
     if (qint64(jpeg.size().width()) * jpeg.size().height() * 4 > maxDecodingBytes)
@@ -109,9 +114,8 @@ PictureFile readJpeg(QIODevice& device, PictureRegion region)
     JpegDecompressor jpeg(device);
     if (!jpeg.isHeaderRead() || !isJpegWhole(device))
         return notAPicture();
-    // A fitted picture is decoded whole, scaled down: a progressive file's coefficients for all of it.
     if (region == PictureRegion::Fitted)
-        return jpeg.bufferedBytes() > maxDecodingBytes ? tooLarge() : fittedJpeg(device, jpeg);
+        return fittedJpeg(device, jpeg);
     const QImage read = regionDecoded(jpeg, region);
     if (!read.isNull())
         return decoded(read, sizeOf(jpeg.size()));

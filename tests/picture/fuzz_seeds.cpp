@@ -43,6 +43,8 @@ int main(int argc, char** argv)
                                                          jpegScript(JpegScript::ThreeSteps)})},
         {"tall_unrefined420.jpg", jpegEncoded(taller, {Colours::YCbCr, 2, 2, false, 2, 50,
                                                        jpegScript(JpegScript::Unrefined)})},
+        {"tall_dc_scan_each422_restarts.jpg", jpegEncoded(taller, {Colours::YCbCr, 2, 1, false, 1, 50,
+                                                                   jpegScript(JpegScript::DcScanEach)})},
         {"tall_sequential_scans.jpg", jpegEncoded(taller, {Colours::YCbCr, 1, 2, false, 0, 50,
                                                            jpegScript(JpegScript::SequentialScans)})},
         {"cmyk.jpg", jpegEncoded(small, {Colours::Cmyk, 1, 1})},

@@ -1,7 +1,9 @@
 // libFuzzer target: any bytes through the picture reader, for the region the program shows and the one
 // the tool keys. Built and run by scripts/fuzz.sh under AddressSanitizer and UndefinedBehaviorSanitizer.
-// Besides crashes it fails on a reader that reads the same bytes two ways, and on a shown region, or the
-// key's rows and columns of a keyed one, whose opaque pixels are not those of Qt's whole decode.
+// Besides crashes it fails on a reader that reads the same bytes two ways, on a shown region, or the
+// key's rows and columns of a keyed one, whose opaque pixels are not those of Qt's whole decode, and on a
+// JPEG fitted from its DC scans alone to other pixels than libjpeg's decode of all of it.
+#include "picture/jpeg_decompressor.h"
 #include "picture/picture_file.h"
 
 #include <QBuffer>
@@ -73,6 +75,28 @@ bool agreesWithWholeDecode(const QByteArray& bytes, const PictureFile& file, vel
     return true;
 }
 
+// The JPEG fitted to its 1/8 scale exactly, so that every pixel of libjpeg's decode is compared, both
+// ways where the DC scans give a picture; pictures large enough to decode slowly are left out.
+bool isDcDecodeTheWholeDecode(const QByteArray& bytes)
+{
+    QBuffer dcFile;
+    dcFile.setData(bytes);
+    dcFile.open(QIODevice::ReadOnly);
+    velsaro::detail::JpegDecompressor dc(dcFile);
+    const QSize size = dc.size();
+    if (!dc.isHeaderRead() || qint64(size.width()) * size.height() > 4 * 1024 * 1024)
+        return true;
+    const QSize eighth((size.width() + 7) / 8, (size.height() + 7) / 8);
+    const QImage fromDc = dc.decodeFittedFromDc(eighth);
+    if (fromDc.isNull())
+        return true;
+    QBuffer wholeFile;
+    wholeFile.setData(bytes);
+    wholeFile.open(QIODevice::ReadOnly);
+    velsaro::detail::JpegDecompressor whole(wholeFile);
+    return whole.decodeFittedWhole(eighth) == fromDc;
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
@@ -85,5 +109,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (file.error == velsaro::PictureFileError::None && !agreesWithWholeDecode(bytes, file, region))
             std::abort();
     }
+    if (!isDcDecodeTheWholeDecode(bytes))
+        std::abort();
     return 0;
 }

@@ -44,6 +44,9 @@ std::vector<JpegScan> jpegScript(JpegScript script)
         return {{{0, 1, 2}, 0, 0, 0, 1}, {{0}, 1, 9, 0, 2}, {{1}, 1, 63, 0, 1}, {{2}, 1, 63, 0, 1}};
     case JpegScript::SequentialScans:
         return {{{0}}, {{1}}, {{2}}};
+    case JpegScript::DcScanEach:
+        return {{{0}, 0, 0, 0, 1}, {{1}, 0, 0, 0, 1}, {{2}, 0, 0, 0, 1}, {{0}, 1, 63}, {{1}, 1, 63},
+                {{2}, 1, 63},      {{2}, 0, 0, 1, 0}, {{0}, 0, 0, 1, 0}, {{1}, 0, 0, 1, 0}};
     }
     return {};
 }

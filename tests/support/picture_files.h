@@ -90,6 +90,7 @@ enum class JpegScript {
     ThreeSteps,      // DC and every AC coefficient of each component in three successive approximations
     Unrefined,       // low coefficients never refined, so decoders smooth blocks from their neighbours
     SequentialScans, // each component in a sequential scan of its own
+    DcScanEach,      // each component's DC in scans of its own, in two successive approximations
 };
 std::vector<JpegScan> jpegScript(JpegScript script);
 // How jpegEncoded lays a JPEG out. Sampling is the luma component's horizontal and vertical factors

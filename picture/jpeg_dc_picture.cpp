@@ -1,0 +1,298 @@
+#include "picture/jpeg_dc_picture.h"
+
+#include "picture/jpeg_dc_scans.h"
+
+#include <QIODevice>
+
+#include <array>
+#include <set>
+
+namespace velsaro::detail {
+
+namespace {
+
+// The zigzag order of a block's coefficients, as DQT segments list them: the natural index of each.
+constexpr std::array<int, 64> zigzag = {
+    0,  1,  8,  16, 9,  2,  3,  10, 17, 24, 32, 25, 18, 11, 4,  5,  12, 19, 26, 33, 40, 48,
+    41, 34, 27, 20, 13, 6,  7,  14, 21, 28, 35, 42, 49, 56, 57, 50, 43, 36, 29, 22, 15, 23,
+    30, 37, 44, 51, 58, 59, 52, 45, 38, 31, 39, 46, 53, 60, 61, 54, 47, 55, 62, 63};
+
+// The standard luminance DC table (codes of each length 1..16, for the sizes 0..11 of a difference);
+// an AC table whose one code, a single 0 bit, ends a block; and for the blocks that keep AC coefficients
+// one of 8-bit codes, each the place of its symbol: end of block, 16 zeros, then each run of 0..15 zeros
+// before a value of 1..15 bits.
+constexpr std::array<int, 16> dcCodeCounts = {0, 1, 5, 1, 1, 1, 1, 1, 1, 0, 0, 0, 0, 0, 0, 0};
+constexpr int largestDcSize = 11;
+constexpr std::array<int, 16> endOfBlockCodeCounts = {1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
+constexpr int acSymbols = 2 + 16 * 15;
+constexpr std::array<int, 16> acCodeCounts = {0, 0, 0, 0, 0, 0, 0, acSymbols, 0, 0, 0, 0, 0, 0, 0, 0};
+constexpr int largestAcSize = 15;
+
+int acSymbol(int code)
+{
+    return code == 0 ? 0x00 : (code == 1 ? 0xF0 : ((code - 2) / 15) << 4 | ((code - 2) % 15 + 1));
+}
+
+int acCode(int run, int size)
+{
+    return size == 0 ? (run == 0 ? 0 : 1) : 2 + run * 15 + size - 1;
+}
+
+// The bits a value's magnitude takes.
+int sizeOf(int value)
+{
+    const int magnitude = value < 0 ? -value : value;
+    int size = 0;
+    while ((magnitude >> size) != 0)
+        ++size;
+    return size;
+}
+
+struct Code {
+    std::uint32_t bits = 0;
+    int length = 0;
+};
+
+// The canonical codes of the DC table, one per size.
+std::array<Code, largestDcSize + 1> dcCodes()
+{
+    std::array<Code, largestDcSize + 1> codes{};
+    std::uint32_t code = 0;
+    int size = 0;
+    for (int length = 1; length <= 16; ++length, code <<= 1) {
+        for (int i = 0; i < dcCodeCounts[std::size_t(length - 1)]; ++i)
+            codes[std::size_t(size++)] = {code++, length};
+    }
+    return codes;
+}
+
+void appendBigEndian(QByteArray& out, int value)
+{
+    out.append(char(value >> 8));
+    out.append(char(value & 0xFF));
+}
+
+// A marker and its segment's length field, for a body of bodyLength bytes.
+void appendSegmentStart(QByteArray& out, int marker, int bodyLength)
+{
+    out.append(char(0xFF));
+    out.append(char(marker));
+    appendBigEndian(out, bodyLength + 2);
+}
+
+// Entropy-coded bytes: each 0xFF followed by a stuffed 0; the last byte padded with 1 bits.
+class BitWriter {
+public:
+    explicit BitWriter(QByteArray& out) : out_(out) {}
+
+    void put(std::uint32_t bits, int length)
+    {
+        pending_ = (pending_ << length) | (bits & ((1u << length) - 1));
+        count_ += length;
+        while (count_ >= 8) {
+            count_ -= 8;
+            const char byte = char((pending_ >> count_) & 0xFF);
+            out_.append(byte);
+            if (byte == char(0xFF))
+                out_.append('\0');
+        }
+        pending_ &= (1u << count_) - 1;
+    }
+
+    void finish()
+    {
+        if (count_ > 0)
+            put(0x7F, 8 - count_);
+    }
+
+private:
+    QByteArray& out_;
+    std::uint32_t pending_ = 0;
+    int count_ = 0;
+};
+
+// The quantisation tables the components use, each once, at its own slot and precision.
+bool appendQuantisationTables(QByteArray& out, const jpeg_decompress_struct& info)
+{
+    std::set<int> usedSlots;
+    for (int c = 0; c < info.num_components; ++c)
+        usedSlots.insert(info.comp_info[c].quant_tbl_no);
+    for (const int slot : usedSlots) {
+        const JQUANT_TBL* table = slot >= 0 && slot < NUM_QUANT_TBLS ? info.quant_tbl_ptrs[slot] : nullptr;
+        if (table == nullptr)
+            return false;
+        bool isWide = false;
+        for (const auto value : table->quantval)
+            isWide = isWide || value > 255;
+        appendSegmentStart(out, 0xDB, 1 + 64 * (isWide ? 2 : 1));
+        out.append(char((isWide ? 0x10 : 0) | slot));
+        for (const int natural : zigzag) {
+            if (isWide)
+                appendBigEndian(out, table->quantval[natural]);
+            else
+                out.append(char(table->quantval[natural]));
+        }
+    }
+    return true;
+}
+
+void appendHuffmanTable(QByteArray& out, int classAndSlot, const std::array<int, 16>& counts, int symbols,
+                        int (*symbolOf)(int code))
+{
+    out.append(char(classAndSlot));
+    for (const int count : counts)
+        out.append(char(count));
+    for (int code = 0; code < symbols; ++code)
+        out.append(char(symbolOf(code)));
+}
+
+int sameSymbol(int code) { return code; }
+
+// The frame as the file declares it but baseline, the two tables, and a scan of every component.
+void appendFrameAndScanHeaders(QByteArray& out, const jpeg_decompress_struct& info, const DcFrame& frame)
+{
+    const int components = info.num_components;
+    appendSegmentStart(out, 0xC0, 6 + 3 * components);
+    out.append(char(8));
+    appendBigEndian(out, int(info.image_height));
+    appendBigEndian(out, int(info.image_width));
+    out.append(char(components));
+    for (int c = 0; c < components; ++c) {
+        const jpeg_component_info& component = info.comp_info[c];
+        out.append(char(component.component_id));
+        out.append(char(component.h_samp_factor << 4 | component.v_samp_factor));
+        out.append(char(component.quant_tbl_no));
+    }
+    appendSegmentStart(out, 0xC4, 3 * 17 + (largestDcSize + 1) + 1 + acSymbols);
+    appendHuffmanTable(out, 0x00, dcCodeCounts, largestDcSize + 1, sameSymbol);
+    appendHuffmanTable(out, 0x10, endOfBlockCodeCounts, 1, sameSymbol); // the one symbol 0: end of block
+    appendHuffmanTable(out, 0x11, acCodeCounts, acSymbols, acSymbol);
+    appendSegmentStart(out, 0xDA, 4 + 2 * components);
+    out.append(char(components));
+    for (int c = 0; c < components; ++c) {
+        out.append(char(info.comp_info[c].component_id));
+        out.append(char(frame.components[std::size_t(c)].isTwoByTwo ? 0x01 : 0x00)); // DC table 0, AC 0 or 1
+    }
+    out.append('\0');      // coefficients 0..63
+    out.append(char(63));
+    out.append('\0');      // no successive approximation
+}
+
+// Each block's DC difference from the component's last, then the AC coefficients kept of it, or only
+// the end of the block.
+class BlockWriter {
+public:
+    explicit BlockWriter(QByteArray& out) : bits_(out), dcCodes_(dcCodes()) {}
+
+    // False where a value is larger than the tables' sizes.
+    bool put(const DcComponent& component, std::size_t block, int& prediction)
+    {
+        const int dc = component.dc[block];
+        const int size = sizeOf(dc - prediction);
+        if (size > largestDcSize)
+            return false;
+        bits_.put(dcCodes_[std::size_t(size)].bits, dcCodes_[std::size_t(size)].length);
+        bits_.put(std::uint32_t(dc < prediction ? dc - prediction - 1 : dc - prediction), size);
+        prediction = dc;
+        if (!component.isTwoByTwo)
+            bits_.put(0, 1);
+        return !component.isTwoByTwo || putAc(component, block);
+    }
+
+    void finish() { bits_.finish(); }
+
+private:
+    // The coefficients in zigzag order, those not kept zero: runs of zeros before each value.
+    bool putAc(const DcComponent& component, std::size_t block)
+    {
+        int run = 0;
+        for (int k = 1; k < 64; ++k) {
+            const int slot = twoByTwoSlot(k);
+            const int value = slot < 0 ? 0 : component.acValue(block, slot);
+            if (value == 0) {
+                ++run;
+                continue;
+            }
+            for (; run > 15; run -= 16)
+                bits_.put(std::uint32_t(acCode(15, 0)), 8);
+            const int size = sizeOf(value);
+            if (size > largestAcSize)
+                return false;
+            bits_.put(std::uint32_t(acCode(run, size)), 8);
+            bits_.put(std::uint32_t(value < 0 ? value - 1 : value), size);
+            run = 0;
+        }
+        if (run > 0)
+            bits_.put(std::uint32_t(acCode(0, 0)), 8);
+        return true;
+    }
+
+    BitWriter bits_;
+    std::array<Code, largestDcSize + 1> dcCodes_;
+};
+
+// The blocks in the order of the scan of every component: a component's own blocks when it is alone,
+// else MCU by MCU.
+bool appendBlocks(QByteArray& out, const DcFrame& frame)
+{
+    BlockWriter writer(out);
+    const bool isAlone = frame.components.size() == 1;
+    const int wide = isAlone ? frame.components[0].blocksWide : frame.mcusWide();
+    const int high = isAlone ? frame.components[0].blocksHigh : frame.mcusHigh();
+    std::array<int, 4> predictions{};
+    for (int row = 0; row < high; ++row) {
+        for (int column = 0; column < wide; ++column) {
+            for (std::size_t c = 0; c < frame.components.size(); ++c) {
+                const DcComponent& component = frame.components[c];
+                const int h = isAlone ? 1 : component.h;
+                const int v = isAlone ? 1 : component.v;
+                for (int y = row * v; y < (row + 1) * v; ++y) {
+                    for (int x = column * h; x < (column + 1) * h; ++x) {
+                        const std::size_t block = std::size_t(y) * std::size_t(component.storedWide) + std::size_t(x);
+                        if (!writer.put(component, block, predictions[c]))
+                            return false;
+                    }
+                }
+            }
+        }
+    }
+    writer.finish();
+    return true;
+}
+
+// The frame's layout from libjpeg's reading of its header; empty where two components share an id.
+DcFrame frameOf(const jpeg_decompress_struct& info)
+{
+    std::vector<DcComponent> components;
+    std::set<int> ids;
+    for (int c = 0; c < info.num_components; ++c) {
+        DcComponent component;
+        component.id = info.comp_info[c].component_id;
+        component.h = info.comp_info[c].h_samp_factor;
+        component.v = info.comp_info[c].v_samp_factor;
+        components.push_back(component);
+        ids.insert(component.id);
+    }
+    if (ids.size() != components.size())
+        return {};
+    return dcFrame(int(info.image_width), int(info.image_height), components);
+}
+
+} // namespace
+
+QByteArray dcOnlyJpeg(QIODevice& device, const jpeg_decompress_struct& info)
+{
+    DcFrame frame = frameOf(info);
+    if (frame.components.empty() || frame.components.size() > 4 || !readDcScans(device, frame))
+        return {};
+    QByteArray out("\xFF\xD8", 2);
+    if (!appendQuantisationTables(out, info))
+        return {};
+    appendFrameAndScanHeaders(out, info, frame);
+    if (!appendBlocks(out, frame))
+        return {};
+    out.append("\xFF\xD9", 2);
+    return out;
+}
+
+} // namespace velsaro::detail
