@@ -12,7 +12,7 @@ namespace {
 
 constexpr int hashSide = 32;
 constexpr int greySide = 16;
-constexpr int greyCells = greySide * greySide;
+static_assert(greyCells == greySide * greySide);
 
 // round(4096 cos((2t + 1) u pi / 64)): the first eight rows of the 32-point DCT, in integers so that
 // the coefficients and their order are exact.
@@ -127,25 +127,6 @@ std::array<std::int8_t, greyCells> greyLevelsOf(const QImage& picture)
     return grey;
 }
 
-struct Moments {
-    std::int64_t covariance; // n sum ab - sum a sum b
-    std::int64_t spreadA;    // n sum a^2 - (sum a)^2
-    std::int64_t spreadB;
-};
-
-Moments momentsOf(const Fingerprint& a, const Fingerprint& b)
-{
-    std::int64_t sumA = 0, sumB = 0, products = 0, squaresA = 0, squaresB = 0;
-    for (std::size_t i = 0; i < a.grey.size(); ++i) {
-        sumA += a.grey[i];
-        sumB += b.grey[i];
-        products += a.grey[i] * b.grey[i];
-        squaresA += a.grey[i] * a.grey[i];
-        squaresB += b.grey[i] * b.grey[i];
-    }
-    return {greyCells * products - sumA * sumB, greyCells * squaresA - sumA * sumA, greyCells * squaresB - sumB * sumB};
-}
-
 } // namespace
 
 Fingerprint fingerprintOf(const QImage& picture)
@@ -154,24 +135,6 @@ Fingerprint fingerprintOf(const QImage& picture)
     if (opaque.isNull())
         return {};
     return {hashOf(opaque), greyLevelsOf(opaque)};
-}
-
-bool greyCorrelatesAtLeast(const Fingerprint& a, const Fingerprint& b, int hundredths)
-{
-    const Moments m = momentsOf(a, b);
-    if (m.spreadA == 0 || m.spreadB == 0)
-        return m.spreadA == m.spreadB;
-    using Wide = __int128;
-    return m.covariance > 0 &&
-           Wide(10000) * Wide(m.covariance) * m.covariance >= Wide(hundredths * hundredths) * m.spreadA * m.spreadB;
-}
-
-double greyCorrelation(const Fingerprint& a, const Fingerprint& b)
-{
-    const Moments m = momentsOf(a, b);
-    if (m.spreadA == 0 || m.spreadB == 0)
-        return m.spreadA == m.spreadB ? 1.0 : 0.0;
-    return double(m.covariance) / std::sqrt(double(m.spreadA) * double(m.spreadB));
 }
 
 } // namespace velsaro

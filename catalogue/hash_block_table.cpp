@@ -1,0 +1,67 @@
+#include "catalogue/hash_block_table.h"
+
+#include <cstring>
+
+namespace velsaro::detail {
+
+namespace {
+
+constexpr int inUseOffset = int(keysPerRow * 8);
+
+} // namespace
+
+std::string hashBlockTableSql(const std::string& table)
+{
+    return "CREATE TABLE " + table + " (block INTEGER PRIMARY KEY, hashes BLOB NOT NULL)";
+}
+
+HashBlockTable::HashBlockTable(const Connection& connection, const std::string& table)
+    : connection_(connection), table_(table),
+      addRow_(connection, "INSERT OR IGNORE INTO " + table + " (block, hashes) VALUES (?1, zeroblob(" +
+                              std::to_string(hashRowBytes) + "))"),
+      readRow_(connection, "SELECT hashes FROM " + table + " WHERE block = ?1")
+{
+}
+
+void HashBlockTable::put(std::int64_t number, std::uint64_t hash)
+{
+    const std::int64_t slot = number % keysPerRow;
+    addRow_.bind(1, number / keysPerRow).step();
+    const Blob blob(connection_, table_.c_str(), "hashes", number / keysPerRow, true);
+    std::uint8_t inUse = 0;
+    blob.read(&inUse, 1, inUseOffset + int(slot / 8));
+    inUse = std::uint8_t(inUse | 1u << (slot % 8));
+    blob.write(&hash, 8, int(slot * 8));
+    blob.write(&inUse, 1, inUseOffset + int(slot / 8));
+}
+
+void HashBlockTable::remove(std::int64_t number)
+{
+    const std::int64_t slot = number % keysPerRow;
+    readRow_.bind(1, number / keysPerRow);
+    const bool there = readRow_.step();
+    readRow_.reset();
+    if (!there)
+        return;
+    const Blob blob(connection_, table_.c_str(), "hashes", number / keysPerRow, true);
+    std::uint8_t inUse = 0;
+    blob.read(&inUse, 1, inUseOffset + int(slot / 8));
+    inUse = std::uint8_t(inUse & ~(1u << (slot % 8)));
+    blob.write(&inUse, 1, inUseOffset + int(slot / 8));
+}
+
+std::optional<HashRow> HashBlockTable::row(std::int64_t row) const
+{
+    std::optional<HashRow> read;
+    if (readRow_.bind(1, row).step() && readRow_.bytes(0).size() == std::size_t(hashRowBytes)) {
+        const std::string_view bytes = readRow_.bytes(0);
+        HashRow& hashes = read.emplace(HashRow{row * keysPerRow, std::vector<std::uint64_t>(std::size_t(keysPerRow)),
+                                               std::vector<std::uint8_t>(std::size_t(blocksPerRow))});
+        std::memcpy(hashes.hashes.data(), bytes.data(), std::size_t(inUseOffset));
+        std::memcpy(hashes.inUse.data(), bytes.data() + inUseOffset, hashes.inUse.size());
+    }
+    readRow_.reset();
+    return read;
+}
+
+} // namespace velsaro::detail
