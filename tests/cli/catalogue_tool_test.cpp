@@ -407,6 +407,61 @@ TEST_F(CatalogueToolTest, UpgradesAFirstFormatCatalogueInPlaceKeepingEveryKeyAnd
     EXPECT_EQ(pruned.out, "Imágenes quitadas del catálogo: 1\n");
 }
 
+TEST_F(CatalogueToolTest, UpgradesASecondFormatCatalogueKeepingItsKeysAndFingerprintsThePicturesItMeets)
+{
+    const std::vector<std::string> files = pictures("v", 2, 70);
+    letTimesSettle();
+    ASSERT_EQ(runClave(withCatalogue(files)).exitCode, 0);
+    // The second format: no fingerprints, no fitted keys.
+    executeSql(catalogue_, "ALTER TABLE pictures DROP COLUMN fingerprint; ALTER TABLE pictures DROP COLUMN "
+                           "fitted_averages; ALTER TABLE pictures DROP COLUMN fitted_fingerprint; DROP TABLE "
+                           "fitted_key_blocks; DROP TABLE hash_blocks; DROP TABLE fitted_hash_blocks; "
+                           "PRAGMA user_version = 2");
+    markStoredKeys(catalogue_);
+
+    const QJsonArray keyed = jsonPictures(runClave(withCatalogue({"--json", files[0]})));
+    const std::int64_t fingerprinted = queryNumber(catalogue_, "SELECT count(fingerprint) FROM pictures");
+    markStoredKeys(catalogue_);
+    const QJsonArray again = jsonPictures(runClave(withCatalogue({"--json", files[0]})));
+    const ClaveRun found = runClave(withCatalogue({"--find", files[1]}));
+
+    EXPECT_EQ(queryNumber(catalogue_, "PRAGMA user_version"), 3);
+    // Met again without a fingerprint, the file is read once; then its key comes from the catalogue.
+    ASSERT_EQ(keyed.size(), 1);
+    EXPECT_FALSE(cameFromCatalogue(keyed[0]));
+    EXPECT_EQ(fingerprinted, 1);
+    EXPECT_TRUE(cameFromCatalogue(again[0]));
+    EXPECT_EQ(again[0]["key"], keyed[0]["key"]);
+    // The other record kept its key, matched by it alone until its file is met.
+    EXPECT_EQ(linesOf(found.out), (std::vector<std::string>{linesOf(runClave({files[1]}).out)[0],
+                                                            "    0  solo por la clave  " + files[1]}));
+}
+
+TEST_F(CatalogueToolTest, KeysFittedPicturesOnceAndFindsAResizedCopyByItsHashBeyondD)
+{
+    const QImage original = variedPicture(640, 720, 80);
+    const std::string large = path(folder_.write("grande.jpg", jpeg(original)));
+    const std::string small = path(folder_.write("pequena.jpg", jpeg(original.scaled(320, 360, Qt::IgnoreAspectRatio,
+                                                                                       Qt::SmoothTransformation))));
+    const std::string other = pictures("o", 1, 81)[0];
+    letTimesSettle();
+    ASSERT_EQ(runClave(withCatalogue({"--fit", large, other})).exitCode, 0);
+    executeSql(catalogue_, "UPDATE pictures SET fitted_averages = zeroblob(216)");
+
+    const QJsonArray again = jsonPictures(runClave(withCatalogue({"--fit", "--json", large, other})));
+    const ClaveRun found = runClave(withCatalogue({"--fit", "--find", "--json", small}));
+
+    ASSERT_EQ(again.size(), 2);
+    EXPECT_TRUE(cameFromCatalogue(again[0]));
+    EXPECT_TRUE(cameFromCatalogue(again[1]));
+    const QJsonArray matches = QJsonDocument::fromJson(QByteArray::fromStdString(found.out))
+                                   .object()["queries"].toArray()[0].toObject()["matches"].toArray();
+    ASSERT_EQ(matches.size(), 1) << found.out;
+    EXPECT_EQ(matches[0]["path"].toString().toStdString(), large);
+    EXPECT_GT(matches[0]["distance"].toInt(), 0); // beyond --near 0
+    EXPECT_LE(matches[0]["hash_distance"].toInt(), 8);
+}
+
 TEST_F(CatalogueToolTest, ImportsTheToolsOwnOutputAndNothingFromAListWithAForeignLine)
 {
     const std::vector<std::string> files = pictures("i", 3, 50);
@@ -435,8 +490,9 @@ TEST_F(CatalogueToolTest, ImportsTheToolsOwnOutputAndNothingFromAListWithAForeig
     EXPECT_EQ(afterRefusal, 0);
     EXPECT_EQ(imported.exitCode, 0) << imported.err;
     EXPECT_EQ(imported.out, "Imágenes importadas al catálogo: 4\n");
-    // Imported records are listed as they are, the one whose file is gone too.
-    EXPECT_EQ(linesOf(found.out).size(), 5u) << found.out;
+    // Imported records are listed as they are, the one whose file is gone too, matched by key alone.
+    ASSERT_EQ(linesOf(found.out).size(), 5u) << found.out;
+    EXPECT_EQ(linesOf(found.out)[1], "    0  solo por la clave  " + files[0]);
     EXPECT_EQ(keyed.out, runClave({files[2]}).out);
 }
 
