@@ -9,6 +9,7 @@
 #include "catalogue/key_list.h"
 #include "cli/near_groups.h"
 #include "engine/geometry.h"
+#include "tests/catalogue/catalogue_states.h"
 #include "tests/support/picture_files.h"
 #include "tests/support/real_shaped_keys.h"
 
@@ -18,6 +19,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -174,6 +176,13 @@ struct FittedCatalogue {
     std::unique_ptr<Catalogue> catalogue;
 };
 
+// VELSARO_FITTED_CATALOGUE names a file to make it in and keep, for whole runs of the tool on it.
+std::string fittedCatalogueName(const testing::TemporaryFolder& folder)
+{
+    const char* kept = std::getenv("VELSARO_FITTED_CATALOGUE");
+    return kept ? std::string(kept) : catalogueName(folder);
+}
+
 FittedCatalogue& fittedCatalogueOf(std::size_t count)
 {
     static std::map<std::size_t, std::unique_ptr<FittedCatalogue>> made;
@@ -184,7 +193,8 @@ FittedCatalogue& fittedCatalogueOf(std::size_t count)
     std::mt19937 random(3);
     const std::vector<KeyCodes>& keys = keysOf(realShaped, count);
     {
-        Catalogue writing(catalogueName(entry->folder), CatalogueAccess::ReadWrite);
+        std::filesystem::remove(fittedCatalogueName(entry->folder));
+        Catalogue writing(fittedCatalogueName(entry->folder), CatalogueAccess::ReadWrite);
         for (std::size_t k = 0; k < keys.size(); ++k) {
             entry->fingerprints.push_back(randomFingerprint(random));
             const FileIdentity identity{std::int64_t(k), 1, 1, std::int64_t(k), 1, 1};
@@ -193,7 +203,9 @@ FittedCatalogue& fittedCatalogueOf(std::size_t count)
             writing.commitIfDue();
         }
     }
-    entry->catalogue = std::make_unique<Catalogue>(catalogueName(entry->folder), CatalogueAccess::Search);
+    // Their paths name no file: listed as imported records are, as the plain search's imported keys.
+    testing::executeSql(fittedCatalogueName(entry->folder), "UPDATE pictures SET size = NULL");
+    entry->catalogue = std::make_unique<Catalogue>(fittedCatalogueName(entry->folder), CatalogueAccess::Search);
     return *entry;
 }
 

@@ -112,6 +112,11 @@ void storeBatch(PictureTable& pictures, const Connection& connection, const std:
     // Of two lines of one path the later one, which comes later here, is the one kept.
     std::stable_sort(keys.begin(), keys.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
     pictures.keys().putSorted(keys);
+    // An imported record has no fingerprint: a hash left from the file's keying would turn its key away.
+    std::vector<std::int64_t> imported;
+    for (const auto& [number, key] : keys)
+        imported.push_back(number);
+    pictures.hashes().removeSorted(imported);
 }
 
 } // namespace

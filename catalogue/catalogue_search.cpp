@@ -24,14 +24,32 @@ struct Scan {
     bool complete = true;               // false when more than the limit matched
 };
 
+// The slots of hashes within maxBits of hash, in order, with the CPU's population count where it has
+// one: the scan reads every stored hash.
+#if defined(__x86_64__)
+__attribute__((target_clones("popcnt", "default")))
+#endif
+std::size_t hashesWithin(const std::uint64_t* hashes, std::size_t count, std::uint64_t hash, int maxBits,
+                         std::uint32_t* found)
+{
+    std::size_t within = 0;
+    for (std::size_t slot = 0; slot < count; ++slot) {
+        found[within] = std::uint32_t(slot);
+        within += std::size_t(std::popcount(hashes[slot] ^ hash) <= maxBits);
+    }
+    return within;
+}
+
 // The pictures of row beyond maxDistance whose hash lies within hashAloneDistance of the query's:
 // the key scan has found those within it.
 void scanHashes(const KeyRow& row, const HashRow& hashes, const SearchQuery& query, int maxDistance,
-                std::vector<Hit>& hits)
+                std::vector<std::uint32_t>& found, std::vector<Hit>& hits)
 {
-    const std::uint64_t hash = query.fingerprint->hash;
-    for (std::size_t slot = 0; slot < hashes.hashes.size(); ++slot) {
-        if (std::popcount(hashes.hashes[slot] ^ hash) > hashAloneDistance || !hashes.holds(slot) || !row.holds(slot))
+    const std::size_t count =
+        hashesWithin(hashes.hashes.data(), hashes.hashes.size(), query.fingerprint->hash, hashAloneDistance, found.data());
+    for (std::size_t f = 0; f < count; ++f) {
+        const std::size_t slot = found[f];
+        if (!hashes.holds(slot) || !row.holds(slot))
             continue;
         const int distance = keyDistance(row.blocks[slot / keysPerBlock].key(slot % keysPerBlock), query.key);
         if (distance > maxDistance)
@@ -39,32 +57,45 @@ void scanHashes(const KeyRow& row, const HashRow& hashes, const SearchQuery& que
     }
 }
 
+// Whether a picture found by its key can still be a near copy: not when both have a fingerprint and
+// their hashes lie further apart than any confirmation allows, which spares reading its record.
+bool mayConfirm(const std::optional<HashRow>& hashes, std::size_t slot, const SearchQuery& query)
+{
+    return !hashes || !query.fingerprint || !hashes->holds(slot) ||
+           std::popcount(hashes->hashes[slot] ^ query.fingerprint->hash) <= smoothHashDistance;
+}
+
+// The row's hashes, where they are stored and some query has a fingerprint.
+std::optional<HashRow> hashesOf(const StoredKeys& stored, const KeyRow& row, std::span<const SearchQuery> queries)
+{
+    const bool anyFingerprint =
+        std::any_of(queries.begin(), queries.end(), [](const SearchQuery& query) { return query.fingerprint.has_value(); });
+    return anyFingerprint && stored.hashRow ? stored.hashRow(row.firstNumber / keysPerRow) : std::nullopt;
+}
+
 Scan scan(const StoredKeys& stored, std::span<const SearchQuery> queries, int maxDistance, std::size_t limit)
 {
     Scan result{std::vector<std::vector<Hit>>(queries.size())};
     std::vector<PackedKey> keys;
-    bool anyFingerprint = false;
-    for (const SearchQuery& query : queries) {
+    for (const SearchQuery& query : queries)
         keys.push_back(query.key);
-        anyFingerprint = anyFingerprint || query.fingerprint;
-    }
     std::vector<KeyHit> found(std::size_t(keysPerRow) * queries.size());
+    std::vector<std::uint32_t> foundHashes(static_cast<std::size_t>(keysPerRow));
     std::size_t held = 0;
     stored.rows([&](const KeyRow& row) {
         if (!result.complete)
             return;
+        const std::optional<HashRow> hashes = hashesOf(stored, row, queries);
         const std::size_t count = keysWithin(row.blocks.data(), std::size_t(keysPerRow), keys, maxDistance, found.data());
         for (std::size_t h = 0; h < count && result.complete; ++h) {
-            if (!row.holds(found[h].key))
+            if (!row.holds(found[h].key) || !mayConfirm(hashes, found[h].key, queries[found[h].query]))
                 continue;
             result.complete = ++held <= limit;
             result.hits[found[h].query].push_back(Hit(found[h].distance) << numberBits | Hit(row.firstNumber + found[h].key));
         }
-        const std::optional<HashRow> hashes =
-            anyFingerprint && stored.hashRow ? stored.hashRow(row.firstNumber / keysPerRow) : std::nullopt;
         for (std::size_t q = 0; hashes && q < queries.size(); ++q)
             if (queries[q].fingerprint)
-                scanHashes(row, *hashes, queries[q], maxDistance, result.hits[q]);
+                scanHashes(row, *hashes, queries[q], maxDistance, foundHashes, result.hits[q]);
     });
     return result;
 }

@@ -50,6 +50,28 @@ void HashBlockTable::remove(std::int64_t number)
     blob.write(&inUse, 1, inUseOffset + int(slot / 8));
 }
 
+void HashBlockTable::removeSorted(std::span<const std::int64_t> numbers)
+{
+    for (std::size_t first = 0; first < numbers.size();) {
+        const std::int64_t row = numbers[first] / keysPerRow;
+        std::size_t end = first + 1;
+        while (end < numbers.size() && numbers[end] / keysPerRow == row)
+            ++end;
+        readRow_.bind(1, row);
+        const bool there = readRow_.step();
+        readRow_.reset();
+        if (there) {
+            const Blob blob(connection_, table_.c_str(), "hashes", row, true);
+            std::vector<std::uint8_t> inUse(static_cast<std::size_t>(blocksPerRow));
+            blob.read(inUse.data(), int(inUse.size()), inUseOffset);
+            for (std::size_t n = first; n < end; ++n)
+                inUse[std::size_t(numbers[n] % keysPerRow / 8)] &= std::uint8_t(~(1u << (numbers[n] % 8)));
+            blob.write(inUse.data(), int(inUse.size()), inUseOffset);
+        }
+        first = end;
+    }
+}
+
 std::optional<HashRow> HashBlockTable::row(std::int64_t row) const
 {
     std::optional<HashRow> read;

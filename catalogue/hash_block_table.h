@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <functional>
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -35,6 +36,8 @@ public:
     void put(std::int64_t number, std::uint64_t hash);
     // Nothing when number has no row.
     void remove(std::int64_t number);
+    // Many at once, numbers ascending: each row read and written once.
+    void removeSorted(std::span<const std::int64_t> numbers);
     // Row number row, if there is one.
     std::optional<HashRow> row(std::int64_t row) const;
 

@@ -69,6 +69,7 @@ public:
 
     KeyBlockTable& keys() { return keys_; }
     KeyBlockTable& fittedKeys() { return fittedKeys_; }
+    HashBlockTable& hashes() { return hashes_; }
 
 private:
     std::optional<PictureRecord> recordOf(Statement& statement);
