@@ -496,6 +496,21 @@ TEST_F(CatalogueToolTest, ImportsTheToolsOwnOutputAndNothingFromAListWithAForeig
     EXPECT_EQ(keyed.out, runClave({files[2]}).out);
 }
 
+TEST_F(CatalogueToolTest, ComparesARecordImportedOverAKeyedOneByItsKeyAlone)
+{
+    const std::vector<std::string> files = pictures("k", 2, 90);
+    ASSERT_EQ(runClave(withCatalogue({files[0]})).exitCode, 0);
+    // The list gives the first file the second one's key: the first file's fingerprint goes with it.
+    std::string line = runClave({files[1]}).out;
+    line.replace(line.find(files[1]), files[1].size(), files[0]);
+    ASSERT_EQ(runClave(withCatalogue({"--import", path(folder_.write("lista.txt", QByteArray::fromStdString(line)))})).exitCode, 0);
+
+    const ClaveRun found = runClave(withCatalogue({"--find", files[1]}));
+
+    EXPECT_EQ(linesOf(found.out), (std::vector<std::string>{linesOf(runClave({files[1]}).out)[0],
+                                                            "    0  solo por la clave  " + files[0]}));
+}
+
 TEST_F(CatalogueToolTest, FindsInACatalogueItsUserMayOnlyReadThroughItsLog)
 {
     if (!UserWithoutRights::isPossible())
