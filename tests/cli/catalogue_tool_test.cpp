@@ -498,7 +498,10 @@ TEST_F(CatalogueToolTest, ImportsTheToolsOwnOutputAndNothingFromAListWithAForeig
 
 TEST_F(CatalogueToolTest, ComparesARecordImportedOverAKeyedOneByItsKeyAlone)
 {
-    const std::vector<std::string> files = pictures("k", 2, 90);
+    // A flat picture's hash has no bit set, a varied one's about half of them: too far for any
+    // confirmation, were the flat one's hash still taken for the record's.
+    const std::vector<std::string> files = {path(folder_.write("plana.jpg", jpeg(solidPicture(430, 503, Qt::darkCyan)))),
+                                            pictures("k", 1, 90)[0]};
     ASSERT_EQ(runClave(withCatalogue({files[0]})).exitCode, 0);
     // The list gives the first file the second one's key: the first file's fingerprint goes with it.
     std::string line = runClave({files[1]}).out;
