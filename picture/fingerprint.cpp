@@ -41,60 +41,63 @@ int greyOf(QRgb pixel)
     return (299 * qRed(pixel) + 587 * qGreen(pixel) + 114 * qBlue(pixel) + 500) / 1000;
 }
 
-// A picture's grey levels, row by row, each row's running sums: taken once for both fingerprints.
-struct GreyRows {
-    std::int64_t width = 0;
-    std::int64_t height = 0;
-    std::vector<std::uint8_t> grey;      // width x height
-    std::vector<std::uint64_t> prefixes; // per row, width + 1 sums of the grey before each pixel
+// One row's grey levels and their running sums.
+struct GreyRow {
+    std::vector<std::uint8_t> grey;
+    std::vector<std::uint64_t> prefix; // the sum of the grey before each pixel, and of all of them
 };
 
-GreyRows greyRowsOf(const QImage& picture)
+void readGreyRow(const QRgb* pixels, GreyRow& row)
 {
-    GreyRows rows{picture.width(), picture.height(), {}, {}};
-    rows.grey.resize(std::size_t(rows.width * rows.height));
-    rows.prefixes.resize(std::size_t((rows.width + 1) * rows.height));
-    for (std::int64_t j = 0; j < rows.height; ++j) {
-        const QRgb* row = reinterpret_cast<const QRgb*>(picture.constScanLine(int(j)));
-        std::uint8_t* grey = rows.grey.data() + j * rows.width;
-        std::uint64_t* prefix = rows.prefixes.data() + j * (rows.width + 1);
-        for (std::int64_t i = 0; i < rows.width; ++i) {
-            grey[i] = std::uint8_t(greyOf(row[i]));
-            prefix[i + 1] = prefix[i] + grey[i];
-        }
+    for (std::size_t i = 0; i < row.grey.size(); ++i) {
+        row.grey[i] = std::uint8_t(greyOf(pixels[i]));
+        row.prefix[i + 1] = row.prefix[i] + row.grey[i];
     }
-    return rows;
 }
 
 // The weighted grey sum of cell x of a row: its first and last pixels may overlap it in part, those
-// between lie whole in it and weigh out each.
-std::uint64_t acrossSum(const GreyRows& rows, std::int64_t j, int x, int side)
+// between lie whole in it and weigh side each.
+std::uint64_t acrossSum(const GreyRow& row, int x, int side)
 {
-    const SourceSpan span = sourceSpan(x, rows.width, side);
-    const std::uint8_t* grey = rows.grey.data() + j * rows.width;
-    const std::uint64_t* prefix = rows.prefixes.data() + j * (rows.width + 1);
+    const auto width = std::int64_t(row.grey.size());
+    const SourceSpan span = sourceSpan(x, width, side);
     const std::int64_t last = span.end - 1;
-    std::uint64_t sum = std::uint64_t(areaWeight(span.first, x, rows.width, side)) * grey[span.first];
+    std::uint64_t sum = std::uint64_t(areaWeight(span.first, x, width, side)) * row.grey[std::size_t(span.first)];
     if (last > span.first) {
-        sum += std::uint64_t(areaWeight(last, x, rows.width, side)) * grey[last];
-        sum += std::uint64_t(side) * (prefix[last] - prefix[span.first + 1]);
+        sum += std::uint64_t(areaWeight(last, x, width, side)) * row.grey[std::size_t(last)];
+        sum += std::uint64_t(side) * (row.prefix[std::size_t(last)] - row.prefix[std::size_t(span.first + 1)]);
     }
     return sum;
 }
 
-// The side x side cells' grey sums, each weighted by the area filter's overlaps (area_fit.h), whose
-// weights sum to the picture's area in every cell: reduced across per row, then down.
-std::vector<std::uint64_t> cellSums(const GreyRows& rows, int side)
+// Adds row j of height rows to the side x side cells it overlaps, weighted by the area filter's
+// overlaps (area_fit.h), whose weights sum to the picture's area in every cell.
+void addToCells(const GreyRow& row, std::int64_t j, std::int64_t height, int side, std::vector<std::uint64_t>& sums)
 {
-    std::vector<std::uint64_t> sums(std::size_t(side * side), 0);
-    std::vector<std::uint64_t> across(std::size_t(side), 0);
-    for (std::int64_t j = 0; j < rows.height; ++j) {
+    std::array<std::uint64_t, hashSide> across{};
+    for (int x = 0; x < side; ++x)
+        across[std::size_t(x)] = acrossSum(row, x, side);
+    const SourceSpan spanned = {j * side / height, ((j + 1) * side - 1) / height + 1};
+    for (std::int64_t y = spanned.first; y < spanned.end; ++y)
         for (int x = 0; x < side; ++x)
-            across[std::size_t(x)] = acrossSum(rows, j, x, side);
-        const SourceSpan spanned = {j * side / rows.height, ((j + 1) * side - 1) / rows.height + 1};
-        for (std::int64_t y = spanned.first; y < spanned.end; ++y)
-            for (int x = 0; x < side; ++x)
-                sums[std::size_t(y * side + x)] += std::uint64_t(areaWeight(j, y, rows.height, side)) * across[std::size_t(x)];
+            sums[std::size_t(y * side + x)] += std::uint64_t(areaWeight(j, y, height, side)) * across[std::size_t(x)];
+}
+
+// The grey sums of the hash's 32 x 32 cells and of the grey levels' 16 x 16, in one pass of the rows.
+struct CellSums {
+    std::vector<std::uint64_t> hash = std::vector<std::uint64_t>(hashSide * hashSide);
+    std::vector<std::uint64_t> grey = std::vector<std::uint64_t>(greyCells);
+};
+
+CellSums cellSumsOf(const QImage& picture)
+{
+    CellSums sums;
+    GreyRow row{std::vector<std::uint8_t>(std::size_t(picture.width())),
+                std::vector<std::uint64_t>(std::size_t(picture.width()) + 1)};
+    for (int j = 0; j < picture.height(); ++j) {
+        readGreyRow(reinterpret_cast<const QRgb*>(picture.constScanLine(j)), row);
+        addToCells(row, j, picture.height(), hashSide, sums.hash);
+        addToCells(row, j, picture.height(), greySide, sums.grey);
     }
     return sums;
 }
@@ -121,10 +124,9 @@ std::array<std::int64_t, 63> lowFrequencies(const std::vector<std::uint64_t>& su
     return coefficients;
 }
 
-std::uint64_t hashOf(const GreyRows& picture)
+std::uint64_t hashOf(const std::vector<std::uint64_t>& cellSums, std::uint64_t area)
 {
-    const std::uint64_t area = std::uint64_t(picture.width) * std::uint64_t(picture.height);
-    const std::array<std::int64_t, 63> coefficients = lowFrequencies(cellSums(picture, hashSide), area);
+    const std::array<std::int64_t, 63> coefficients = lowFrequencies(cellSums, area);
     std::array<std::int64_t, 63> sorted = coefficients;
     std::nth_element(sorted.begin(), sorted.begin() + 31, sorted.end());
     const std::int64_t median = sorted[31];
@@ -137,10 +139,8 @@ std::uint64_t hashOf(const GreyRows& picture)
 
 // Cell means in 1/16 grey levels, then d = 256 q - sum q over the root of 256 sum q^2 - (sum q)^2:
 // integers exact in a double, one correctly rounded root and division each.
-std::array<std::int8_t, greyCells> greyLevelsOf(const GreyRows& picture)
+std::array<std::int8_t, greyCells> greyLevelsOf(const std::vector<std::uint64_t>& sums, std::uint64_t area)
 {
-    const std::uint64_t area = std::uint64_t(picture.width) * std::uint64_t(picture.height);
-    const std::vector<std::uint64_t> sums = cellSums(picture, greySide);
     std::array<std::int64_t, greyCells> levels{};
     std::int64_t sum = 0, squares = 0;
     for (std::size_t i = 0; i < levels.size(); ++i) {
@@ -167,8 +167,9 @@ Fingerprint fingerprintOf(const QImage& picture)
     const QImage opaque = picture.convertToFormat(QImage::Format_RGB32);
     if (opaque.isNull())
         return {};
-    const GreyRows rows = greyRowsOf(opaque);
-    return {hashOf(rows), greyLevelsOf(rows)};
+    const std::uint64_t area = std::uint64_t(opaque.width()) * std::uint64_t(opaque.height());
+    const CellSums sums = cellSumsOf(opaque);
+    return {hashOf(sums.hash, area), greyLevelsOf(sums.grey, area)};
 }
 
 } // namespace velsaro
