@@ -62,10 +62,11 @@ StoredKeys storedKeys(const Connection& connection, int format, KeyKind kind)
                           else if (format >= 3 || !fitted)
                               KeyBlockTable(connection, fitted ? fittedKeyTable : plainKeyTable).forEachRow(visit);
                       },
-                      {}, fingerprintColumn(fitted, format), !fitted};
+                      {}, {}, fingerprintColumn(fitted, format), !fitted};
     if (format >= 3) {
-        auto hashes = std::make_shared<HashBlockTable>(connection, fitted ? fittedHashTable : plainHashTable);
+        auto hashes = std::make_shared<HashBlockTable>(connection, fitted);
         stored.hashRow = [hashes](std::int64_t row) { return hashes->row(row); };
+        stored.sketchRow = [hashes](std::int64_t row) { return hashes->sketches(row); };
     }
     return stored;
 }

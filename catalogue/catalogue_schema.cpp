@@ -50,6 +50,8 @@ void addThirdFormatTables(const Connection& connection)
     connection.execute(keyBlockTableSql(fittedKeyTable).c_str());
     connection.execute(hashBlockTableSql(plainHashTable).c_str());
     connection.execute(hashBlockTableSql(fittedHashTable).c_str());
+    connection.execute(sketchBlockTableSql(plainSketchTable).c_str());
+    connection.execute(sketchBlockTableSql(fittedSketchTable).c_str());
     connection.execute(("PRAGMA user_version = " + std::to_string(catalogueFormat)).c_str());
 }
 

@@ -57,13 +57,27 @@ void scanHashes(const KeyRow& row, const HashRow& hashes, const SearchQuery& que
     }
 }
 
-// Whether a picture found by its key can still be a near copy: not when both have a fingerprint and
-// their hashes lie further apart than any confirmation allows, which spares reading its record.
-bool mayConfirm(const std::optional<HashRow>& hashes, std::size_t slot, const SearchQuery& query)
-{
-    return !hashes || !query.fingerprint || !hashes->holds(slot) ||
-           std::popcount(hashes->hashes[slot] ^ query.fingerprint->hash) <= smoothHashDistance;
-}
+// The hashes of a row of keys and, read the first time a picture found by key needs them, their
+// grey sketches.
+struct RowFingerprints {
+    std::optional<HashRow> hashes;
+    std::vector<GreySketch> sketches;
+
+    // Whether a picture found by its key can still be a near copy: not when both have a fingerprint
+    // and their hashes or grey sketches lie further apart than any confirmation allows, which spares
+    // reading its record.
+    bool mayConfirm(const StoredKeys& stored, std::size_t slot, const SearchQuery& query, const GreySketch& sketch)
+    {
+        if (!hashes || !query.fingerprint || !hashes->holds(slot))
+            return true;
+        const int distance = std::popcount(hashes->hashes[slot] ^ query.fingerprint->hash);
+        if (distance <= hashAloneDistance || distance > smoothHashDistance)
+            return distance <= hashAloneDistance;
+        if (sketches.empty())
+            sketches = stored.sketchRow(hashes->firstNumber / keysPerRow);
+        return mayConfirmByKey(distance, sketches[slot], sketch);
+    }
+};
 
 // The row's hashes, where they are stored and some query has a fingerprint.
 std::optional<HashRow> hashesOf(const StoredKeys& stored, const KeyRow& row, std::span<const SearchQuery> queries)
@@ -77,21 +91,26 @@ Scan scan(const StoredKeys& stored, std::span<const SearchQuery> queries, int ma
 {
     Scan result{std::vector<std::vector<Hit>>(queries.size())};
     std::vector<PackedKey> keys;
-    for (const SearchQuery& query : queries)
+    std::vector<GreySketch> sketches;
+    for (const SearchQuery& query : queries) {
         keys.push_back(query.key);
+        sketches.push_back(query.fingerprint ? greySketchOf(*query.fingerprint) : GreySketch{});
+    }
     std::vector<KeyHit> found(std::size_t(keysPerRow) * queries.size());
     std::vector<std::uint32_t> foundHashes(static_cast<std::size_t>(keysPerRow));
     std::size_t held = 0;
     stored.rows([&](const KeyRow& row) {
         if (!result.complete)
             return;
-        const std::optional<HashRow> hashes = hashesOf(stored, row, queries);
+        RowFingerprints fingerprints{hashesOf(stored, row, queries), {}};
+        const std::optional<HashRow>& hashes = fingerprints.hashes;
         const std::size_t count = keysWithin(row.blocks.data(), std::size_t(keysPerRow), keys, maxDistance, found.data());
         for (std::size_t h = 0; h < count && result.complete; ++h) {
-            if (!row.holds(found[h].key) || !mayConfirm(hashes, found[h].key, queries[found[h].query]))
+            const KeyHit& hit = found[h];
+            if (!row.holds(hit.key) || !fingerprints.mayConfirm(stored, hit.key, queries[hit.query], sketches[hit.query]))
                 continue;
             result.complete = ++held <= limit;
-            result.hits[found[h].query].push_back(Hit(found[h].distance) << numberBits | Hit(row.firstNumber + found[h].key));
+            result.hits[hit.query].push_back(Hit(hit.distance) << numberBits | Hit(row.firstNumber + hit.key));
         }
         for (std::size_t q = 0; hashes && q < queries.size(); ++q)
             if (queries[q].fingerprint)

@@ -29,6 +29,7 @@ using KeyRowSource = std::function<void(const std::function<void(const KeyRow&)>
 struct StoredKeys {
     KeyRowSource rows;
     std::function<std::optional<HashRow>(std::int64_t row)> hashRow = {}; // empty where none are stored
+    std::function<std::vector<GreySketch>(std::int64_t row)> sketchRow = {}; // with hashRow
     std::string fingerprintColumn = "NULL";
     // Whether a picture without a fingerprint is matched by its key alone: not among fitted keys, each
     // stored with its fingerprint, where one without is left from a record since imported.

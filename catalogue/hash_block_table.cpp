@@ -15,15 +15,24 @@ std::string hashBlockTableSql(const std::string& table)
     return "CREATE TABLE " + table + " (block INTEGER PRIMARY KEY, hashes BLOB NOT NULL)";
 }
 
-HashBlockTable::HashBlockTable(const Connection& connection, const std::string& table)
-    : connection_(connection), table_(table),
-      addRow_(connection, "INSERT OR IGNORE INTO " + table + " (block, hashes) VALUES (?1, zeroblob(" +
+std::string sketchBlockTableSql(const std::string& table)
+{
+    return "CREATE TABLE " + table + " (block INTEGER PRIMARY KEY, sketches BLOB NOT NULL)";
+}
+
+HashBlockTable::HashBlockTable(const Connection& connection, bool fitted)
+    : connection_(connection), table_(fitted ? fittedHashTable : plainHashTable),
+      sketchTable_(fitted ? fittedSketchTable : plainSketchTable),
+      addRow_(connection, "INSERT OR IGNORE INTO " + table_ + " (block, hashes) VALUES (?1, zeroblob(" +
                               std::to_string(hashRowBytes) + "))"),
-      readRow_(connection, "SELECT hashes FROM " + table + " WHERE block = ?1")
+      addSketchRow_(connection, "INSERT OR IGNORE INTO " + sketchTable_ + " (block, sketches) VALUES (?1, zeroblob(" +
+                                    std::to_string(sketchRowBytes) + "))"),
+      readRow_(connection, "SELECT hashes FROM " + table_ + " WHERE block = ?1"),
+      readSketches_(connection, "SELECT sketches FROM " + sketchTable_ + " WHERE block = ?1")
 {
 }
 
-void HashBlockTable::put(std::int64_t number, std::uint64_t hash)
+void HashBlockTable::put(std::int64_t number, const Fingerprint& fingerprint)
 {
     const std::int64_t slot = number % keysPerRow;
     addRow_.bind(1, number / keysPerRow).step();
@@ -31,8 +40,12 @@ void HashBlockTable::put(std::int64_t number, std::uint64_t hash)
     std::uint8_t inUse = 0;
     blob.read(&inUse, 1, inUseOffset + int(slot / 8));
     inUse = std::uint8_t(inUse | 1u << (slot % 8));
-    blob.write(&hash, 8, int(slot * 8));
+    blob.write(&fingerprint.hash, 8, int(slot * 8));
     blob.write(&inUse, 1, inUseOffset + int(slot / 8));
+    addSketchRow_.bind(1, number / keysPerRow).step();
+    const GreySketch sketch = greySketchOf(fingerprint);
+    Blob(connection_, sketchTable_.c_str(), "sketches", number / keysPerRow, true)
+        .write(sketch.data(), int(sketch.size()), int(slot * std::int64_t(sizeof sketch)));
 }
 
 void HashBlockTable::remove(std::int64_t number)
@@ -84,6 +97,15 @@ std::optional<HashRow> HashBlockTable::row(std::int64_t row) const
     }
     readRow_.reset();
     return read;
+}
+
+std::vector<GreySketch> HashBlockTable::sketches(std::int64_t row) const
+{
+    std::vector<GreySketch> sketches(static_cast<std::size_t>(keysPerRow));
+    if (readSketches_.bind(1, row).step() && readSketches_.bytes(0).size() == std::size_t(sketchRowBytes))
+        std::memcpy(sketches.data(), readSketches_.bytes(0).data(), std::size_t(sketchRowBytes));
+    readSketches_.reset();
+    return sketches;
 }
 
 } // namespace velsaro::detail

@@ -172,7 +172,7 @@ std::optional<LevelAverages> decodedAverages(std::string_view bytes)
 
 PictureTable::PictureTable(const Connection& connection)
     : keys_(connection), fittedKeys_(connection, fittedKeyTable),
-      hashes_(connection, plainHashTable), fittedHashes_(connection, fittedHashTable),
+      hashes_(connection, false), fittedHashes_(connection, true),
       byPath_(connection, std::string("SELECT ") + identityColumns + keyingColumns + ", " +
                               keyColumnsSql("pictures.id") + ", " + keyColumnsSql("pictures.id", fittedKeyTable) +
                               " FROM pictures " + keyJoinSql("pictures.id") + " " +
@@ -219,7 +219,7 @@ void PictureTable::putKeying(std::int64_t number, const std::optional<StoredKeyi
     else
         keys.remove(number);
     if (keying && keying->fingerprint)
-        hashes.put(number, keying->fingerprint->hash);
+        hashes.put(number, *keying->fingerprint);
     else
         hashes.remove(number);
 }

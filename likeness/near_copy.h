@@ -36,6 +36,19 @@ bool greyCorrelatesAtLeast(const Fingerprint& a, const Fingerprint& b, int hundr
 // The same correlation, to show.
 double greyCorrelation(const Fingerprint& a, const Fingerprint& b);
 
+// A sketch of a fingerprint's grey levels: their deviations from their mean over their spread, summed
+// over each of 4 x 4 blocks of 4 x 4 cells, over 4, times 127 and rounded. That is their projection on
+// 16 orthonormal vectors, which never lengthens a difference, so two sketches further apart than a
+// correlation allows rule the pair out without the grey levels themselves.
+using GreySketch = std::array<std::int8_t, 16>;
+GreySketch greySketchOf(const Fingerprint& fingerprint);
+// Whether grey levels with these sketches may correlate at least hundredths / 100 (never false when
+// they do: the sketches' rounding is allowed for).
+bool sketchesAllow(const GreySketch& a, const GreySketch& b, int hundredths);
+// Whether a picture whose hash lies hashes bits from another's, and whose grey sketch is sketch, may be
+// a near copy of it by its key (isNearCopy with the key within D).
+bool mayConfirmByKey(int hashes, const GreySketch& a, const GreySketch& b);
+
 // Whether two pictures are near copies: their hashes within 8 bits, or their keys within maxDistance
 // and either the hashes within 16 bits and the grey correlation at least 0.90, or the hashes within
 // 28 bits and the grey correlation at least 0.99 (smooth pictures, whose hash is unstable).

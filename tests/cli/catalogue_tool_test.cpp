@@ -415,7 +415,8 @@ TEST_F(CatalogueToolTest, UpgradesASecondFormatCatalogueKeepingItsKeysAndFingerp
     // The second format: no fingerprints, no fitted keys.
     executeSql(catalogue_, "ALTER TABLE pictures DROP COLUMN fingerprint; ALTER TABLE pictures DROP COLUMN "
                            "fitted_averages; ALTER TABLE pictures DROP COLUMN fitted_fingerprint; DROP TABLE "
-                           "fitted_key_blocks; DROP TABLE hash_blocks; DROP TABLE fitted_hash_blocks; "
+                           "fitted_key_blocks; DROP TABLE hash_blocks; DROP TABLE fitted_hash_blocks; DROP TABLE "
+                           "sketch_blocks; DROP TABLE fitted_sketch_blocks; "
                            "PRAGMA user_version = 2");
     markStoredKeys(catalogue_);
 
