@@ -166,5 +166,31 @@ TEST_F(CatalogueSearch, MatchesByTheNearCopyRuleWhatComparingEveryPictureMatches
     }));
 }
 
+TEST(GreySketches, NeverRuleOutGreyLevelsThatCorrelateEnough)
+{
+    std::mt19937 random(12);
+    int nearThreshold = 0;
+    for (int pair = 0; pair < 20000; ++pair) {
+        Fingerprint a, b;
+        const int noise = 1 + pair % 60;
+        // Offsets constant over each 4 x 4 block: the sketches see the whole difference.
+        std::array<int, 16> offsets{};
+        for (int& offset : offsets)
+            offset = int(random() % (2 * noise + 1)) - noise;
+        for (std::size_t i = 0; i < a.grey.size(); ++i) {
+            a.grey[i] = std::int8_t(int(random() % 161) - 80);
+            b.grey[i] = std::int8_t(std::clamp(a.grey[i] + offsets[(i / 64) * 4 + (i % 16) / 4], -127, 127));
+        }
+        for (const int hundredths : {90, 99}) {
+            const bool correlates = greyCorrelatesAtLeast(a, b, hundredths);
+            nearThreshold += correlates && !greyCorrelatesAtLeast(a, b, hundredths + 1) ? 1 : 0;
+            if (correlates) {
+                ASSERT_TRUE(sketchesAllow(greySketchOf(a), greySketchOf(b), hundredths)) << pair << " " << hundredths;
+            }
+        }
+    }
+    EXPECT_GT(nearThreshold, 100); // pairs right at the thresholds were tried
+}
+
 } // namespace
 } // namespace velsaro
