@@ -1,5 +1,6 @@
 // Near keys at scale, on keys shaped like those of photographs and, as a second case, on uniform
-// random keys: the catalogue's search for the keys within D bits of one query and of ten, grouping by
+// random keys: the catalogue's search for the keys within D bits of one query and of ten, and of the
+// near copies of one among fitted keys with fingerprints (--find --fit), grouping by
 // --near D (by keys alone and confirmed by fingerprints), a million keys imported, and velsaro-clave's second run over unchanged JPEG files against
 // its first. Beside them the plain scan: every key packed in 32 bytes in memory, compared one by one
 // with the CPU's population count.
@@ -8,6 +9,7 @@
 #include "catalogue/key_list.h"
 #include "cli/near_groups.h"
 #include "engine/geometry.h"
+#include "tests/catalogue/catalogue_states.h"
 #include "tests/support/picture_files.h"
 #include "tests/support/real_shaped_keys.h"
 
@@ -15,11 +17,14 @@
 
 #include <QFile>
 
+#include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <map>
 #include <memory>
+#include <numeric>
 #include <random>
 
 namespace {
@@ -128,6 +133,95 @@ void searchOne(benchmark::State& state)
 void searchTen(benchmark::State& state)
 {
     search(state, 10);
+}
+
+// A fingerprint as real pictures give them: a hash with as many bits set as clear (the sign of each
+// coefficient against their median) and spread grey levels.
+Fingerprint randomFingerprint(std::mt19937& random)
+{
+    Fingerprint fingerprint;
+    std::vector<int> bits(63);
+    std::iota(bits.begin(), bits.end(), 1);
+    std::shuffle(bits.begin(), bits.end(), random);
+    for (int b = 0; b < 31; ++b)
+        fingerprint.hash |= std::uint64_t(1) << bits[std::size_t(b)];
+    for (std::int8_t& grey : fingerprint.grey)
+        grey = std::int8_t(int(random() % 161) - 80);
+    return fingerprint;
+}
+
+// A copy's fingerprint: two hash bits turned and the grey levels a little off.
+Fingerprint copiedFingerprint(Fingerprint fingerprint, std::mt19937& random)
+{
+    fingerprint.hash ^= std::uint64_t(1) << (1 + random() % 63) | std::uint64_t(1) << (1 + random() % 63);
+    for (std::int8_t& grey : fingerprint.grey)
+        grey = std::int8_t(std::clamp(int(grey) + int(random() % 9) - 4, -127, 127));
+    return fingerprint;
+}
+
+Key keyWithCodes(const KeyCodes& codes)
+{
+    Key key;
+    for (std::size_t l = 0; l < 3; ++l)
+        for (std::size_t j = 0; j < 9; ++j)
+            key.levels[l].codes[j] = codes[l * 9 + j];
+    return key;
+}
+
+// A catalogue of the keys stored as fitted keys with fingerprints, as --catalogue --fit stores them,
+// made once per size; and the fingerprints, by picture.
+struct FittedCatalogue {
+    testing::TemporaryFolder folder;
+    std::vector<Fingerprint> fingerprints;
+    std::unique_ptr<Catalogue> catalogue;
+};
+
+// VELSARO_FITTED_CATALOGUE names a file to make it in and keep, for whole runs of the tool on it.
+std::string fittedCatalogueName(const testing::TemporaryFolder& folder)
+{
+    const char* kept = std::getenv("VELSARO_FITTED_CATALOGUE");
+    return kept ? std::string(kept) : catalogueName(folder);
+}
+
+FittedCatalogue& fittedCatalogueOf(std::size_t count)
+{
+    static std::map<std::size_t, std::unique_ptr<FittedCatalogue>> made;
+    std::unique_ptr<FittedCatalogue>& entry = made[count];
+    if (entry)
+        return *entry;
+    entry = std::make_unique<FittedCatalogue>();
+    std::mt19937 random(3);
+    const std::vector<KeyCodes>& keys = keysOf(realShaped, count);
+    {
+        std::filesystem::remove(fittedCatalogueName(entry->folder));
+        Catalogue writing(fittedCatalogueName(entry->folder), CatalogueAccess::ReadWrite);
+        for (std::size_t k = 0; k < keys.size(); ++k) {
+            entry->fingerprints.push_back(randomFingerprint(random));
+            const FileIdentity identity{std::int64_t(k), 1, 1, std::int64_t(k), 1, 1};
+            writing.store("/fotos/" + std::to_string(k + 1) + ".jpg", identity, KeyKind::Fitted, keyWithCodes(keys[k]),
+                          entry->fingerprints.back());
+            writing.commitIfDue();
+        }
+    }
+    // Their paths name no file: listed as imported records are, as the plain search's imported keys.
+    testing::executeSql(fittedCatalogueName(entry->folder), "UPDATE pictures SET size = NULL");
+    entry->catalogue = std::make_unique<Catalogue>(fittedCatalogueName(entry->folder), CatalogueAccess::Search);
+    return *entry;
+}
+
+// --find --fit: one query, a copy of a stored picture, against the fitted keys and their hashes.
+void searchFitted(benchmark::State& state)
+{
+    const std::size_t count = std::size_t(state.range(1));
+    FittedCatalogue& stored = fittedCatalogueOf(count);
+    std::mt19937 random(5);
+    const std::size_t copied = random() % count;
+    const std::vector<CatalogueQuery> query{{queriesFor(keysOf(realShaped, count), 1)[0],
+                                             copiedFingerprint(stored.fingerprints[copied], random)}};
+    CountedMatches found;
+    for (auto _ : state)
+        stored.catalogue->find(query, int(state.range(2)), KeyKind::Fitted, found);
+    state.counters["matches"] = double(found.count) / double(state.iterations());
 }
 
 // Every key packed in 32 bytes in memory, compared with the query one by one.
@@ -305,6 +399,10 @@ BENCHMARK(searchOne)
     ->ArgsProduct({{realShaped}, {10000, 100000, 1000000}, {0, 8, 16, 32}})
     ->Args({uniform, 1000000, 16})
     ->Unit(benchmark::kMillisecond);
+BENCHMARK(searchFitted)
+    ->ArgNames({"shape", "keys", "D"})
+    ->ArgsProduct({{realShaped}, {1000000}, {0, 16, 32}})
+    ->Unit(benchmark::kMillisecond);
 BENCHMARK(searchTen)->ArgNames({"shape", "keys", "D"})->Args({realShaped, 1000000, 16})->Args({realShaped, 1000000, 32})->Unit(benchmark::kMillisecond);
 BENCHMARK(plainScan)->ArgNames({"shape", "keys", "D"})->Args({realShaped, 1000000, 16})->Args({uniform, 1000000, 16})->Unit(benchmark::kMillisecond);
 BENCHMARK(grouping)
@@ -334,6 +432,7 @@ BENCHMARK(catalogueRerun)->Unit(benchmark::kMillisecond)->MinTime(2.0)->UseRealT
 int main(int argc, char** argv)
 {
     benchmark::Initialize(&argc, argv);
+    cli::keepPictureMemory(); // as velsaro-clave does
     printSkew();
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();

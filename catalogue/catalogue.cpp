@@ -5,6 +5,8 @@
 #include "catalogue/catalogue_store.h"
 #include "catalogue/paths.h"
 
+#include <memory>
+
 namespace velsaro {
 
 using namespace detail;
@@ -36,6 +38,37 @@ Key keyOf(const KeyCodes& codes, const LevelAverages& averages)
     }
     key.text = keyText(codes);
     return key;
+}
+
+// The record path is stored as: the other kind of key kept where it was taken of this very file.
+PictureRecord recordToStore(PictureTable& pictures, const std::string& path, const FileIdentity& identity)
+{
+    PictureRecord record{path, identity, identity.size, identity.modified, std::nullopt, std::nullopt};
+    const std::optional<PictureRecord> stored = pictures.find(path);
+    if (stored && stored->identity && stored->identity->isUnchangedIn(identity)) {
+        record.plain = stored->plain;
+        record.fitted = stored->fitted;
+    }
+    return record;
+}
+
+// The keys of kind in a catalogue of format, as the search reads them.
+StoredKeys storedKeys(const Connection& connection, int format, KeyKind kind)
+{
+    const bool fitted = kind == KeyKind::Fitted;
+    StoredKeys stored{[&connection, format, fitted](const std::function<void(const KeyRow&)>& visit) {
+                          if (format == 1 && !fitted)
+                              forEachFirstFormatRow(connection, visit);
+                          else if (format >= 3 || !fitted)
+                              KeyBlockTable(connection, fitted ? fittedKeyTable : plainKeyTable).forEachRow(visit);
+                      },
+                      {}, {}, fingerprintColumn(fitted, format), !fitted};
+    if (format >= 3) {
+        auto hashes = std::make_shared<HashBlockTable>(connection, fitted);
+        stored.hashRow = [hashes](std::int64_t row) { return hashes->row(row); };
+        stored.sketchRow = [hashes](std::int64_t row) { return hashes->sketches(row); };
+    }
+    return stored;
 }
 
 Access accessFor(CatalogueAccess access)
@@ -90,21 +123,39 @@ Catalogue::~Catalogue()
         leaveWriteAheadLog(store_->opened.connection);
 }
 
-std::optional<Key> Catalogue::storedKey(const std::string& path, const FileIdentity& now)
+std::optional<StoredPicture> Catalogue::storedPicture(const std::string& path, const FileIdentity& now, KeyKind kind)
 {
     std::lock_guard lock(store_->mutex);
     const std::optional<PictureRecord> record = store_->pictures->find(path);
-    if (!record || !record->identity || !record->averages || !record->identity->isUnchangedIn(now))
+    if (!record || !record->identity || !record->identity->isUnchangedIn(now))
         return std::nullopt;
-    return keyOf(codesOfPackedKey(record->key), *record->averages);
+    const std::optional<StoredKeying>& keying = kind == KeyKind::Fitted ? record->fitted : record->plain;
+    if (!keying || !keying->averages)
+        return std::nullopt;
+    return StoredPicture{keyOf(codesOfPackedKey(keying->key), *keying->averages), keying->fingerprint};
+}
+
+std::optional<Key> Catalogue::storedKey(const std::string& path, const FileIdentity& now)
+{
+    std::optional<StoredPicture> stored = storedPicture(path, now, KeyKind::Plain);
+    return stored ? std::optional(std::move(stored->key)) : std::nullopt;
 }
 
 void Catalogue::store(const std::string& path, const FileIdentity& identity, const Key& key)
 {
+    store(path, identity, KeyKind::Plain, key, std::nullopt);
+}
+
+void Catalogue::store(const std::string& path, const FileIdentity& identity, KeyKind kind, const Key& key,
+                      const std::optional<Fingerprint>& fingerprint)
+{
     std::lock_guard lock(store_->mutex);
     store_->beginIfIdle();
     try {
-        store_->pictures->put({path, identity, identity.size, identity.modified, packedKey(key.codes()), levelAveragesOf(key)});
+        PictureRecord record = recordToStore(*store_->pictures, path, identity);
+        (kind == KeyKind::Fitted ? record.fitted : record.plain) =
+            StoredKeying{packedKey(key.codes()), levelAveragesOf(key), fingerprint};
+        store_->pictures->put(record);
     } catch (const CatalogueError&) {
         store_->batch.reset(); // the batch is dropped whole rather than committed later without this picture
         throw;
@@ -127,23 +178,25 @@ void Catalogue::commit()
     store_->commitLocked();
 }
 
-void Catalogue::find(std::span<const KeyCodes> queries, int maxDistance, SearchReceiver& receiver)
+void Catalogue::find(std::span<const CatalogueQuery> queries, int maxDistance, KeyKind kind, SearchReceiver& receiver)
 {
     std::lock_guard lock(store_->mutex);
-    std::vector<PackedKey> packed;
-    for (const KeyCodes& query : queries)
-        packed.push_back(packedKey(query));
+    std::vector<SearchQuery> asked;
+    for (const CatalogueQuery& query : queries)
+        asked.push_back({packedKey(query.key), query.fingerprint});
     store_->commitLocked();
     const Connection& connection = store_->opened.connection;
     Transaction reading(connection, Transaction::Intent::Read);
-    const KeyRowSource rows = [&](const std::function<void(const KeyRow&)>& visit) {
-        if (store_->pictures)
-            store_->pictures->keys().forEachRow(visit);
-        else
-            forEachFirstFormatRow(connection, visit);
-    };
-    searchCatalogue(connection, rows, packed, maxDistance, receiver);
+    searchCatalogue(connection, storedKeys(connection, store_->opened.format, kind), asked, maxDistance, receiver);
     requireUnchanged(store_->opened);
+}
+
+void Catalogue::find(std::span<const KeyCodes> queries, int maxDistance, SearchReceiver& receiver)
+{
+    std::vector<CatalogueQuery> asked;
+    for (const KeyCodes& key : queries)
+        asked.push_back({key, std::nullopt});
+    find(asked, maxDistance, KeyKind::Plain, receiver);
 }
 
 // The files are looked at before the write lock is taken, and those found gone again under it: another

@@ -15,12 +15,12 @@ namespace velsaro::detail {
 enum class Access {
     ReadWrite, // keying, importing, merging into: made if missing, upgraded, written
     Search,    // --find: never made; upgraded where it may be written, else read as it is
-    Read,      // merged from: never made, upgraded or written; the first format is read as it is
+    Read,      // merged from: never made, upgraded or written; an earlier format is read as it is
 };
 
 struct OpenedCatalogue {
     Connection connection;
-    int format = catalogueFormat; // the first or the current one
+    int format = catalogueFormat; // the first, the second or the current one
     bool readOnly = false;
     // For a file read as it stands, without the locks SQLite takes otherwise: what it was when opened.
     std::optional<FileIdentity> readAsItStands;

@@ -95,7 +95,8 @@ void storeBatch(PictureTable& pictures, const Connection& connection, const std:
     const std::string inBatch = " WHERE (staged.path, staged.line) > (?1, ?2) AND (staged.path, staged.line) <= (?3, ?4)";
     Statement records(connection, "INSERT INTO pictures (path) SELECT path FROM temp.staged_keys AS staged" + inBatch +
                                       " ORDER BY path, line ON CONFLICT (path) DO UPDATE SET size = NULL, modified = "
-                                      "NULL, changed = NULL, inode = NULL, device = NULL, keyed = NULL, averages = NULL");
+                                      "NULL, changed = NULL, inode = NULL, device = NULL, keyed = NULL, averages = NULL, "
+                                      "fingerprint = NULL, fitted_averages = NULL, fitted_fingerprint = NULL");
     Statement numbers(connection, "SELECT pictures.id, staged.key, staged.path FROM temp.staged_keys AS staged JOIN pictures ON "
                                   "pictures.path = staged.path" + inBatch + " ORDER BY staged.path, staged.line");
     for (Statement* statement : {&records, &numbers})
@@ -111,6 +112,11 @@ void storeBatch(PictureTable& pictures, const Connection& connection, const std:
     // Of two lines of one path the later one, which comes later here, is the one kept.
     std::stable_sort(keys.begin(), keys.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
     pictures.keys().putSorted(keys);
+    // An imported record has no fingerprint: a hash left from the file's keying would turn its key away.
+    std::vector<std::int64_t> imported;
+    for (const auto& [number, key] : keys)
+        imported.push_back(number);
+    pictures.hashes().removeSorted(imported);
 }
 
 } // namespace

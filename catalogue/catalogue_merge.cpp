@@ -13,7 +13,8 @@ void requireMergeable(const std::string& file)
     openCatalogueFile(file, Access::Read);
 }
 
-// The other catalogue is only read, one of the first format as it is: its records stream into one
+// The other catalogue is only read, one of an earlier format as it is; records carry both kinds of key
+// and their fingerprints: its records stream into one
 // transaction of this one, which a failure on either side rolls back whole. Each error names the file
 // it is about.
 void Catalogue::merge(const std::string& otherFile)
@@ -27,7 +28,7 @@ void Catalogue::merge(const std::string& otherFile)
         forEachFirstFormatRecord(other.connection, keep);
     } else {
         Transaction reading(other.connection, Transaction::Intent::Read);
-        PictureTable(other.connection).forEachRecord(keep);
+        forEachRecord(other.connection, other.format, keep);
     }
     transaction.commit();
 }

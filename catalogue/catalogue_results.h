@@ -2,13 +2,18 @@
 #pragma once
 
 #include <cstddef>
+#include <optional>
 #include <string>
 
 namespace velsaro {
 
 struct CatalogueMatch {
     std::string path;
-    int distance = 0;
+    int distance = 0; // of the keys
+    // Of a match confirmed by the fingerprints, their hash distance and grey correlation; none for one
+    // matched by the key distance alone (a record or a query without a fingerprint).
+    std::optional<int> hashDistance = {};
+    std::optional<double> greyCorrelation = {};
     bool operator==(const CatalogueMatch&) const = default;
 };
 

@@ -8,10 +8,12 @@ namespace velsaro::detail {
 namespace {
 
 // Pictures without a file identity (imported, or carried over from the first format, which kept only
-// size and modification time) are keyed again from their file when a run meets them.
+// size and modification time) are keyed again from their file when a run meets them. The columns
+// after averages came with the third format.
 constexpr const char* picturesTableSql =
     "CREATE TABLE pictures (id INTEGER PRIMARY KEY, path BLOB NOT NULL UNIQUE, size INTEGER, modified INTEGER, "
     "changed INTEGER, inode INTEGER, device INTEGER, keyed INTEGER, averages BLOB)";
+constexpr const char* thirdFormatColumns[] = {"fingerprint", "fitted_averages", "fitted_fingerprint"};
 
 // Read in one statement, so in one read transaction: another run may be creating the catalogue.
 CatalogueFileKind kindThroughSqlite(const Connection& connection)
@@ -40,12 +42,25 @@ void requireUsable(const std::string& file, const CatalogueFileKind& kind)
         throw laterFormat(file, kind.format);
 }
 
+// What the third format adds to the second: the fingerprints and fitted keys, none of them made yet.
+void addThirdFormatTables(const Connection& connection)
+{
+    for (const char* column : thirdFormatColumns)
+        connection.execute((std::string("ALTER TABLE pictures ADD COLUMN ") + column + " BLOB").c_str());
+    connection.execute(keyBlockTableSql(fittedKeyTable).c_str());
+    connection.execute(hashBlockTableSql(plainHashTable).c_str());
+    connection.execute(hashBlockTableSql(fittedHashTable).c_str());
+    connection.execute(sketchBlockTableSql(plainSketchTable).c_str());
+    connection.execute(sketchBlockTableSql(fittedSketchTable).c_str());
+    connection.execute(("PRAGMA user_version = " + std::to_string(catalogueFormat)).c_str());
+}
+
 void createTables(const Connection& connection)
 {
     connection.execute(picturesTableSql);
-    connection.execute(keyBlockTableSql);
+    connection.execute(keyBlockTableSql(plainKeyTable).c_str());
     connection.execute(("PRAGMA application_id = " + std::to_string(catalogueApplicationId)).c_str());
-    connection.execute(("PRAGMA user_version = " + std::to_string(catalogueFormat)).c_str());
+    addThirdFormatTables(connection);
 }
 
 // The first format kept each key in its row, indexed by segments; its rows keep their order and
@@ -90,6 +105,8 @@ void prepareCatalogue(const Connection& connection, bool create)
             createTables(connection);
         else if (kind.format == 1)
             upgradeFirstFormat(connection);
+        else if (kind.format == 2)
+            addThirdFormatTables(connection); // keys kept; fingerprints and fitted keys made as files are met
         transaction.commit();
     }
 }
@@ -113,7 +130,8 @@ void forEachFirstFormatRecord(const Connection& connection, const std::function<
         if (codes.size() != key.size() || !averages)
             continue;
         std::copy(codes.begin(), codes.end(), key.begin());
-        visit({std::string(rows.bytes(0)), std::nullopt, rows.number(1), rows.number(2), packedKey(key), averages});
+        visit({std::string(rows.bytes(0)), std::nullopt, rows.number(1), rows.number(2),
+               StoredKeying{packedKey(key), averages, std::nullopt}, std::nullopt});
     }
 }
 

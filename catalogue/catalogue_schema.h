@@ -1,4 +1,4 @@
-// The catalogue's tables, made new or upgraded in place from the first format.
+// The catalogue's tables, made new or upgraded in place from the first or the second format.
 #pragma once
 
 #include "catalogue/picture_table.h"
@@ -8,11 +8,13 @@
 namespace velsaro::detail {
 
 // Brings the file of connection to the current format under the write lock: the tables of a new or
-// empty file (with create), or the first format's rows and keys carried over in one transaction.
+// empty file (with create), the first format's rows and keys carried over, or the second format's
+// tables given the third's columns and tables, in one transaction.
 // Refuses a file that another run has meanwhile turned into something else.
 void prepareCatalogue(const Connection& connection, bool create);
 
-// The format of a catalogue that is only read, the first or the current; refuses anything else.
+// The format of a catalogue that is only read, the first, the second or the current; refuses anything
+// else.
 int readableFormat(const Connection& connection);
 
 // Every record of a catalogue of the first format, as the current one would hold it: no file identity

@@ -19,7 +19,7 @@ struct Catalogue::Store {
 
     std::mutex mutex;
     detail::OpenedCatalogue opened;
-    std::optional<detail::PictureTable> pictures; // of the current format; a first-format file is only read
+    std::optional<detail::PictureTable> pictures; // of the current format; a file of an earlier one is only read
     std::optional<detail::Transaction> batch;
     std::size_t pending = 0;
     std::chrono::steady_clock::time_point batchStart;

@@ -8,7 +8,7 @@
 namespace velsaro::detail {
 
 inline constexpr std::int32_t catalogueApplicationId = 0x56434c56; // "VCLV" in the file's header
-inline constexpr std::int32_t catalogueFormat = 2;
+inline constexpr std::int32_t catalogueFormat = 3;
 
 struct CatalogueFileKind {
     enum Kind {

@@ -28,19 +28,34 @@ int inUseOffset(int block)
     return int(blocksPerRow * std::int64_t(sizeof(KeyBlock))) + block;
 }
 
-} // namespace
-
-std::string keyColumnsSql(const std::string& number)
+// The row of bytes as a KeyRow of the pictures from firstNumber.
+void copyRow(std::string_view bytes, std::int64_t firstNumber, KeyRow& row)
 {
-    const std::string block = "((" + number + ") % " + std::to_string(keysPerRow) + ") / " + std::to_string(keysPerBlock);
-    return "substr(key_blocks.keys, " + block + " * " + std::to_string(sizeof(KeyBlock)) + " + 1, " +
-           std::to_string(sizeof(KeyBlock)) + "), substr(key_blocks.keys, " + std::to_string(inUseOffset(0)) + " + " +
-           block + " + 1, 1)";
+    row.firstNumber = firstNumber;
+    row.blocks.resize(std::size_t(blocksPerRow));
+    row.inUse.resize(std::size_t(blocksPerRow));
+    std::memcpy(row.blocks.data(), bytes.data(), row.blocks.size() * sizeof(KeyBlock));
+    std::memcpy(row.inUse.data(), bytes.data() + inUseOffset(0), row.inUse.size());
 }
 
-std::string keyJoinSql(const std::string& number)
+} // namespace
+
+std::string keyBlockTableSql(const std::string& table)
 {
-    return "LEFT JOIN key_blocks ON key_blocks.block = (" + number + ") / " + std::to_string(keysPerRow);
+    return "CREATE TABLE " + table + " (block INTEGER PRIMARY KEY, keys BLOB NOT NULL)";
+}
+
+std::string keyColumnsSql(const std::string& number, const std::string& table)
+{
+    const std::string block = "((" + number + ") % " + std::to_string(keysPerRow) + ") / " + std::to_string(keysPerBlock);
+    return "substr(" + table + ".keys, " + block + " * " + std::to_string(sizeof(KeyBlock)) + " + 1, " +
+           std::to_string(sizeof(KeyBlock)) + "), substr(" + table + ".keys, " + std::to_string(inUseOffset(0)) +
+           " + " + block + " + 1, 1)";
+}
+
+std::string keyJoinSql(const std::string& number, const std::string& table)
+{
+    return "LEFT JOIN " + table + " ON " + table + ".block = (" + number + ") / " + std::to_string(keysPerRow);
 }
 
 std::optional<PackedKey> keyOfColumns(const Statement& row, int firstColumn, std::int64_t number)
@@ -55,12 +70,13 @@ std::optional<PackedKey> keyOfColumns(const Statement& row, int firstColumn, std
     return block.key(std::size_t(place.slot));
 }
 
-KeyBlockTable::KeyBlockTable(const Connection& connection)
-    : connection_(connection),
-      addRow_(connection, "INSERT OR IGNORE INTO key_blocks (block, keys) VALUES (?1, zeroblob(" +
+KeyBlockTable::KeyBlockTable(const Connection& connection, const std::string& table)
+    : connection_(connection), table_(table),
+      addRow_(connection, "INSERT OR IGNORE INTO " + table + " (block, keys) VALUES (?1, zeroblob(" +
                               std::to_string(keyBlockRowBytes) + "))"),
-      readKey_(connection, "SELECT " + keyColumnsSql("?1") + " FROM key_blocks WHERE block = ?1 / " +
-                               std::to_string(keysPerRow))
+      readKey_(connection, "SELECT " + keyColumnsSql("?1", table) + " FROM " + table + " WHERE block = ?1 / " +
+                               std::to_string(keysPerRow)),
+      readRow_(connection, "SELECT keys FROM " + table + " WHERE block = ?1")
 {
 }
 
@@ -78,7 +94,7 @@ void KeyBlockTable::put(std::int64_t number, const PackedKey& key)
 {
     const Place place = placeOf(number);
     addRow_.bind(1, place.row).step();
-    const Blob blob(connection_, "key_blocks", "keys", place.row, true);
+    const Blob blob(connection_, table_.c_str(), "keys", place.row, true);
     KeyBlock block;
     std::uint8_t inUse = 0;
     blob.read(&block, int(sizeof block), blockOffset(place.block));
@@ -104,7 +120,7 @@ void KeyBlockTable::putSorted(std::span<const std::pair<std::int64_t, PackedKey>
 void KeyBlockTable::putInRow(std::int64_t row, std::span<const std::pair<std::int64_t, PackedKey>> keys)
 {
     addRow_.bind(1, row).step();
-    const Blob blob(connection_, "key_blocks", "keys", row, true);
+    const Blob blob(connection_, table_.c_str(), "keys", row, true);
     auto bytes = std::vector<unsigned char>(std::size_t(keyBlockRowBytes));
     blob.read(bytes.data(), keyBlockRowBytes, 0);
     for (const auto& [number, key] : keys) {
@@ -120,8 +136,10 @@ void KeyBlockTable::putInRow(std::int64_t row, std::span<const std::pair<std::in
 
 void KeyBlockTable::remove(std::int64_t number)
 {
+    if (!key(number))
+        return; // nothing stored, perhaps not even its row
     const Place place = placeOf(number);
-    const Blob blob(connection_, "key_blocks", "keys", place.row, true);
+    const Blob blob(connection_, table_.c_str(), "keys", place.row, true);
     std::uint8_t inUse = 0;
     blob.read(&inUse, 1, inUseOffset(place.block));
     inUse = std::uint8_t(inUse & ~(1u << place.slot));
@@ -130,19 +148,24 @@ void KeyBlockTable::remove(std::int64_t number)
 
 void KeyBlockTable::forEachRow(const std::function<void(const KeyRow&)>& visit) const
 {
-    Statement rows(connection_, "SELECT block, keys FROM key_blocks ORDER BY block");
+    Statement rows(connection_, "SELECT block, keys FROM " + table_ + " ORDER BY block");
     KeyRow row;
-    row.blocks.resize(std::size_t(blocksPerRow));
-    row.inUse.resize(std::size_t(blocksPerRow));
     while (rows.step()) {
         const std::string_view bytes = rows.bytes(1);
         if (bytes.size() != std::size_t(keyBlockRowBytes))
             continue;
-        row.firstNumber = rows.number(0) * keysPerRow;
-        std::memcpy(row.blocks.data(), bytes.data(), row.blocks.size() * sizeof(KeyBlock));
-        std::memcpy(row.inUse.data(), bytes.data() + inUseOffset(0), row.inUse.size());
+        copyRow(bytes, rows.number(0) * keysPerRow, row);
         visit(row);
     }
+}
+
+std::optional<KeyRow> KeyBlockTable::row(std::int64_t row) const
+{
+    std::optional<KeyRow> read;
+    if (readRow_.bind(1, row).step() && readRow_.bytes(0).size() == std::size_t(keyBlockRowBytes))
+        copyRow(readRow_.bytes(0), row * keysPerRow, read.emplace());
+    readRow_.reset();
+    return read;
 }
 
 } // namespace velsaro::detail

@@ -22,8 +22,8 @@ inline constexpr std::int64_t blocksPerRow = 252;
 inline constexpr std::int64_t keysPerRow = blocksPerRow * std::int64_t(keysPerBlock);
 inline constexpr int keyBlockRowBytes = int(blocksPerRow * (sizeof(KeyBlock) + 1));
 
-inline constexpr const char* keyBlockTableSql =
-    "CREATE TABLE key_blocks (block INTEGER PRIMARY KEY, keys BLOB NOT NULL)";
+// The statement that makes table.
+std::string keyBlockTableSql(const std::string& table);
 
 // One row of keys, copied out of the table into aligned memory.
 struct KeyRow {
@@ -34,33 +34,42 @@ struct KeyRow {
     bool holds(std::size_t slot) const { return (inUse[slot / keysPerBlock] >> (slot % keysPerBlock)) & 1; }
 };
 
+// The tables of plain keys and of fitted keys (--fit), of one layout.
+inline constexpr const char* plainKeyTable = "key_blocks";
+inline constexpr const char* fittedKeyTable = "fitted_key_blocks";
+
 // SQL for two columns that give the block and the byte of slots in use of the picture whose number
-// is the expression number, with the join to key_blocks they need: a record and its key in one read.
-std::string keyColumnsSql(const std::string& number);
-std::string keyJoinSql(const std::string& number);
+// is the expression number, with the join to table they need: a record and its key in one read.
+std::string keyColumnsSql(const std::string& number, const std::string& table = plainKeyTable);
+std::string keyJoinSql(const std::string& number, const std::string& table = plainKeyTable);
 // The key from those two columns of a row, if the slot holds one.
 std::optional<PackedKey> keyOfColumns(const Statement& row, int firstColumn, std::int64_t number);
 
 class KeyBlockTable {
 public:
-    explicit KeyBlockTable(const Connection& connection);
+    explicit KeyBlockTable(const Connection& connection, const std::string& table = plainKeyTable);
 
     // The key of picture number, if one is stored.
     std::optional<PackedKey> key(std::int64_t number) const;
     void put(std::int64_t number, const PackedKey& key);
     // Many keys at once, numbers ascending: each row read and written once.
     void putSorted(std::span<const std::pair<std::int64_t, PackedKey>> keys);
+    // Nothing when number has no key.
     void remove(std::int64_t number);
 
     // Every row in order of numbers.
     void forEachRow(const std::function<void(const KeyRow&)>& visit) const;
+    // Row number row (of the pictures from row * keysPerRow), if there is one.
+    std::optional<KeyRow> row(std::int64_t row) const;
 
 private:
     void putInRow(std::int64_t row, std::span<const std::pair<std::int64_t, PackedKey>> keys);
 
     const Connection& connection_;
+    std::string table_;
     Statement addRow_;
     mutable Statement readKey_;
+    mutable Statement readRow_;
 };
 
 } // namespace velsaro::detail

@@ -49,7 +49,7 @@ Opciones:
                    media ni contraste) se correlacionan al menos 0,90, o en 28 o
                    menos con una correlación de al menos 0,99. Para buscar copias:
                    --fit --near 32. La distancia de las claves sola, en --matrix.
-                   Con --find, la distancia máxima de lo que se busca
+                   Con --find, la D de lo que se busca
   --matrix         tras las claves y los grupos, la tabla de las distancias entre
                    cada dos imágenes (hasta 64 imágenes)
   --html ARCHIVO   con --compare, escribe además la página ARCHIVO, que un navegador
@@ -67,8 +67,8 @@ Opciones:
                    que quepa en el área de 430 x 503 (arriba a la izquierda, sobre el
                    gris de fondo): la clave describe toda la imagen y se conserva
                    aunque la imagen cambie de tamaño. Sin --fit la clave lee la
-                   imagen tal cual, cortada por el área. Aún no se combina con
-                   --catalogue
+                   imagen tal cual, cortada por el área. El catálogo guarda la clave
+                   ajustada aparte de la otra; no se combina con --import ni --merge
   --json           escribe un documento JSON en lugar de las líneas
   -j N, --jobs N   decodifica y calcula con N hilos (de 1 a 1024; por omisión {jobs},
                    uno por procesador); el resultado no depende de N
@@ -81,20 +81,25 @@ Opciones:
                    no se decodifica: su clave sale del catálogo; un archivo cambiado
                    justo antes de calcularse (dentro de la resolución de las fechas
                    de su sistema de archivos) se comprueba por su contenido la vez
-                   siguiente. La salida es la misma que sin catálogo. Lo calculado
+                   siguiente. Con la clave se guarda la huella de lo que leyó (con
+                   --fit, la clave ajustada y su huella). La salida es la misma que
+                   sin catálogo. Lo calculado
                    se guarda por tandas (cada 256 imágenes o cada segundo): si la
                    ejecución se interrumpe, la siguiente sigue donde quedó. Varias
                    ejecuciones pueden usar el mismo catálogo a la vez. Un archivo
                    que no es un catálogo, o un catálogo de una versión posterior,
                    se rechaza sin modificarlo, con sus archivos -wal y -shm; un
-                   catálogo del formato anterior se actualiza al abrirlo con
+                   catálogo de un formato anterior se actualiza al abrirlo con
                    permiso de escritura
-  --find           con --catalogue: para cada RUTA, las imágenes del catálogo cuya
-                   clave está a D bits o menos (--near D; por omisión 0), de la más
-                   cercana a la más lejana y, a igual distancia, por ruta; no las
-                   que ya no existen o ya no son archivos regulares, salvo las
-                   importadas, que se listan tal cual. Basta con poder leer el
-                   catálogo terminado
+  --find           con --catalogue: para cada RUTA, las imágenes del catálogo que son
+                   copias suyas como las agrupa --near D (por omisión 0; con --fit,
+                   por las claves ajustadas y sus huellas), de la clave más cercana
+                   a la más lejana y, a igual distancia, por ruta; las que no tienen
+                   huella (importadas, o no vistas desde que el catálogo se
+                   actualizó), solo por la clave: a D bits o menos. No las que ya
+                   no existen o ya no son archivos regulares, salvo las importadas,
+                   que se listan tal cual. Basta con poder leer el catálogo
+                   terminado
   --merge          con --catalogue: cada RUTA es otro catálogo, cuyas imágenes se
                    incorporan a ARCHIVO; de dos registros de una misma ruta queda el
                    de fecha de modificación más reciente. Los otros no cambian; si
@@ -147,16 +152,19 @@ Salida:
   números de las columnas y una fila por imagen: su número, su distancia a cada
   imagen y su ruta.
   Con --find, por imagen buscada, su línea de clave y una línea por imagen hallada,
-  con su distancia y su ruta absoluta tal como la guarda el catálogo:
+  con su distancia, la de las huellas y la correlación de los grises como en los
+  grupos (o «solo por la clave» si no tiene huella) y su ruta absoluta tal como la
+  guarda el catálogo:
     CLAVE  RUTA
-        0  RUTA-EN-EL-CATÁLOGO
-       12  RUTA-EN-EL-CATÁLOGO
+        0   0  1.000  RUTA-EN-EL-CATÁLOGO
+       12  solo por la clave  RUTA-EN-EL-CATÁLOGO
   Con --json, un objeto con "pictures": por imagen, {"path", "key", "codes" (27),
   "levels": [{"N", "matrizP" (3 x 3), "codes" (9)} x 3]} o {"path", "error"};
   con --compare además "groups": [{"key", "paths", "distances"}] (con --near
   también "hash_distances" y "grey_correlations"), con --matrix
   "matrix": {"paths", "distances" (una fila por imagen)}. Con --find, el objeto es
-  {"queries": [{"path", "key", "matches": [{"path", "distance"}]} o {"path",
+  {"queries": [{"path", "key", "matches": [{"path", "distance", "hash_distance",
+  "grey_correlation"} o {"path", "distance", "by_key_alone": true}]} o {"path",
   "error"}]}. Una ruta que no es UTF-8 lleva al lado "path_bytes", sus bytes en
   base64 (y "paths", "paths_bytes", con null para las que son UTF-8).
   Cada imagen, carpeta o entrada de carpeta que no se puede leer se indica en la
@@ -325,9 +333,9 @@ std::optional<std::string> apply(int code, const std::string& value, const std::
 // What the options ask for, as one of a few sensible combinations.
 std::optional<std::string> combinationError(const Options& options, const Asked& asked)
 {
-    // The catalogue stores the keys of what the plain area shows: fitted keys would be taken for them.
-    if (options.fit && !options.catalogue.empty())
-        return "--fit no se combina todavía con --catalogue: el catálogo guarda solo claves sin ajustar";
+    // A list holds keys without fingerprints, stored as plain keys; a merge carries both kinds of key.
+    if (options.fit && (asked.import || asked.merge))
+        return "--fit no se combina con --import ni --merge: las listas se guardan como claves sin ajustar";
     if (options.catalogue.empty()) {
         for (const auto& [given, name] : {std::pair{asked.find, "--find"}, {asked.merge, "--merge"},
                                           {asked.import, "--import"}, {options.prune, "--prune"}})

@@ -3,6 +3,8 @@
 #include "picture/drawing_area.h"
 #include "picture/picture_file.h"
 
+#include <malloc.h>
+
 #include <condition_variable>
 #include <exception>
 #include <mutex>
@@ -100,6 +102,14 @@ PictureResult keyOfReadablePicture(const PictureEntry& entry, Keying keying)
 }
 
 } // namespace
+
+void keepPictureMemory()
+{
+    // Blocks up to 32 MiB (glibc's largest threshold) come from the heap, and up to 64 MiB freed at
+    // its top stay there.
+    mallopt(M_MMAP_THRESHOLD, 32 << 20);
+    mallopt(M_TRIM_THRESHOLD, 64 << 20);
+}
 
 PictureResult keyPicture(const PictureEntry& entry, Keying keying)
 {

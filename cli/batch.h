@@ -28,6 +28,12 @@ struct Keying {
 // Reads one picture, shows it in a drawing area and computes its key. Never throws.
 PictureResult keyPicture(const PictureEntry& entry, Keying keying = {});
 
+// Keeps the memory of the pictures keyed in the process for the next ones: a picture read as the area
+// shows it lives in a few blocks of about a MiB, which glibc would otherwise give back to the system
+// after each picture and fault in again page by page for the next, at several times the cost of its
+// key. Once, before any picture is keyed.
+void keepPictureMemory();
+
 using ResultSink = std::function<void(const PictureResult&)>;
 
 // Keys every entry on `jobs` worker threads and calls deliver, on the calling thread, once per entry

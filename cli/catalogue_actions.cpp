@@ -9,11 +9,12 @@ namespace velsaro::cli {
 
 namespace {
 
-// Keys every picture first, so that the catalogue is read once for them all.
+// Keys every picture first, with the fingerprint of what its key read, so that the catalogue is read
+// once for them all.
 std::vector<PictureResult> keyedQueries(const Options& options)
 {
     std::vector<PictureResult> queries;
-    keyPictures(listPictures(options.paths), options.jobs, {},
+    keyPictures(listPictures(options.paths), options.jobs, {options.fit, true},
                 [&](const PictureResult& query) { queries.push_back(query); });
     return queries;
 }
@@ -24,12 +25,12 @@ public:
     QueryAnswers(const std::vector<PictureResult>& queries, Output& output) : queries_(queries), output_(output) {}
 
     // The keyed queries, in order.
-    std::vector<KeyCodes> keys() const
+    std::vector<CatalogueQuery> keys() const
     {
-        std::vector<KeyCodes> keys;
+        std::vector<CatalogueQuery> keys;
         for (const PictureResult& query : queries_)
             if (query.key)
-                keys.push_back(query.key->codes());
+                keys.push_back({query.key->codes(), query.fingerprint});
         return keys;
     }
 
@@ -69,7 +70,7 @@ int findNearPictures(const Options& options, Output& output)
     QueryAnswers answers(queries, output);
     int status = exitSuccess;
     try {
-        catalogue->find(answers.keys(), options.nearDistance, answers);
+        catalogue->find(answers.keys(), options.nearDistance, options.fit ? KeyKind::Fitted : KeyKind::Plain, answers);
     } catch (const CatalogueError& error) {
         output.error(error.file(), error.what());
         status = exitCatalogueError;

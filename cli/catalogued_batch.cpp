@@ -13,7 +13,8 @@ std::unique_ptr<Catalogue> openCatalogue(const std::string& file, CatalogueAcces
 }
 
 CataloguedBatch::CataloguedBatch(Catalogue& catalogue, const std::vector<PictureEntry>& entries, Keying keying)
-    : catalogue_(catalogue), entries_(entries), keying_(keying), identities_(entries.size())
+    : catalogue_(catalogue), entries_(entries), keying_(keying), kind_(keying.fit ? KeyKind::Fitted : KeyKind::Plain),
+      identities_(entries.size())
 {
     CataloguePaths paths;
     for (const PictureEntry& entry : entries)
@@ -30,13 +31,15 @@ PictureResult CataloguedBatch::key(std::size_t index)
     const std::optional<FileIdentity> identity = fileIdentity(entry.path);
     if (identity) {
         try {
-            if (std::optional<Key> stored = catalogue_.storedKey(cataloguePaths_[index], *identity))
-                return keying_.fingerprints ? keyPicture(entry, keying_) : PictureResult{entry.path, std::move(stored), {}};
+            std::optional<StoredPicture> stored = catalogue_.storedPicture(cataloguePaths_[index], *identity, kind_);
+            if (stored && stored->fingerprint)
+                return {entry.path, std::move(stored->key), {}, stored->fingerprint};
         } catch (const CatalogueError&) {
             // Keyed from the file instead; a catalogue that fails for good fails its writes too.
         }
     }
-    PictureResult result = keyPicture(entry, keying_);
+    // Always with the fingerprint, which the catalogue stores so that no later run reads the file again.
+    PictureResult result = keyPicture(entry, {keying_.fit, true});
     if (result.key)
         identities_[index] = identity;
     return result;
@@ -48,7 +51,7 @@ void CataloguedBatch::keep(std::size_t index, const PictureResult& result)
         return;
     try {
         if (identities_[index] && result.key)
-            catalogue_.store(cataloguePaths_[index], *identities_[index], *result.key);
+            catalogue_.store(cataloguePaths_[index], *identities_[index], kind_, *result.key, result.fingerprint);
         // Also after a key taken from the catalogue: a batch begun by one new picture is committed on
         // time however many stored ones follow it.
         catalogue_.commitIfDue();

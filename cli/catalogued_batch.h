@@ -17,11 +17,11 @@ namespace velsaro::cli {
 // The catalogue in file, or none after the output has said why it cannot be used.
 std::unique_ptr<Catalogue> openCatalogue(const std::string& file, CatalogueAccess access, Output& output);
 
-// One batch keyed through a catalogue: a picture whose file is the one the catalogue keyed is not
-// decoded; every other picture keyed is stored, in batches.
+// One batch keyed through a catalogue, plain or fitted as the keying asks: a picture whose file is the
+// one the catalogue keyed, and whose key of that kind is stored with its fingerprint, is not decoded;
+// every other picture is keyed with its fingerprint and stored, in batches.
 class CataloguedBatch {
 public:
-    // keying asks for fingerprints, which the catalogue does not store: a stored picture is read again.
     CataloguedBatch(Catalogue& catalogue, const std::vector<PictureEntry>& entries, Keying keying);
 
     // On a worker thread: the stored key, or the picture keyed from its file.
@@ -39,6 +39,7 @@ private:
     Catalogue& catalogue_;
     const std::vector<PictureEntry>& entries_;
     Keying keying_;
+    KeyKind kind_;
     std::vector<std::string> cataloguePaths_; // of the entries, each folder resolved once
     std::vector<std::optional<FileIdentity>> identities_; // of pictures keyed from their file
     std::optional<std::string> error_;

@@ -101,9 +101,15 @@ std::string jsonMatrix(const DistanceMatrix& matrix)
     return std::string("{") + pathsMembers(matrix.paths) + ", \"distances\": " + jsonArray(matrix.distances, row) + "}";
 }
 
+// A match confirmed by the fingerprints with their hash distance and grey correlation; one without a
+// fingerprint marked as matched by the key alone.
 std::string jsonMatch(const CatalogueMatch& match)
 {
-    return std::string("{") + pathMembers(match.path) + ", \"distance\": " + jsonInteger(match.distance) + "}";
+    const std::string agreement = match.hashDistance && match.greyCorrelation
+                                      ? ", \"hash_distance\": " + jsonInteger(*match.hashDistance) +
+                                            ", \"grey_correlation\": " + correlationText(*match.greyCorrelation)
+                                      : std::string(", \"by_key_alone\": true");
+    return std::string("{") + pathMembers(match.path) + ", \"distance\": " + jsonInteger(match.distance) + agreement + "}";
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 // chooses the output format and calls the one action asked for.
 #include "cli/actions.h"
 #include "cli/arguments.h"
+#include "cli/batch.h"
 #include "cli/console.h"
 #include "cli/output.h"
 
@@ -42,6 +43,7 @@ int main(int argc, char** argv)
     // Qt's decoders report damaged files on the error stream; the tool already gives every failed
     // picture its one line there.
     QLoggingCategory::setFilterRules(QStringLiteral("qt.gui.imageio*=false"));
+    keepPictureMemory();
 
     const Console console{stdout, stderr, isatty(STDOUT_FILENO) == 1, isatty(STDERR_FILENO) == 1};
     const ParsedArguments parsed = parseArguments(std::vector<std::string>(argv + 1, argv + argc), defaultJobs());

@@ -186,11 +186,6 @@ std::vector<NearGroup> nearGroups(const std::vector<KeyedPicture>& pictures, int
 
 namespace {
 
-// Beyond these hash distances no pair is confirmed; within the first the hash alone confirms it.
-constexpr int hashAloneDistance = 8;
-constexpr int hashWithGreyDistance = 16;
-constexpr int smoothHashDistance = 28;
-
 // The groups' first pictures: their hashes in a row for the scan, which measures keys and grey levels
 // only where the hash is close enough for them to matter.
 class ConfirmedLeaders {
@@ -246,17 +241,6 @@ std::string correlationText(double correlation)
     char text[16];
     std::snprintf(text, sizeof text, "%.3f", correlation);
     return text;
-}
-
-bool isNearCopy(int keyDistance, const Fingerprint& a, const Fingerprint& b, int maxDistance)
-{
-    const int hashes = hashDistance(a, b);
-    if (hashes <= hashAloneDistance)
-        return true;
-    if (keyDistance > maxDistance || hashes > smoothHashDistance)
-        return false;
-    // Within 16 bits 0.90 suffices, and 0.99 would pass it too: one correlation decides.
-    return greyCorrelatesAtLeast(a, b, hashes <= hashWithGreyDistance ? 90 : 99);
 }
 
 // In rounds as nearGroups: side by side against the groups made before the round, then in order

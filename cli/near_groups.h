@@ -30,11 +30,6 @@ struct NearGroup {
 // equal keys. jobs threads share the work; the groups do not depend on their number.
 std::vector<NearGroup> nearGroups(const std::vector<KeyedPicture>& pictures, int maxDistance, int jobs);
 
-// Whether two pictures are near copies: their hashes within 8 bits, or their keys within maxDistance
-// and either the hashes within 16 bits and the grey correlation at least 0.90, or the hashes within
-// 28 bits and the grey correlation at least 0.99 (smooth pictures, whose hash is unstable).
-bool isNearCopy(int keyDistance, const Fingerprint& a, const Fingerprint& b, int maxDistance);
-
 // As nearGroups, but a picture joins a group only when it is a near copy of its first picture.
 std::vector<NearGroup> confirmedNearGroups(const std::vector<KeyedPicture>& pictures, int maxDistance, int jobs);
 

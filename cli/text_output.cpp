@@ -25,12 +25,17 @@ std::string memberLine(const std::string& path, std::optional<int> distance)
     return lead + listedPath(path) + "\n";
 }
 
-// Of a confirmed group: the key distance right-aligned in three places, the hash distance in two and
+// Of a confirmed pair: the key distance right-aligned in three places, the hash distance in two and
 // the grey correlation, two spaces apart, then two spaces and the path.
+std::string confirmedLine(int distance, int hashDistance, double correlation, const std::string& path)
+{
+    return "  " + rightAligned(distance, 3) + "  " + rightAligned(hashDistance, 2) + "  " + correlationText(correlation) +
+           "  " + listedPath(path) + "\n";
+}
+
 std::string confirmedMemberLine(const NearGroup& group, std::size_t p)
 {
-    return "  " + rightAligned(group.distances[p], 3) + "  " + rightAligned(group.hashDistances[p], 2) + "  " +
-           correlationText(group.greyCorrelations[p]) + "  " + listedPath(group.paths[p]) + "\n";
+    return confirmedLine(group.distances[p], group.hashDistances[p], group.greyCorrelations[p], group.paths[p]);
 }
 
 // "Grupo NUMBER (COUNT imágenes): KEY" and its pictures, one per line.
@@ -99,9 +104,14 @@ void TextOutput::writeQuery(const PictureResult& query)
         printOut(keyLine(query.key->text, query.path));
 }
 
+// A match confirmed by the fingerprints as a confirmed group's member; one without a fingerprint
+// says that the key alone matched it.
 void TextOutput::writeMatch(const CatalogueMatch& match)
 {
-    printBuffered(memberLine(match.path, match.distance));
+    if (match.hashDistance && match.greyCorrelation)
+        printBuffered(confirmedLine(match.distance, *match.hashDistance, *match.greyCorrelation, match.path));
+    else
+        printBuffered("  " + rightAligned(match.distance, 3) + "  solo por la clave  " + listedPath(match.path) + "\n");
 }
 
 void TextOutput::writePruned(std::size_t count)

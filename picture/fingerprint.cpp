@@ -12,7 +12,7 @@ namespace {
 
 constexpr int hashSide = 32;
 constexpr int greySide = 16;
-constexpr int greyCells = greySide * greySide;
+static_assert(greyCells == greySide * greySide);
 
 // round(4096 cos((2t + 1) u pi / 64)): the first eight rows of the 32-point DCT, in integers so that
 // the coefficients and their order are exact.
@@ -41,27 +41,63 @@ int greyOf(QRgb pixel)
     return (299 * qRed(pixel) + 587 * qGreen(pixel) + 114 * qBlue(pixel) + 500) / 1000;
 }
 
-// The side x side cells' grey sums, each weighted by the area filter's overlaps (area_fit.h), whose
-// weights sum to the picture's area in every cell: reduced across per row, then down.
-std::vector<std::uint64_t> cellSums(const QImage& picture, int side)
+// One row's grey levels and their running sums.
+struct GreyRow {
+    std::vector<std::uint8_t> grey;
+    std::vector<std::uint64_t> prefix; // the sum of the grey before each pixel, and of all of them
+};
+
+void readGreyRow(const QRgb* pixels, GreyRow& row)
 {
-    const std::int64_t width = picture.width();
-    const std::int64_t height = picture.height();
-    std::vector<std::uint64_t> sums(std::size_t(side * side), 0);
-    std::vector<std::uint64_t> across(std::size_t(side), 0);
-    for (std::int64_t j = 0; j < height; ++j) {
-        const QRgb* row = reinterpret_cast<const QRgb*>(picture.constScanLine(int(j)));
-        for (int x = 0; x < side; ++x) {
-            const SourceSpan span = sourceSpan(x, width, side);
-            std::uint64_t sum = 0;
-            for (std::int64_t i = span.first; i < span.end; ++i)
-                sum += std::uint64_t(areaWeight(i, x, width, side)) * std::uint64_t(greyOf(row[i]));
-            across[std::size_t(x)] = sum;
-        }
-        const SourceSpan rows = {j * side / height, ((j + 1) * side - 1) / height + 1};
-        for (std::int64_t y = rows.first; y < rows.end; ++y)
-            for (int x = 0; x < side; ++x)
-                sums[std::size_t(y * side + x)] += std::uint64_t(areaWeight(j, y, height, side)) * across[std::size_t(x)];
+    for (std::size_t i = 0; i < row.grey.size(); ++i) {
+        row.grey[i] = std::uint8_t(greyOf(pixels[i]));
+        row.prefix[i + 1] = row.prefix[i] + row.grey[i];
+    }
+}
+
+// The weighted grey sum of cell x of a row: its first and last pixels may overlap it in part, those
+// between lie whole in it and weigh side each.
+std::uint64_t acrossSum(const GreyRow& row, int x, int side)
+{
+    const auto width = std::int64_t(row.grey.size());
+    const SourceSpan span = sourceSpan(x, width, side);
+    const std::int64_t last = span.end - 1;
+    std::uint64_t sum = std::uint64_t(areaWeight(span.first, x, width, side)) * row.grey[std::size_t(span.first)];
+    if (last > span.first) {
+        sum += std::uint64_t(areaWeight(last, x, width, side)) * row.grey[std::size_t(last)];
+        sum += std::uint64_t(side) * (row.prefix[std::size_t(last)] - row.prefix[std::size_t(span.first + 1)]);
+    }
+    return sum;
+}
+
+// Adds row j of height rows to the side x side cells it overlaps, weighted by the area filter's
+// overlaps (area_fit.h), whose weights sum to the picture's area in every cell.
+void addToCells(const GreyRow& row, std::int64_t j, std::int64_t height, int side, std::vector<std::uint64_t>& sums)
+{
+    std::array<std::uint64_t, hashSide> across{};
+    for (int x = 0; x < side; ++x)
+        across[std::size_t(x)] = acrossSum(row, x, side);
+    const SourceSpan spanned = {j * side / height, ((j + 1) * side - 1) / height + 1};
+    for (std::int64_t y = spanned.first; y < spanned.end; ++y)
+        for (int x = 0; x < side; ++x)
+            sums[std::size_t(y * side + x)] += std::uint64_t(areaWeight(j, y, height, side)) * across[std::size_t(x)];
+}
+
+// The grey sums of the hash's 32 x 32 cells and of the grey levels' 16 x 16, in one pass of the rows.
+struct CellSums {
+    std::vector<std::uint64_t> hash = std::vector<std::uint64_t>(hashSide * hashSide);
+    std::vector<std::uint64_t> grey = std::vector<std::uint64_t>(greyCells);
+};
+
+CellSums cellSumsOf(const QImage& picture)
+{
+    CellSums sums;
+    GreyRow row{std::vector<std::uint8_t>(std::size_t(picture.width())),
+                std::vector<std::uint64_t>(std::size_t(picture.width()) + 1)};
+    for (int j = 0; j < picture.height(); ++j) {
+        readGreyRow(reinterpret_cast<const QRgb*>(picture.constScanLine(j)), row);
+        addToCells(row, j, picture.height(), hashSide, sums.hash);
+        addToCells(row, j, picture.height(), greySide, sums.grey);
     }
     return sums;
 }
@@ -88,10 +124,9 @@ std::array<std::int64_t, 63> lowFrequencies(const std::vector<std::uint64_t>& su
     return coefficients;
 }
 
-std::uint64_t hashOf(const QImage& picture)
+std::uint64_t hashOf(const std::vector<std::uint64_t>& cellSums, std::uint64_t area)
 {
-    const std::uint64_t area = std::uint64_t(picture.width()) * std::uint64_t(picture.height());
-    const std::array<std::int64_t, 63> coefficients = lowFrequencies(cellSums(picture, hashSide), area);
+    const std::array<std::int64_t, 63> coefficients = lowFrequencies(cellSums, area);
     std::array<std::int64_t, 63> sorted = coefficients;
     std::nth_element(sorted.begin(), sorted.begin() + 31, sorted.end());
     const std::int64_t median = sorted[31];
@@ -104,10 +139,8 @@ std::uint64_t hashOf(const QImage& picture)
 
 // Cell means in 1/16 grey levels, then d = 256 q - sum q over the root of 256 sum q^2 - (sum q)^2:
 // integers exact in a double, one correctly rounded root and division each.
-std::array<std::int8_t, greyCells> greyLevelsOf(const QImage& picture)
+std::array<std::int8_t, greyCells> greyLevelsOf(const std::vector<std::uint64_t>& sums, std::uint64_t area)
 {
-    const std::uint64_t area = std::uint64_t(picture.width()) * std::uint64_t(picture.height());
-    const std::vector<std::uint64_t> sums = cellSums(picture, greySide);
     std::array<std::int64_t, greyCells> levels{};
     std::int64_t sum = 0, squares = 0;
     for (std::size_t i = 0; i < levels.size(); ++i) {
@@ -127,25 +160,6 @@ std::array<std::int8_t, greyCells> greyLevelsOf(const QImage& picture)
     return grey;
 }
 
-struct Moments {
-    std::int64_t covariance; // n sum ab - sum a sum b
-    std::int64_t spreadA;    // n sum a^2 - (sum a)^2
-    std::int64_t spreadB;
-};
-
-Moments momentsOf(const Fingerprint& a, const Fingerprint& b)
-{
-    std::int64_t sumA = 0, sumB = 0, products = 0, squaresA = 0, squaresB = 0;
-    for (std::size_t i = 0; i < a.grey.size(); ++i) {
-        sumA += a.grey[i];
-        sumB += b.grey[i];
-        products += a.grey[i] * b.grey[i];
-        squaresA += a.grey[i] * a.grey[i];
-        squaresB += b.grey[i] * b.grey[i];
-    }
-    return {greyCells * products - sumA * sumB, greyCells * squaresA - sumA * sumA, greyCells * squaresB - sumB * sumB};
-}
-
 } // namespace
 
 Fingerprint fingerprintOf(const QImage& picture)
@@ -153,25 +167,9 @@ Fingerprint fingerprintOf(const QImage& picture)
     const QImage opaque = picture.convertToFormat(QImage::Format_RGB32);
     if (opaque.isNull())
         return {};
-    return {hashOf(opaque), greyLevelsOf(opaque)};
-}
-
-bool greyCorrelatesAtLeast(const Fingerprint& a, const Fingerprint& b, int hundredths)
-{
-    const Moments m = momentsOf(a, b);
-    if (m.spreadA == 0 || m.spreadB == 0)
-        return m.spreadA == m.spreadB;
-    using Wide = __int128;
-    return m.covariance > 0 &&
-           Wide(10000) * Wide(m.covariance) * m.covariance >= Wide(hundredths * hundredths) * m.spreadA * m.spreadB;
-}
-
-double greyCorrelation(const Fingerprint& a, const Fingerprint& b)
-{
-    const Moments m = momentsOf(a, b);
-    if (m.spreadA == 0 || m.spreadB == 0)
-        return m.spreadA == m.spreadB ? 1.0 : 0.0;
-    return double(m.covariance) / std::sqrt(double(m.spreadA) * double(m.spreadB));
+    const std::uint64_t area = std::uint64_t(opaque.width()) * std::uint64_t(opaque.height());
+    const CellSums sums = cellSumsOf(opaque);
+    return {hashOf(sums.hash, area), greyLevelsOf(sums.grey, area)};
 }
 
 } // namespace velsaro

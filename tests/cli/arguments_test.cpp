@@ -137,8 +137,8 @@ TEST(Arguments, RefusesDistancesAndCombinationsThatMeanNothing)
         {{"--catalogue"}, "falta el ARCHIVO del catálogo tras «--catalogue»"},
         {{"--html", "p.html", "a"}, "--html solo se usa con --compare"},
         {{"--catalogue", "c.db", "--import", "l.txt", "--find"}, "--import no se combina con --find ni --merge"},
-        {{"--fit", "--catalogue", "c.db", "--find", "a"},
-         "--fit no se combina todavía con --catalogue: el catálogo guarda solo claves sin ajustar"},
+        {{"--fit", "--catalogue", "c.db", "--import", "a"},
+         "--fit no se combina con --import ni --merge: las listas se guardan como claves sin ajustar"},
     };
     for (const auto& [arguments, error] : refused) {
         const ParsedArguments parsed = parse(arguments);

@@ -218,13 +218,13 @@ TEST_F(CatalogueToolTest, RefusesForeignFilesAndLaterCataloguesLeavingThemAndThe
     ASSERT_TRUE(leaveCommitInLog(logged, "CREATE TABLE agenda (nombre TEXT); INSERT INTO agenda VALUES ('Ana')"));
     ASSERT_TRUE(withSideFiles(logged)[1]);
     ASSERT_EQ(runClave(withCatalogue({picture})).exitCode, 0);
-    executeSql(catalogue_, "PRAGMA user_version = 3");
+    executeSql(catalogue_, "PRAGMA user_version = 4");
 
     for (const std::string& file : {text, otherDatabase, logged, catalogue_}) {
         const std::vector<std::optional<std::string>> before = withSideFiles(file);
         const std::string expected =
-            file == catalogue_ ? "el catálogo es de una versión posterior de velsaro-clave (formato 3; esta "
-                                 "versión lee el formato 2); no se ha modificado"
+            file == catalogue_ ? "el catálogo es de una versión posterior de velsaro-clave (formato 4; esta "
+                                 "versión lee el formato 3); no se ha modificado"
                                : "no es un catálogo de velsaro-clave; no se ha modificado";
         for (const std::vector<std::string>& arguments :
              {std::vector<std::string>{"--catalogue", file, picture}, {"--catalogue", file, "--find", picture},
@@ -299,7 +299,7 @@ KeyCodes keyCodesOfRun(const std::string& file)
     return key;
 }
 
-TEST_F(CatalogueToolTest, FindsMergedPicturesNearestFirstWithTheirExactPaths)
+TEST_F(CatalogueToolTest, FindsMergedPicturesByTheirFingerprintsWithTheirExactPathsAndNoUnrelatedOneWithinD)
 {
     const std::string odd = path(folder_.write("cara \"1\"\n\xff.jpg",
                                                jpeg(variedPicture(drawingAreaWidth, drawingAreaHeight, 7))));
@@ -309,7 +309,6 @@ TEST_F(CatalogueToolTest, FindsMergedPicturesNearestFirstWithTheirExactPaths)
     ASSERT_EQ(runClave({"--catalogue", partOne, odd}).exitCode, 0);
     ASSERT_EQ(runClave({"--catalogue", partTwo, other}).exitCode, 0);
     ASSERT_EQ(runClave({"--catalogue", catalogue_, "--merge", partOne, partTwo}).exitCode, 0);
-    const int distance = keyDistance(packedKey(keyCodesOfRun(odd)), packedKey(keyCodesOfRun(other)));
     std::string listedOdd = odd;
     listedOdd.replace(listedOdd.find('\n'), 1, "\\n");
 
@@ -317,16 +316,18 @@ TEST_F(CatalogueToolTest, FindsMergedPicturesNearestFirstWithTheirExactPaths)
     const ClaveRun nearest = runClave(withCatalogue({"--find", "--json", other}));
 
     EXPECT_EQ(found.exitCode, 0) << found.err;
+    // The merge carried the fingerprints: the copy is confirmed, and the other picture, within D = 216
+    // by its key, is not a copy.
     const std::vector<std::string> lines = linesOf(found.out);
-    ASSERT_EQ(lines.size(), 3u) << found.out;
-    EXPECT_EQ(lines[1], "    0  \\" + listedOdd);
-    EXPECT_EQ(lines[2], "  " + std::string(distance < 100 ? distance < 10 ? 2 : 1 : 0, ' ') +
-                            std::to_string(distance) + "  " + other);
+    ASSERT_EQ(lines.size(), 2u) << found.out;
+    EXPECT_EQ(lines[1], "    0   0  1.000  \\" + listedOdd);
     const QJsonObject query = QJsonDocument::fromJson(QByteArray::fromStdString(nearest.out))
                                   .object()["queries"].toArray()[0].toObject();
     EXPECT_EQ(query["path"].toString().toStdString(), other);
     EXPECT_EQ(query["matches"].toArray(), QJsonArray({QJsonObject{{"path", QString::fromStdString(other)},
-                                                                   {"distance", 0}}}));
+                                                                   {"distance", 0},
+                                                                   {"hash_distance", 0},
+                                                                   {"grey_correlation", 1.0}}}));
 }
 
 TEST_F(CatalogueToolTest, KeepsRealPathsThroughLinksAndFindsAndPrunesOnlyFilesStillThere)
@@ -349,7 +350,7 @@ TEST_F(CatalogueToolTest, KeepsRealPathsThroughLinksAndFindsAndPrunesOnlyFilesSt
     const ClaveRun pruned = runClave(withCatalogue({"--prune"}));
 
     EXPECT_EQ(found.exitCode, 0) << found.err;
-    EXPECT_EQ(linesOf(found.out), (std::vector<std::string>{linesOf(runClave({picture}).out)[0], "    0  " + picture}));
+    EXPECT_EQ(linesOf(found.out), (std::vector<std::string>{linesOf(runClave({picture}).out)[0], "    0   0  1.000  " + picture}));
     EXPECT_EQ(pruned.out, "Imágenes quitadas del catálogo: 2\n");
     EXPECT_EQ(cataloguedPaths(catalogue_), std::vector<std::string>{picture});
 }
@@ -397,13 +398,69 @@ TEST_F(CatalogueToolTest, UpgradesAFirstFormatCatalogueInPlaceKeepingEveryKeyAnd
     const ClaveRun pruned = runClave({"--catalogue", merged, "--prune"});
 
     ASSERT_EQ(linesOf(found.out).size(), 2u) << found.err;
-    EXPECT_EQ(linesOf(found.out)[1], "    0  " + files[0]);
-    EXPECT_EQ(queryNumber(catalogue_, "PRAGMA user_version"), 2);
+    EXPECT_EQ(linesOf(found.out)[1], "    0  solo por la clave  " + files[0]);
+    EXPECT_EQ(queryNumber(catalogue_, "PRAGMA user_version"), 3);
     EXPECT_EQ(cataloguedPaths(catalogue_), std::vector<std::string>(files.begin(), files.begin() + 2));
     // Its record held no identity of the file: it is checked by its content once.
     EXPECT_EQ(keyed.out, runClave({files[1]}).out);
     EXPECT_EQ(bytesOf(part), partBytes);
     EXPECT_EQ(pruned.out, "Imágenes quitadas del catálogo: 1\n");
+}
+
+TEST_F(CatalogueToolTest, UpgradesASecondFormatCatalogueKeepingItsKeysAndFingerprintsThePicturesItMeets)
+{
+    const std::vector<std::string> files = pictures("v", 2, 70);
+    letTimesSettle();
+    ASSERT_EQ(runClave(withCatalogue(files)).exitCode, 0);
+    // The second format: no fingerprints, no fitted keys.
+    executeSql(catalogue_, "ALTER TABLE pictures DROP COLUMN fingerprint; ALTER TABLE pictures DROP COLUMN "
+                           "fitted_averages; ALTER TABLE pictures DROP COLUMN fitted_fingerprint; DROP TABLE "
+                           "fitted_key_blocks; DROP TABLE hash_blocks; DROP TABLE fitted_hash_blocks; DROP TABLE "
+                           "sketch_blocks; DROP TABLE fitted_sketch_blocks; "
+                           "PRAGMA user_version = 2");
+    markStoredKeys(catalogue_);
+
+    const QJsonArray keyed = jsonPictures(runClave(withCatalogue({"--json", files[0]})));
+    const std::int64_t fingerprinted = queryNumber(catalogue_, "SELECT count(fingerprint) FROM pictures");
+    markStoredKeys(catalogue_);
+    const QJsonArray again = jsonPictures(runClave(withCatalogue({"--json", files[0]})));
+    const ClaveRun found = runClave(withCatalogue({"--find", files[1]}));
+
+    EXPECT_EQ(queryNumber(catalogue_, "PRAGMA user_version"), 3);
+    // Met again without a fingerprint, the file is read once; then its key comes from the catalogue.
+    ASSERT_EQ(keyed.size(), 1);
+    EXPECT_FALSE(cameFromCatalogue(keyed[0]));
+    EXPECT_EQ(fingerprinted, 1);
+    EXPECT_TRUE(cameFromCatalogue(again[0]));
+    EXPECT_EQ(again[0]["key"], keyed[0]["key"]);
+    // The other record kept its key, matched by it alone until its file is met.
+    EXPECT_EQ(linesOf(found.out), (std::vector<std::string>{linesOf(runClave({files[1]}).out)[0],
+                                                            "    0  solo por la clave  " + files[1]}));
+}
+
+TEST_F(CatalogueToolTest, KeysFittedPicturesOnceAndFindsAResizedCopyByItsHashBeyondD)
+{
+    const QImage original = variedPicture(640, 720, 80);
+    const std::string large = path(folder_.write("grande.jpg", jpeg(original)));
+    const std::string small = path(folder_.write("pequena.jpg", jpeg(original.scaled(320, 360, Qt::IgnoreAspectRatio,
+                                                                                       Qt::SmoothTransformation))));
+    const std::string other = pictures("o", 1, 81)[0];
+    letTimesSettle();
+    ASSERT_EQ(runClave(withCatalogue({"--fit", large, other})).exitCode, 0);
+    executeSql(catalogue_, "UPDATE pictures SET fitted_averages = zeroblob(216)");
+
+    const QJsonArray again = jsonPictures(runClave(withCatalogue({"--fit", "--json", large, other})));
+    const ClaveRun found = runClave(withCatalogue({"--fit", "--find", "--json", small}));
+
+    ASSERT_EQ(again.size(), 2);
+    EXPECT_TRUE(cameFromCatalogue(again[0]));
+    EXPECT_TRUE(cameFromCatalogue(again[1]));
+    const QJsonArray matches = QJsonDocument::fromJson(QByteArray::fromStdString(found.out))
+                                   .object()["queries"].toArray()[0].toObject()["matches"].toArray();
+    ASSERT_EQ(matches.size(), 1) << found.out;
+    EXPECT_EQ(matches[0]["path"].toString().toStdString(), large);
+    EXPECT_GT(matches[0]["distance"].toInt(), 0); // beyond --near 0
+    EXPECT_LE(matches[0]["hash_distance"].toInt(), 8);
 }
 
 TEST_F(CatalogueToolTest, ImportsTheToolsOwnOutputAndNothingFromAListWithAForeignLine)
@@ -434,9 +491,28 @@ TEST_F(CatalogueToolTest, ImportsTheToolsOwnOutputAndNothingFromAListWithAForeig
     EXPECT_EQ(afterRefusal, 0);
     EXPECT_EQ(imported.exitCode, 0) << imported.err;
     EXPECT_EQ(imported.out, "Imágenes importadas al catálogo: 4\n");
-    // Imported records are listed as they are, the one whose file is gone too.
-    EXPECT_EQ(linesOf(found.out).size(), 5u) << found.out;
+    // Imported records are listed as they are, the one whose file is gone too, matched by key alone.
+    ASSERT_EQ(linesOf(found.out).size(), 5u) << found.out;
+    EXPECT_EQ(linesOf(found.out)[1], "    0  solo por la clave  " + files[0]);
     EXPECT_EQ(keyed.out, runClave({files[2]}).out);
+}
+
+TEST_F(CatalogueToolTest, ComparesARecordImportedOverAKeyedOneByItsKeyAlone)
+{
+    // A flat picture's hash has no bit set, a varied one's about half of them: too far for any
+    // confirmation, were the flat one's hash still taken for the record's.
+    const std::vector<std::string> files = {path(folder_.write("plana.jpg", jpeg(solidPicture(430, 503, Qt::darkCyan)))),
+                                            pictures("k", 1, 90)[0]};
+    ASSERT_EQ(runClave(withCatalogue({files[0]})).exitCode, 0);
+    // The list gives the first file the second one's key: the first file's fingerprint goes with it.
+    std::string line = runClave({files[1]}).out;
+    line.replace(line.find(files[1]), files[1].size(), files[0]);
+    ASSERT_EQ(runClave(withCatalogue({"--import", path(folder_.write("lista.txt", QByteArray::fromStdString(line)))})).exitCode, 0);
+
+    const ClaveRun found = runClave(withCatalogue({"--find", files[1]}));
+
+    EXPECT_EQ(linesOf(found.out), (std::vector<std::string>{linesOf(runClave({files[1]}).out)[0],
+                                                            "    0  solo por la clave  " + files[0]}));
 }
 
 TEST_F(CatalogueToolTest, FindsInACatalogueItsUserMayOnlyReadThroughItsLog)
@@ -461,7 +537,7 @@ TEST_F(CatalogueToolTest, FindsInACatalogueItsUserMayOnlyReadThroughItsLog)
 
     QFile::setPermissions(folder_.path(), readable | QFileDevice::WriteOwner);
     EXPECT_EQ(found.exitCode, 0) << found.err;
-    EXPECT_EQ(linesOf(found.out), (std::vector<std::string>{linesOf(runClave({picture}).out)[0], "    0  " + copy}));
+    EXPECT_EQ(linesOf(found.out), (std::vector<std::string>{linesOf(runClave({picture}).out)[0], "    0   0  1.000  " + copy}));
     EXPECT_EQ(withSideFiles(catalogue_), before);
 }
 
@@ -479,7 +555,9 @@ TEST_F(CatalogueToolTest, AnyoneWhoMayReadAFinishedCatalogueSearchesItTheFirstFo
     for (std::size_t f = 0; f < files.size(); ++f) {
         const ClaveRun found = runClaveWithoutRights({"--catalogue", f == 0 ? catalogue_ : first, "--find", files[f]});
         EXPECT_EQ(found.exitCode, 0) << found.err;
-        EXPECT_EQ(linesOf(found.out), (std::vector<std::string>{linesOf(runClave({files[f]}).out)[0], "    0  " + files[f]}));
+        // The first format's record has no fingerprint: matched by its key alone.
+        const std::string agreement = f == 0 ? "   0  1.000  " : "  solo por la clave  ";
+        EXPECT_EQ(linesOf(found.out), (std::vector<std::string>{linesOf(runClave({files[f]}).out)[0], "    0" + agreement + files[f]}));
     }
     EXPECT_EQ(queryNumber(first, "PRAGMA user_version"), 1);
 }
