@@ -86,16 +86,6 @@ const JpegEncoding grey{Colours::Grey, 1, 1};
 const JpegEncoding cmyk{Colours::Cmyk, 1, 1};
 const JpegEncoding restarts{Colours::YCbCr, 2, 2, false, 1};
 
-JpegEncoding progressive(int hSampling, int vSampling, Colours colours = Colours::YCbCr, int restartRows = 0)
-{
-    return {colours, hSampling, vSampling, true, restartRows};
-}
-
-JpegEncoding scripted(JpegScript script, int hSampling, int vSampling, int restartRows = 0)
-{
-    return {Colours::YCbCr, hSampling, vSampling, false, restartRows, 90, jpegScript(script)};
-}
-
 // Widths and heights just around the last column and row the key reads (331, 388), the crop's end
 // (348), the drawing area's (430 x 503) and the MCU sizes (8 and 16); progressive files also past the
 // rows a region needs, cut at the key's rows or the shown ones.
@@ -115,25 +105,25 @@ INSTANTIATE_TEST_SUITE_P(
 
 INSTANTIATE_TEST_SUITE_P(
     Progressive, RegionJpeg,
-    ::testing::Values(JpegCase{"420_640x480", progressive(2, 2), 640, 480},
-                      JpegCase{"444_1001x1003", progressive(1, 1), 1001, 1003},
-                      JpegCase{"422_1001x1003", progressive(2, 1), 1001, 1003},
-                      JpegCase{"420_1001x1003", progressive(2, 2), 1001, 1003},
-                      JpegCase{"440_700x900", progressive(1, 2), 700, 900},
-                      JpegCase{"grey_1001x1003", progressive(1, 1, Colours::Grey), 1001, 1003},
-                      JpegCase{"cmyk_640x480", progressive(1, 1, Colours::Cmyk), 640, 480, false},
-                      JpegCase{"restarts_1200x900", progressive(2, 2, Colours::YCbCr, 1), 1200, 900},
-                      JpegCase{"spectral_1200x900", scripted(JpegScript::SpectralOnly, 2, 2), 1200, 900},
-                      JpegCase{"three_steps_444_900x1200", scripted(JpegScript::ThreeSteps, 1, 1), 900, 1200},
-                      JpegCase{"steps_restarts_1200x900", scripted(JpegScript::ThreeSteps, 2, 2, 2), 1200, 900},
-                      JpegCase{"unrefined_420_1200x900", scripted(JpegScript::Unrefined, 2, 2), 1200, 900},
-                      JpegCase{"unrefined_444_900x1200", scripted(JpegScript::Unrefined, 1, 1), 900, 1200},
-                      JpegCase{"flat_band_420_1200x900", progressive(2, 2), 1200, 900, true, true},
-                      JpegCase{"flat_steps_1200x900", scripted(JpegScript::ThreeSteps, 1, 1), 1200, 900, true, true},
-                      JpegCase{"sequential_scans_1200x900", scripted(JpegScript::SequentialScans, 2, 2), 1200, 900},
-                      JpegCase{"420_331x388", progressive(2, 2), 331, 388},
-                      JpegCase{"444_349x504", progressive(1, 1), 349, 504},
-                      JpegCase{"420_2000x130", progressive(2, 2), 2000, 130}));
+    ::testing::Values(JpegCase{"420_640x480", progressiveEncoding(2, 2), 640, 480},
+                      JpegCase{"444_1001x1003", progressiveEncoding(1, 1), 1001, 1003},
+                      JpegCase{"422_1001x1003", progressiveEncoding(2, 1), 1001, 1003},
+                      JpegCase{"420_1001x1003", progressiveEncoding(2, 2), 1001, 1003},
+                      JpegCase{"440_700x900", progressiveEncoding(1, 2), 700, 900},
+                      JpegCase{"grey_1001x1003", progressiveEncoding(1, 1, Colours::Grey), 1001, 1003},
+                      JpegCase{"cmyk_640x480", progressiveEncoding(1, 1, Colours::Cmyk), 640, 480, false},
+                      JpegCase{"restarts_1200x900", progressiveEncoding(2, 2, Colours::YCbCr, 1), 1200, 900},
+                      JpegCase{"spectral_1200x900", scriptedEncoding(JpegScript::SpectralOnly, 2, 2), 1200, 900},
+                      JpegCase{"three_steps_444_900x1200", scriptedEncoding(JpegScript::ThreeSteps, 1, 1), 900, 1200},
+                      JpegCase{"steps_restarts_1200x900", scriptedEncoding(JpegScript::ThreeSteps, 2, 2, 2), 1200, 900},
+                      JpegCase{"unrefined_420_1200x900", scriptedEncoding(JpegScript::Unrefined, 2, 2), 1200, 900},
+                      JpegCase{"unrefined_444_900x1200", scriptedEncoding(JpegScript::Unrefined, 1, 1), 900, 1200},
+                      JpegCase{"flat_band_420_1200x900", progressiveEncoding(2, 2), 1200, 900, true, true},
+                      JpegCase{"flat_steps_1200x900", scriptedEncoding(JpegScript::ThreeSteps, 1, 1), 1200, 900, true, true},
+                      JpegCase{"sequential_scans_1200x900", scriptedEncoding(JpegScript::SequentialScans, 2, 2), 1200, 900},
+                      JpegCase{"420_331x388", progressiveEncoding(2, 2), 331, 388},
+                      JpegCase{"444_349x504", progressiveEncoding(1, 1), 349, 504},
+                      JpegCase{"420_2000x130", progressiveEncoding(2, 2), 2000, 130}));
 
 // JPEGs the fuzz target once found a region of differing from a whole decode: corrupt scans whose
 // rows depend on the rows after them.

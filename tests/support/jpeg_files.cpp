@@ -31,6 +31,16 @@ QByteArray jpeg(const QImage& picture, JpegColour colour, int quality)
     return bytes;
 }
 
+JpegEncoding progressiveEncoding(int hSampling, int vSampling, JpegEncoding::Colours colours, int restartRows)
+{
+    return {colours, hSampling, vSampling, true, restartRows};
+}
+
+JpegEncoding scriptedEncoding(JpegScript script, int hSampling, int vSampling, int restartRows)
+{
+    return {JpegEncoding::Colours::YCbCr, hSampling, vSampling, false, restartRows, 90, jpegScript(script)};
+}
+
 std::vector<JpegScan> jpegScript(JpegScript script)
 {
     switch (script) {

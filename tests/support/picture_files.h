@@ -105,6 +105,10 @@ struct JpegEncoding {
     int quality = 90;
     std::vector<JpegScan> scans = {}; // the scans in order; libjpeg's own when empty
 };
+// libjpeg's own progression at that sampling; a script of the named kind.
+JpegEncoding progressiveEncoding(int hSampling, int vSampling,
+                                 JpegEncoding::Colours colours = JpegEncoding::Colours::YCbCr, int restartRows = 0);
+JpegEncoding scriptedEncoding(JpegScript script, int hSampling, int vSampling, int restartRows = 0);
 // A JPEG written by libjpeg directly, for layouts Qt's writer does not make. CMYK is written from the
 // picture's red, green and blue as cyan, magenta and yellow, with black 0. Empty if libjpeg fails.
 QByteArray jpegEncoded(const QImage& picture, const JpegEncoding& encoding);
