@@ -1,5 +1,7 @@
 #include "cli/near_groups.h"
 
+#include "cli/leader_indexes.h"
+
 #include <algorithm>
 #include <array>
 #include <bit>
@@ -14,54 +16,11 @@ namespace velsaro::cli {
 
 namespace {
 
-// Beyond this distance the parts of the keys would be too small to tell keys apart: every first key
-// is measured, which on keys of real pictures finds a group early.
-constexpr int largestIndexedDistance = 23;
 // A candidate from the parts costs a scattered read where the scan reads keys in a row, several to a
 // register: the parts are worth looking up only for fewer candidates than this share of the keys.
 constexpr std::size_t scanCostRatio = 16;
 // Pictures whose groups are sought side by side before they join them, in order.
 constexpr std::size_t picturesPerRound = 1024;
-
-int bitOf(const PackedKey& key, int bit)
-{
-    return int((key.words[std::size_t(bit / 64)] >> (bit % 64)) & 1);
-}
-
-std::uint64_t hashOf(const PackedKey& key, const PackedKey& mask)
-{
-    std::uint64_t hash = 0;
-    for (std::size_t w = 0; w < key.words.size(); ++w) {
-        hash ^= (key.words[w] & mask.words[w]) + 0x9E3779B97F4A7C15ull + (hash << 6) + (hash >> 2);
-        hash *= 0xBF58476D1CE4E5B9ull;
-    }
-    return hash ^ (hash >> 31);
-}
-
-// maxDistance + 1 parts of the key's bits, each carrying about the same entropy over these keys: a key
-// within maxDistance of another equals it in at least one part, and parts of equal entropy keep the
-// keys that share a part's value few.
-std::vector<PackedKey> balancedParts(const std::vector<PackedKey>& keys, int maxDistance)
-{
-    std::vector<std::pair<double, int>> entropies; // entropy, bit
-    for (int bit = 0; bit < keyBitCount; ++bit) {
-        std::size_t ones = 0;
-        for (const PackedKey& key : keys)
-            ones += std::size_t(bitOf(key, bit));
-        const double p = keys.empty() ? 0.5 : double(ones) / double(keys.size());
-        const double entropy = p <= 0 || p >= 1 ? 0 : -p * std::log2(p) - (1 - p) * std::log2(1 - p);
-        entropies.emplace_back(entropy, bit);
-    }
-    std::sort(entropies.rbegin(), entropies.rend());
-    std::vector<PackedKey> parts(std::size_t(maxDistance + 1));
-    std::vector<double> partEntropy(parts.size());
-    for (const auto& [entropy, bit] : entropies) {
-        const auto least = std::size_t(std::min_element(partEntropy.begin(), partEntropy.end()) - partEntropy.begin());
-        parts[least].words[std::size_t(bit / 64)] |= std::uint64_t(1) << (bit % 64);
-        partEntropy[least] += entropy;
-    }
-    return parts;
-}
 
 // The groups' first keys, in blocks for the vector scan and, for small distances, by the values of
 // their parts, so that a key need only be measured against first keys equal to it in some part.
@@ -85,7 +44,7 @@ public:
         blocks_.back().place(number % keysPerBlock, key);
         keys_.push_back(key);
         for (std::size_t p = 0; p < parts_.size(); ++p)
-            byPart_[p][hashOf(key, parts_[p])].push_back(std::uint32_t(number));
+            byPart_[p][partValue(key, parts_[p])].push_back(std::uint32_t(number));
     }
 
     // The first of the first count leaders within reach of key.
@@ -94,7 +53,7 @@ public:
         std::array<const std::vector<std::uint32_t>*, largestIndexedDistance + 1> lists{};
         std::size_t candidates = 0;
         for (std::size_t p = 0; p < parts_.size() && candidates * scanCostRatio < count; ++p) {
-            const auto bucket = byPart_[p].find(hashOf(key, parts_[p]));
+            const auto bucket = byPart_[p].find(partValue(key, parts_[p]));
             lists[p] = bucket == byPart_[p].end() ? nullptr : &bucket->second;
             candidates += lists[p] ? lists[p]->size() : 0;
         }
@@ -191,44 +150,81 @@ constexpr int hashAloneDistance = 8;
 constexpr int hashWithGreyDistance = 16;
 constexpr int smoothHashDistance = 28;
 
-// The groups' first pictures: their hashes in a row for the scan, which measures keys and grey levels
-// only where the hash is close enough for them to matter.
+// The groups' first pictures, searched clause by clause of the near-copy rule: the hash index for
+// hashes within 8 bits, then, before the leader that gives, the key parts index or the vector scan of
+// the keys for the leaders whose keys are within reach, each confirmed by the whole rule.
 class ConfirmedLeaders {
 public:
-    explicit ConfirmedLeaders(int maxDistance) : maxDistance_(maxDistance) {}
+    ConfirmedLeaders(int maxDistance, const std::vector<PackedKey>& keys) : maxDistance_(maxDistance)
+    {
+        if (maxDistance <= largestIndexedDistance)
+            keyParts_.emplace(keys, maxDistance);
+    }
 
-    std::size_t size() const { return hashes_.size(); }
+    std::size_t size() const { return keys_.size(); }
     const KeyedPicture& picture(std::size_t leader) const { return *pictures_[leader]; }
 
     void add(const KeyedPicture& picture, const PackedKey& key)
     {
-        hashes_.push_back(picture.fingerprint.hash);
+        const std::size_t number = keys_.size();
+        if (number % keysPerBlock == 0)
+            blocks_.emplace_back();
+        blocks_.back().place(number % keysPerBlock, key);
         keys_.push_back(key);
         pictures_.push_back(&picture);
+        byHash_.add(picture.fingerprint.hash);
+        if (keyParts_)
+            keyParts_->add(key);
     }
 
     // The first leader of [from, end) that picture is a near copy of.
     std::optional<std::size_t> firstConfirmed(const KeyedPicture& picture, const PackedKey& key, std::size_t from,
                                               std::size_t end) const
     {
-        const std::uint64_t hash = picture.fingerprint.hash;
-        for (std::size_t i = from; i < end; ++i) {
-            // Both distances measured, so that the loop branches only on the rare candidates.
-            const int hashes = std::popcount(hashes_[i] ^ hash);
-            const int keys = keyDistance(keys_[i], key);
-            const bool isCandidate =
-                (hashes <= hashAloneDistance) | ((hashes <= smoothHashDistance) & (keys <= maxDistance_));
-            if (isCandidate && isNearCopy(keys, pictures_[i]->fingerprint, picture.fingerprint, maxDistance_))
-                return i;
-        }
-        return std::nullopt;
+        std::size_t first = byHash_.firstWithin(picture.fingerprint.hash, from, end);
+        const auto confirms = [&](std::size_t leader) {
+            return hashDistance(pictures_[leader]->fingerprint, picture.fingerprint) <= smoothHashDistance &&
+                   isNearCopy(keyDistance(keys_[leader], key), pictures_[leader]->fingerprint, picture.fingerprint,
+                              maxDistance_);
+        };
+        KeyPartsIndex::Lists lists{};
+        if (keyParts_ && keyParts_->listsSharing(key, lists) * scanCostRatio < first - from)
+            first = keyParts_->firstAccepted(lists, from, first, confirms);
+        else
+            first = firstScanned(key, from, first, confirms);
+        return first == end ? std::nullopt : std::optional(first);
     }
 
 private:
+    // The first leader of [from, end) whose key is within reach and that confirms takes; end if none.
+    // Leaders up to the next block one by one, then block by block through the vector scan.
+    template <typename Confirms>
+    std::size_t firstScanned(const PackedKey& key, std::size_t from, std::size_t end, const Confirms& confirms) const
+    {
+        while (from < end) {
+            if (from % keysPerBlock != 0) {
+                if (keyDistance(keys_[from], key) <= maxDistance_ && confirms(from))
+                    return from;
+                ++from;
+                continue;
+            }
+            const std::optional<std::size_t> near =
+                firstKeyWithin(blocks_.data() + from / keysPerBlock, end - from, key, maxDistance_);
+            if (!near)
+                return end;
+            if (confirms(from + *near))
+                return from + *near;
+            from += *near + 1;
+        }
+        return end;
+    }
+
     int maxDistance_;
-    std::vector<std::uint64_t> hashes_;
+    std::vector<KeyBlock> blocks_;
     std::vector<PackedKey> keys_;
     std::vector<const KeyedPicture*> pictures_;
+    HashIndex byHash_;
+    std::optional<KeyPartsIndex> keyParts_;
 };
 
 void join(NearGroup& group, const KeyedPicture& first, const KeyedPicture& picture)
@@ -266,7 +262,7 @@ std::vector<NearGroup> confirmedNearGroups(const std::vector<KeyedPicture>& pict
     std::vector<PackedKey> keys;
     for (const KeyedPicture& picture : pictures)
         keys.push_back(packedKey(picture.codes));
-    ConfirmedLeaders leaders(maxDistance);
+    ConfirmedLeaders leaders(maxDistance, keys);
     std::vector<NearGroup> groups;
     std::vector<std::optional<std::size_t>> found(picturesPerRound);
     for (std::size_t start = 0; start < keys.size(); start += picturesPerRound) {

@@ -1,11 +1,14 @@
 // The grouping of near keys, checked against comparing every key on keys shaped like those of
-// photographs, at every distance from 0 to 60.
+// photographs, at every distance from 0 to 60; the confirmed grouping against applying the near-copy
+// rule to every group's first picture.
 #include "cli/near_groups.h"
 #include "tests/support/real_shaped_keys.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <bit>
+#include <random>
 
 namespace velsaro::cli {
 namespace {
@@ -55,6 +58,85 @@ TEST(NearGroups, GroupRealShapedKeysAsComparingEveryGroupsFirstKeyDoesAtEveryDis
             EXPECT_EQ(group.distances, distances);
             EXPECT_EQ(group.keyText, keyText(keys[expected[g][0]]));
         }
+    }
+}
+
+Fingerprint unrelatedFingerprint(std::mt19937& random)
+{
+    Fingerprint fingerprint{(std::uint64_t(random()) << 32 | random()) & ~std::uint64_t(1)};
+    for (std::int8_t& level : fingerprint.grey)
+        level = std::int8_t(int(random() % 121) - 60);
+    return fingerprint;
+}
+
+// Exactly some of the hash's 63 bits turned, and the grey levels moved by up to amplitude: about the
+// thresholds of the rule (hashes 8, 16, 28 bits apart; correlations 0.90 and 0.99).
+Fingerprint copyOf(Fingerprint fingerprint, std::mt19937& random)
+{
+    static constexpr int bits[] = {0, 7, 8, 9, 15, 16, 17, 27, 28, 29};
+    static constexpr int amplitudes[] = {0, 4, 8, 9, 12, 20, 29, 40};
+    const int wanted = bits[random() % std::size(bits)];
+    std::uint64_t turned = 0;
+    const bool isSpread = random() % 2 == 0; // one turned in each of `wanted` stretches: no part left equal
+    for (int k = 0; isSpread && k < wanted; ++k)
+        turned |= std::uint64_t(1) << (1 + 63 * k / wanted + int(random() % unsigned(63 * (k + 1) / wanted - 63 * k / wanted)));
+    while (std::popcount(turned) < wanted)
+        turned |= std::uint64_t(1) << (1 + random() % 63);
+    fingerprint.hash ^= turned;
+    const int amplitude = amplitudes[random() % std::size(amplitudes)];
+    for (std::int8_t& level : fingerprint.grey)
+        level = std::int8_t(std::clamp(level + int(random() % unsigned(2 * amplitude + 1)) - amplitude, -127, 127));
+    return fingerprint;
+}
+
+// Real-shaped keys; a near copy's fingerprint mostly a copy of its original's, else unrelated, so that
+// unrelated pictures come with equal and near keys too.
+std::vector<KeyedPicture> picturesWithNearCopies(std::size_t count, unsigned seed)
+{
+    const testing::ShapedKeys keys = testing::realShapedKeysWithOrigins(count, seed);
+    std::mt19937 random(seed);
+    std::vector<KeyedPicture> pictures;
+    for (std::size_t i = 0; i < count; ++i) {
+        const std::size_t origin = keys.origins[i];
+        const bool isCopy = origin != i && random() % 4 != 0;
+        pictures.push_back({keys.keys[i], std::to_string(i),
+                            isCopy ? copyOf(pictures[origin].fingerprint, random) : unrelatedFingerprint(random)});
+    }
+    return pictures;
+}
+
+// Each picture joins the first group, in order, whose first picture it is a near copy of.
+std::vector<std::vector<std::string>> groupsByConfirmingEveryLeader(const std::vector<KeyedPicture>& pictures,
+                                                                     int maxDistance)
+{
+    std::vector<const KeyedPicture*> leaders;
+    std::vector<std::vector<std::string>> groups;
+    for (const KeyedPicture& picture : pictures) {
+        const auto group = std::find_if(leaders.begin(), leaders.end(), [&](const KeyedPicture* leader) {
+            return isNearCopy(distance(leader->codes, picture.codes), leader->fingerprint, picture.fingerprint,
+                              maxDistance);
+        });
+        const auto number = std::size_t(group - leaders.begin());
+        if (group == leaders.end()) {
+            leaders.push_back(&picture);
+            groups.push_back({});
+        }
+        groups[number].push_back(picture.path);
+    }
+    return groups;
+}
+
+TEST(NearGroups, ConfirmedGroupsAreThoseOfConfirmingEveryGroupsFirstPicture)
+{
+    // More pictures than a round takes, on two threads; distances with and without the key parts index.
+    const std::vector<KeyedPicture> pictures = picturesWithNearCopies(3000, 5);
+    for (int maxDistance : {0, 8, 16, 23, 24, 32, 48}) {
+        const std::vector<NearGroup> groups = confirmedNearGroups(pictures, maxDistance, 2);
+        const std::vector<std::vector<std::string>> expected = groupsByConfirmingEveryLeader(pictures, maxDistance);
+
+        ASSERT_EQ(groups.size(), expected.size()) << "D = " << maxDistance;
+        for (std::size_t g = 0; g < expected.size(); ++g)
+            ASSERT_EQ(groups[g].paths, expected[g]) << "D = " << maxDistance;
     }
 }
 
