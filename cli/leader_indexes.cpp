@@ -127,4 +127,61 @@ std::size_t KeyPartsIndex::listsSharing(const PackedKey& key, Lists& lists) cons
     return leaders;
 }
 
+namespace {
+
+// The eight cosines of the lowest frequencies but the mean's, cell by cell of the 16 x 16: the eight
+// sums of a projection then run side by side.
+using Cosines = std::array<std::array<float, 8>, 256>;
+
+Cosines lowFrequencyCosines()
+{
+    constexpr std::array<std::pair<int, int>, 8> frequencies = {{{0, 1}, {1, 0}, {1, 1}, {0, 2}, {2, 0}, {1, 2}, {2, 1}, {2, 2}}};
+    const auto cosine = [](int frequency, int cell) {
+        const double scale = frequency == 0 ? std::sqrt(1.0 / 16) : std::sqrt(2.0 / 16);
+        return scale * std::cos((2 * cell + 1) * frequency * M_PI / 32);
+    };
+    Cosines cosines{};
+    for (std::size_t k = 0; k < frequencies.size(); ++k)
+        for (int cell = 0; cell < 256; ++cell)
+            cosines[std::size_t(cell)][k] =
+                float(cosine(frequencies[k].first, cell / 16) * cosine(frequencies[k].second, cell % 16));
+    return cosines;
+}
+
+// sqrt(0.2) squared, and a margin far above the float sums' rounding.
+constexpr float greyReach = 0.2f + 1e-3f;
+
+} // namespace
+
+GreyProjection::GreyProjection(const Fingerprint& fingerprint)
+{
+    static const Cosines cosines = lowFrequencyCosines();
+    double mean = 0;
+    for (std::int8_t level : fingerprint.grey)
+        mean += level;
+    mean /= double(fingerprint.grey.size());
+    double squares = 0;
+    for (std::int8_t level : fingerprint.grey)
+        squares += (level - mean) * (level - mean);
+    isFlat_ = squares == 0;
+    for (std::size_t cell = 0; !isFlat_ && cell < fingerprint.grey.size(); ++cell) {
+        const auto level = float(fingerprint.grey[cell] - mean);
+        for (std::size_t k = 0; k < coordinates_.size(); ++k)
+            coordinates_[k] += cosines[cell][k] * level;
+    }
+    const auto length = float(std::sqrt(squares));
+    for (float& coordinate : coordinates_)
+        coordinate /= isFlat_ ? 1 : length;
+}
+
+bool GreyProjection::mayCorrelate(const GreyProjection& other) const
+{
+    if (isFlat_ || other.isFlat_)
+        return true;
+    float distance = 0;
+    for (std::size_t k = 0; k < coordinates_.size(); ++k)
+        distance += (coordinates_[k] - other.coordinates_[k]) * (coordinates_[k] - other.coordinates_[k]);
+    return distance <= greyReach;
+}
+
 } // namespace velsaro::cli

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "engine/key_distance.h"
+#include "picture/fingerprint.h"
 
 #include <algorithm>
 #include <array>
@@ -86,6 +87,22 @@ private:
     std::vector<PackedKey> parts_; // each a mask of the bits it holds
     std::vector<std::unordered_map<std::uint64_t, std::vector<std::uint32_t>>> byPart_;
     std::uint32_t count_ = 0;
+};
+
+// The grey levels' eight lowest frequencies: those of the unit vector of the levels less their mean,
+// on orthonormal cosines. Two levels that correlate at least 0.90 have unit vectors within
+// sqrt(2 - 2 x 0.90) of each other, and projections no further apart, so a pair whose projections lie
+// further apart needs no correlation measured.
+class GreyProjection {
+public:
+    GreyProjection() = default;
+    explicit GreyProjection(const Fingerprint& fingerprint);
+    // False only when the two cannot correlate 0.90.
+    bool mayCorrelate(const GreyProjection& other) const;
+
+private:
+    std::array<float, 8> coordinates_{};
+    bool isFlat_ = true; // a flat picture has no unit vector, and correlates 1 with another flat one
 };
 
 } // namespace velsaro::cli

@@ -21,6 +21,8 @@ namespace {
 constexpr std::size_t scanCostRatio = 16;
 // Pictures whose groups are sought side by side before they join them, in order.
 constexpr std::size_t picturesPerRound = 1024;
+// Blocks whose keys within reach the confirmed grouping's scan gathers before confirming them.
+constexpr std::size_t blocksPerStretch = 64;
 
 // The groups' first keys, in blocks for the vector scan and, for small distances, by the values of
 // their parts, so that a key need only be measured against first keys equal to it in some part.
@@ -164,8 +166,9 @@ public:
     std::size_t size() const { return keys_.size(); }
     const KeyedPicture& picture(std::size_t leader) const { return *pictures_[leader]; }
 
-    void add(const KeyedPicture& picture, const PackedKey& key)
+    void add(const KeyedPicture& picture, const PackedKey& key, const GreyProjection& projection)
     {
+        projections_.push_back(projection);
         const std::size_t number = keys_.size();
         if (number % keysPerBlock == 0)
             blocks_.emplace_back();
@@ -178,14 +181,18 @@ public:
     }
 
     // The first leader of [from, end) that picture is a near copy of.
-    std::optional<std::size_t> firstConfirmed(const KeyedPicture& picture, const PackedKey& key, std::size_t from,
-                                              std::size_t end) const
+    std::optional<std::size_t> firstConfirmed(const KeyedPicture& picture, const PackedKey& key,
+                                              const GreyProjection& projection, std::size_t from, std::size_t end) const
     {
         std::size_t first = byHash_.firstWithin(picture.fingerprint.hash, from, end);
+        // Leaders within 8 bits of hash are all found above: the rest need the grey levels too.
         const auto confirms = [&](std::size_t leader) {
-            return hashDistance(pictures_[leader]->fingerprint, picture.fingerprint) <= smoothHashDistance &&
-                   isNearCopy(keyDistance(keys_[leader], key), pictures_[leader]->fingerprint, picture.fingerprint,
-                              maxDistance_);
+            const Fingerprint& fingerprint = pictures_[leader]->fingerprint;
+            if (hashDistance(fingerprint, picture.fingerprint) > smoothHashDistance)
+                return false;
+            const int keys = keyDistance(keys_[leader], key);
+            return keys <= maxDistance_ && projections_[leader].mayCorrelate(projection) &&
+                   isNearCopy(keys, fingerprint, picture.fingerprint, maxDistance_);
         };
         KeyPartsIndex::Lists lists{};
         if (keyParts_ && keyParts_->listsSharing(key, lists) * scanCostRatio < first - from)
@@ -197,24 +204,20 @@ public:
 
 private:
     // The first leader of [from, end) whose key is within reach and that confirms takes; end if none.
-    // Leaders up to the next block one by one, then block by block through the vector scan.
+    // The vector scan, a stretch of blocks at a time: every key within reach in it, then those leaders
+    // in order through confirms.
     template <typename Confirms>
     std::size_t firstScanned(const PackedKey& key, std::size_t from, std::size_t end, const Confirms& confirms) const
     {
-        while (from < end) {
-            if (from % keysPerBlock != 0) {
-                if (keyDistance(keys_[from], key) <= maxDistance_ && confirms(from))
-                    return from;
-                ++from;
-                continue;
-            }
-            const std::optional<std::size_t> near =
-                firstKeyWithin(blocks_.data() + from / keysPerBlock, end - from, key, maxDistance_);
-            if (!near)
-                return end;
-            if (confirms(from + *near))
-                return from + *near;
-            from += *near + 1;
+        std::array<KeyHit, blocksPerStretch * keysPerBlock> hits;
+        for (std::size_t block = from / keysPerBlock; block * keysPerBlock < end; block += blocksPerStretch) {
+            const std::size_t first = block * keysPerBlock;
+            const std::size_t count = std::min(end - first, hits.size());
+            const auto found = hits.begin() + std::ptrdiff_t(keysWithin(&blocks_[block], count, {&key, 1}, maxDistance_, hits.data()));
+            std::sort(hits.begin(), found, [](const KeyHit& a, const KeyHit& b) { return a.key < b.key; });
+            for (auto hit = hits.begin(); hit != found; ++hit)
+                if (first + hit->key >= from && confirms(first + hit->key))
+                    return first + hit->key;
         }
         return end;
     }
@@ -223,6 +226,7 @@ private:
     std::vector<KeyBlock> blocks_;
     std::vector<PackedKey> keys_;
     std::vector<const KeyedPicture*> pictures_;
+    std::vector<GreyProjection> projections_;
     HashIndex byHash_;
     std::optional<KeyPartsIndex> keyParts_;
 };
@@ -265,18 +269,21 @@ std::vector<NearGroup> confirmedNearGroups(const std::vector<KeyedPicture>& pict
     ConfirmedLeaders leaders(maxDistance, keys);
     std::vector<NearGroup> groups;
     std::vector<std::optional<std::size_t>> found(picturesPerRound);
+    std::vector<GreyProjection> projections(picturesPerRound);
     for (std::size_t start = 0; start < keys.size(); start += picturesPerRound) {
         const std::size_t end = std::min(keys.size(), start + picturesPerRound);
         const std::size_t before = leaders.size();
-        forEachOn(before == 0 ? 1 : std::max(jobs, 1), start, end, [&](std::size_t i) {
-            found[i - start] = leaders.firstConfirmed(pictures[i], keys[i], 0, before);
+        forEachOn(std::max(jobs, 1), start, end, [&](std::size_t i) {
+            projections[i - start] = GreyProjection(pictures[i].fingerprint);
+            found[i - start] = leaders.firstConfirmed(pictures[i], keys[i], projections[i - start], 0, before);
         });
         for (std::size_t i = start; i < end; ++i) {
+            const GreyProjection& projection = projections[i - start];
             std::optional<std::size_t> group = found[i - start];
             if (!group)
-                group = leaders.firstConfirmed(pictures[i], keys[i], before, leaders.size());
+                group = leaders.firstConfirmed(pictures[i], keys[i], projection, before, leaders.size());
             if (!group) {
-                leaders.add(pictures[i], keys[i]);
+                leaders.add(pictures[i], keys[i], projection);
                 groups.push_back({keyText(pictures[i].codes), {}, {}});
                 join(groups.back(), pictures[i], pictures[i]);
                 continue;

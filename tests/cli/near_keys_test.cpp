@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <bit>
+#include <cmath>
 #include <random>
 
 namespace velsaro::cli {
@@ -61,20 +62,33 @@ TEST(NearGroups, GroupRealShapedKeysAsComparingEveryGroupsFirstKeyDoesAtEveryDis
     }
 }
 
+// A random one of the lowest cosines across and down, of some amplitude, added to the grey levels: the
+// grey levels of photographs, and their changes that most move their low frequencies.
+void addSmoothPattern(Fingerprint& fingerprint, std::mt19937& random, int amplitude)
+{
+    const int across = int(random() % 3), down = int(random() % 3);
+    for (int cell = 0; cell < 256; ++cell) {
+        const double value = amplitude * std::cos((2 * (cell % 16) + 1) * across * M_PI / 32) *
+                             std::cos((2 * (cell / 16) + 1) * down * M_PI / 32);
+        std::int8_t& level = fingerprint.grey[std::size_t(cell)];
+        level = std::int8_t(std::clamp(level + int(std::lround(value)) + int(random() % 5) - 2, -127, 127));
+    }
+}
+
 Fingerprint unrelatedFingerprint(std::mt19937& random)
 {
     Fingerprint fingerprint{(std::uint64_t(random()) << 32 | random()) & ~std::uint64_t(1)};
-    for (std::int8_t& level : fingerprint.grey)
-        level = std::int8_t(int(random() % 121) - 60);
+    for (int pattern = 0; pattern < 3; ++pattern)
+        addSmoothPattern(fingerprint, random, 40);
     return fingerprint;
 }
 
-// Exactly some of the hash's 63 bits turned, and the grey levels moved by up to amplitude: about the
-// thresholds of the rule (hashes 8, 16, 28 bits apart; correlations 0.90 and 0.99).
+// Exactly some of the hash's 63 bits turned, and the grey levels changed: about the thresholds of the
+// rule (hashes 8, 16, 28 bits apart; correlations 0.90 and 0.99).
 Fingerprint copyOf(Fingerprint fingerprint, std::mt19937& random)
 {
     static constexpr int bits[] = {0, 7, 8, 9, 15, 16, 17, 27, 28, 29};
-    static constexpr int amplitudes[] = {0, 4, 8, 9, 12, 20, 29, 40};
+    static constexpr int amplitudes[] = {0, 4, 8, 9, 12, 20, 24, 27, 30, 40};
     const int wanted = bits[random() % std::size(bits)];
     std::uint64_t turned = 0;
     const bool isSpread = random() % 2 == 0; // one turned in each of `wanted` stretches: no part left equal
@@ -83,9 +97,7 @@ Fingerprint copyOf(Fingerprint fingerprint, std::mt19937& random)
     while (std::popcount(turned) < wanted)
         turned |= std::uint64_t(1) << (1 + random() % 63);
     fingerprint.hash ^= turned;
-    const int amplitude = amplitudes[random() % std::size(amplitudes)];
-    for (std::int8_t& level : fingerprint.grey)
-        level = std::int8_t(std::clamp(level + int(random() % unsigned(2 * amplitude + 1)) - amplitude, -127, 127));
+    addSmoothPattern(fingerprint, random, amplitudes[random() % std::size(amplitudes)]);
     return fingerprint;
 }
 
