@@ -34,6 +34,7 @@ class HashIndex {
 public:
     HashIndex();
     void add(std::uint64_t hash);
+    std::uint64_t hash(std::size_t leader) const { return hashes_[leader]; }
     // The first leader of [from, end) whose hash is within 8 bits of hash; end if none.
     std::size_t firstWithin(std::uint64_t hash, std::size_t from, std::size_t end) const;
 

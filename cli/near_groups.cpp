@@ -187,12 +187,11 @@ public:
         std::size_t first = byHash_.firstWithin(picture.fingerprint.hash, from, end);
         // Leaders within 8 bits of hash are all found above: the rest need the grey levels too.
         const auto confirms = [&](std::size_t leader) {
-            const Fingerprint& fingerprint = pictures_[leader]->fingerprint;
-            if (hashDistance(fingerprint, picture.fingerprint) > smoothHashDistance)
+            if (std::popcount(byHash_.hash(leader) ^ picture.fingerprint.hash) > smoothHashDistance)
                 return false;
             const int keys = keyDistance(keys_[leader], key);
             return keys <= maxDistance_ && projections_[leader].mayCorrelate(projection) &&
-                   isNearCopy(keys, fingerprint, picture.fingerprint, maxDistance_);
+                   isNearCopy(keys, pictures_[leader]->fingerprint, picture.fingerprint, maxDistance_);
         };
         KeyPartsIndex::Lists lists{};
         if (keyParts_ && keyParts_->listsSharing(key, lists) * scanCostRatio < first - from)
