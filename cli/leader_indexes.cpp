@@ -10,7 +10,6 @@ namespace {
 
 // The hash's 63 bits are its top ones: five chunks of 13, 13, 13, 12 and 12 bits from bit 1 up.
 constexpr std::array<int, 6> chunkStarts = {1, 14, 27, 40, 52, 64};
-constexpr int hashAloneDistance = 8;
 constexpr std::size_t fewLeaders = 1024;
 
 std::uint64_t chunkOf(std::uint64_t hash, std::size_t chunk)
@@ -135,7 +134,8 @@ using Cosines = std::array<std::array<float, 8>, 256>;
 
 Cosines lowFrequencyCosines()
 {
-    constexpr std::array<std::pair<int, int>, 8> frequencies = {{{0, 1}, {1, 0}, {1, 1}, {0, 2}, {2, 0}, {1, 2}, {2, 1}, {2, 2}}};
+    constexpr std::array<std::pair<int, int>, 8> frequencies = {
+        {{0, 1}, {1, 0}, {1, 1}, {0, 2}, {2, 0}, {1, 2}, {2, 1}, {2, 2}}}; // down, across
     const auto cosine = [](int frequency, int cell) {
         const double scale = frequency == 0 ? std::sqrt(1.0 / 16) : std::sqrt(2.0 / 16);
         return scale * std::cos((2 * cell + 1) * frequency * M_PI / 32);

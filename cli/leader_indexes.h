@@ -15,6 +15,9 @@
 
 namespace velsaro::cli {
 
+// Hashes within this many bits make a near copy whatever else differs.
+inline constexpr int hashAloneDistance = 8;
+
 // Beyond this distance the parts of the keys would be too small to tell keys apart.
 inline constexpr int largestIndexedDistance = 23;
 

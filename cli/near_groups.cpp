@@ -147,8 +147,8 @@ std::vector<NearGroup> nearGroups(const std::vector<KeyedPicture>& pictures, int
 
 namespace {
 
-// Beyond these hash distances no pair is confirmed; within the first the hash alone confirms it.
-constexpr int hashAloneDistance = 8;
+// Beyond these hash distances no pair is confirmed; within hashAloneDistance (leader_indexes.h) the
+// hash alone confirms it.
 constexpr int hashWithGreyDistance = 16;
 constexpr int smoothHashDistance = 28;
 
@@ -203,8 +203,8 @@ public:
 
 private:
     // The first leader of [from, end) whose key is within reach and that confirms takes; end if none.
-    // The vector scan, a stretch of blocks at a time: every key within reach in it, then those leaders
-    // in order through confirms.
+    // The vector scan gathers a stretch of blocks' keys within reach at a time, then confirms them in
+    // order.
     template <typename Confirms>
     std::size_t firstScanned(const PackedKey& key, std::size_t from, std::size_t end, const Confirms& confirms) const
     {
@@ -212,7 +212,8 @@ private:
         for (std::size_t block = from / keysPerBlock; block * keysPerBlock < end; block += blocksPerStretch) {
             const std::size_t first = block * keysPerBlock;
             const std::size_t count = std::min(end - first, hits.size());
-            const auto found = hits.begin() + std::ptrdiff_t(keysWithin(&blocks_[block], count, {&key, 1}, maxDistance_, hits.data()));
+            const std::size_t hitCount = keysWithin(&blocks_[block], count, {&key, 1}, maxDistance_, hits.data());
+            const auto found = hits.begin() + std::ptrdiff_t(hitCount);
             std::sort(hits.begin(), found, [](const KeyHit& a, const KeyHit& b) { return a.key < b.key; });
             for (auto hit = hits.begin(); hit != found; ++hit)
                 if (first + hit->key >= from && confirms(first + hit->key))

@@ -92,8 +92,10 @@ Fingerprint copyOf(Fingerprint fingerprint, std::mt19937& random)
     const int wanted = bits[random() % std::size(bits)];
     std::uint64_t turned = 0;
     const bool isSpread = random() % 2 == 0; // one turned in each of `wanted` stretches: no part left equal
-    for (int k = 0; isSpread && k < wanted; ++k)
-        turned |= std::uint64_t(1) << (1 + 63 * k / wanted + int(random() % unsigned(63 * (k + 1) / wanted - 63 * k / wanted)));
+    for (int k = 0; isSpread && k < wanted; ++k) {
+        const int stretch = 63 * k / wanted, next = 63 * (k + 1) / wanted;
+        turned |= std::uint64_t(1) << (1 + stretch + int(random() % unsigned(next - stretch)));
+    }
     while (std::popcount(turned) < wanted)
         turned |= std::uint64_t(1) << (1 + random() % 63);
     fingerprint.hash ^= turned;
