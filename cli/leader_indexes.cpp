@@ -11,6 +11,8 @@ namespace {
 // The hash's 63 bits are its top ones: five chunks of 13, 13, 13, 12 and 12 bits from bit 1 up.
 constexpr std::array<int, 6> chunkStarts = {1, 14, 27, 40, 52, 64};
 constexpr std::size_t fewLeaders = 1024;
+// Each chunk's value and its values one bit away.
+constexpr std::size_t bucketsPerQuery = 63 + chunkStarts.size() - 1;
 
 std::uint64_t chunkOf(std::uint64_t hash, std::size_t chunk)
 {
@@ -79,12 +81,19 @@ std::size_t HashIndex::firstWithin(std::uint64_t hash, std::size_t from, std::si
                 return from;
         return end;
     }
+    // The buckets are fetched all at once before any is read, so that their cache misses overlap.
+    std::array<const std::vector<Entry>*, bucketsPerQuery> buckets{};
+    std::size_t count = 0;
     for (std::size_t chunk = 0; chunk < chunks_.size(); ++chunk) {
         const std::uint64_t value = chunkOf(hash, chunk);
-        end = firstInBucket(chunks_[chunk][value], hash, from, end);
+        buckets[count++] = &chunks_[chunk][value];
         for (int bit = 0; bit < chunkStarts[chunk + 1] - chunkStarts[chunk]; ++bit)
-            end = firstInBucket(chunks_[chunk][value ^ (std::uint64_t(1) << bit)], hash, from, end);
+            buckets[count++] = &chunks_[chunk][value ^ (std::uint64_t(1) << bit)];
     }
+    for (const std::vector<Entry>* bucket : buckets)
+        __builtin_prefetch(bucket->data());
+    for (const std::vector<Entry>* bucket : buckets)
+        end = firstInBucket(*bucket, hash, from, end);
     return end;
 }
 
