@@ -1,5 +1,7 @@
 #include "cli/near_groups.h"
 
+#include "cli/leader_indexes.h"
+
 #include <algorithm>
 #include <array>
 #include <bit>
@@ -14,54 +16,13 @@ namespace velsaro::cli {
 
 namespace {
 
-// Beyond this distance the parts of the keys would be too small to tell keys apart: every first key
-// is measured, which on keys of real pictures finds a group early.
-constexpr int largestIndexedDistance = 23;
 // A candidate from the parts costs a scattered read where the scan reads keys in a row, several to a
 // register: the parts are worth looking up only for fewer candidates than this share of the keys.
 constexpr std::size_t scanCostRatio = 16;
 // Pictures whose groups are sought side by side before they join them, in order.
 constexpr std::size_t picturesPerRound = 1024;
-
-int bitOf(const PackedKey& key, int bit)
-{
-    return int((key.words[std::size_t(bit / 64)] >> (bit % 64)) & 1);
-}
-
-std::uint64_t hashOf(const PackedKey& key, const PackedKey& mask)
-{
-    std::uint64_t hash = 0;
-    for (std::size_t w = 0; w < key.words.size(); ++w) {
-        hash ^= (key.words[w] & mask.words[w]) + 0x9E3779B97F4A7C15ull + (hash << 6) + (hash >> 2);
-        hash *= 0xBF58476D1CE4E5B9ull;
-    }
-    return hash ^ (hash >> 31);
-}
-
-// maxDistance + 1 parts of the key's bits, each carrying about the same entropy over these keys: a key
-// within maxDistance of another equals it in at least one part, and parts of equal entropy keep the
-// keys that share a part's value few.
-std::vector<PackedKey> balancedParts(const std::vector<PackedKey>& keys, int maxDistance)
-{
-    std::vector<std::pair<double, int>> entropies; // entropy, bit
-    for (int bit = 0; bit < keyBitCount; ++bit) {
-        std::size_t ones = 0;
-        for (const PackedKey& key : keys)
-            ones += std::size_t(bitOf(key, bit));
-        const double p = keys.empty() ? 0.5 : double(ones) / double(keys.size());
-        const double entropy = p <= 0 || p >= 1 ? 0 : -p * std::log2(p) - (1 - p) * std::log2(1 - p);
-        entropies.emplace_back(entropy, bit);
-    }
-    std::sort(entropies.rbegin(), entropies.rend());
-    std::vector<PackedKey> parts(std::size_t(maxDistance + 1));
-    std::vector<double> partEntropy(parts.size());
-    for (const auto& [entropy, bit] : entropies) {
-        const auto least = std::size_t(std::min_element(partEntropy.begin(), partEntropy.end()) - partEntropy.begin());
-        parts[least].words[std::size_t(bit / 64)] |= std::uint64_t(1) << (bit % 64);
-        partEntropy[least] += entropy;
-    }
-    return parts;
-}
+// Blocks whose keys within reach the confirmed grouping's scan gathers before confirming them.
+constexpr std::size_t blocksPerStretch = 64;
 
 // The groups' first keys, in blocks for the vector scan and, for small distances, by the values of
 // their parts, so that a key need only be measured against first keys equal to it in some part.
@@ -85,7 +46,7 @@ public:
         blocks_.back().place(number % keysPerBlock, key);
         keys_.push_back(key);
         for (std::size_t p = 0; p < parts_.size(); ++p)
-            byPart_[p][hashOf(key, parts_[p])].push_back(std::uint32_t(number));
+            byPart_[p][partValue(key, parts_[p])].push_back(std::uint32_t(number));
     }
 
     // The first of the first count leaders within reach of key.
@@ -94,7 +55,7 @@ public:
         std::array<const std::vector<std::uint32_t>*, largestIndexedDistance + 1> lists{};
         std::size_t candidates = 0;
         for (std::size_t p = 0; p < parts_.size() && candidates * scanCostRatio < count; ++p) {
-            const auto bucket = byPart_[p].find(hashOf(key, parts_[p]));
+            const auto bucket = byPart_[p].find(partValue(key, parts_[p]));
             lists[p] = bucket == byPart_[p].end() ? nullptr : &bucket->second;
             candidates += lists[p] ? lists[p]->size() : 0;
         }
@@ -186,44 +147,84 @@ std::vector<NearGroup> nearGroups(const std::vector<KeyedPicture>& pictures, int
 
 namespace {
 
-// The groups' first pictures: their hashes in a row for the scan, which measures keys and grey levels
-// only where the hash is close enough for them to matter.
+// The groups' first pictures, searched clause by clause of the near-copy rule: the hash index for
+// hashes within 8 bits, then, before the leader that gives, the key parts index or the vector scan of
+// the keys for the leaders whose keys are within reach, each confirmed by the whole rule.
 class ConfirmedLeaders {
 public:
-    explicit ConfirmedLeaders(int maxDistance) : maxDistance_(maxDistance) {}
+    ConfirmedLeaders(int maxDistance, const std::vector<PackedKey>& keys) : maxDistance_(maxDistance)
+    {
+        if (maxDistance <= largestIndexedDistance)
+            keyParts_.emplace(keys, maxDistance);
+    }
 
-    std::size_t size() const { return hashes_.size(); }
+    std::size_t size() const { return keys_.size(); }
     const KeyedPicture& picture(std::size_t leader) const { return *pictures_[leader]; }
 
-    void add(const KeyedPicture& picture, const PackedKey& key)
+    void add(const KeyedPicture& picture, const PackedKey& key, const GreySketch& sketch)
     {
-        hashes_.push_back(picture.fingerprint.hash);
+        sketches_.push_back(sketch);
+        const std::size_t number = keys_.size();
+        if (number % keysPerBlock == 0)
+            blocks_.emplace_back();
+        blocks_.back().place(number % keysPerBlock, key);
         keys_.push_back(key);
         pictures_.push_back(&picture);
+        byHash_.add(picture.fingerprint.hash);
+        if (keyParts_)
+            keyParts_->add(key);
     }
 
     // The first leader of [from, end) that picture is a near copy of.
-    std::optional<std::size_t> firstConfirmed(const KeyedPicture& picture, const PackedKey& key, std::size_t from,
-                                              std::size_t end) const
+    std::optional<std::size_t> firstConfirmed(const KeyedPicture& picture, const PackedKey& key,
+                                              const GreySketch& sketch, std::size_t from, std::size_t end) const
     {
-        const std::uint64_t hash = picture.fingerprint.hash;
-        for (std::size_t i = from; i < end; ++i) {
-            // Both distances measured, so that the loop branches only on the rare candidates.
-            const int hashes = std::popcount(hashes_[i] ^ hash);
-            const int keys = keyDistance(keys_[i], key);
-            const bool isCandidate =
-                (hashes <= hashAloneDistance) | ((hashes <= smoothHashDistance) & (keys <= maxDistance_));
-            if (isCandidate && isNearCopy(keys, pictures_[i]->fingerprint, picture.fingerprint, maxDistance_))
-                return i;
-        }
-        return std::nullopt;
+        std::size_t first = byHash_.firstWithin(picture.fingerprint.hash, from, end);
+        // Leaders within 8 bits of hash are all found above: the rest need the grey levels too.
+        const auto confirms = [&](std::size_t leader) {
+            const int hashes = std::popcount(byHash_.hash(leader) ^ picture.fingerprint.hash);
+            if (hashes > smoothHashDistance)
+                return false;
+            const int keys = keyDistance(keys_[leader], key);
+            return keys <= maxDistance_ && mayConfirmByKey(hashes, sketches_[leader], sketch) &&
+                   isNearCopy(keys, pictures_[leader]->fingerprint, picture.fingerprint, maxDistance_);
+        };
+        KeyPartsIndex::Lists lists{};
+        if (keyParts_ && keyParts_->listsSharing(key, lists) * scanCostRatio < first - from)
+            first = keyParts_->firstAccepted(lists, from, first, confirms);
+        else
+            first = firstScanned(key, from, first, confirms);
+        return first == end ? std::nullopt : std::optional(first);
     }
 
 private:
+    // The first leader of [from, end) whose key is within reach and that confirms takes; end if none.
+    // The vector scan gathers a stretch of blocks' keys within reach at a time, then confirms them in
+    // order.
+    template <typename Confirms>
+    std::size_t firstScanned(const PackedKey& key, std::size_t from, std::size_t end, const Confirms& confirms) const
+    {
+        std::array<KeyHit, blocksPerStretch * keysPerBlock> hits;
+        for (std::size_t block = from / keysPerBlock; block * keysPerBlock < end; block += blocksPerStretch) {
+            const std::size_t first = block * keysPerBlock;
+            const std::size_t count = std::min(end - first, hits.size());
+            const std::size_t hitCount = keysWithin(&blocks_[block], count, {&key, 1}, maxDistance_, hits.data());
+            const auto found = hits.begin() + std::ptrdiff_t(hitCount);
+            std::sort(hits.begin(), found, [](const KeyHit& a, const KeyHit& b) { return a.key < b.key; });
+            for (auto hit = hits.begin(); hit != found; ++hit)
+                if (first + hit->key >= from && confirms(first + hit->key))
+                    return first + hit->key;
+        }
+        return end;
+    }
+
     int maxDistance_;
-    std::vector<std::uint64_t> hashes_;
+    std::vector<KeyBlock> blocks_;
     std::vector<PackedKey> keys_;
     std::vector<const KeyedPicture*> pictures_;
+    std::vector<GreySketch> sketches_;
+    HashIndex byHash_;
+    std::optional<KeyPartsIndex> keyParts_;
 };
 
 void join(NearGroup& group, const KeyedPicture& first, const KeyedPicture& picture)
@@ -250,21 +251,24 @@ std::vector<NearGroup> confirmedNearGroups(const std::vector<KeyedPicture>& pict
     std::vector<PackedKey> keys;
     for (const KeyedPicture& picture : pictures)
         keys.push_back(packedKey(picture.codes));
-    ConfirmedLeaders leaders(maxDistance);
+    ConfirmedLeaders leaders(maxDistance, keys);
     std::vector<NearGroup> groups;
     std::vector<std::optional<std::size_t>> found(picturesPerRound);
+    std::vector<GreySketch> sketches(picturesPerRound);
     for (std::size_t start = 0; start < keys.size(); start += picturesPerRound) {
         const std::size_t end = std::min(keys.size(), start + picturesPerRound);
         const std::size_t before = leaders.size();
-        forEachOn(before == 0 ? 1 : std::max(jobs, 1), start, end, [&](std::size_t i) {
-            found[i - start] = leaders.firstConfirmed(pictures[i], keys[i], 0, before);
+        forEachOn(std::max(jobs, 1), start, end, [&](std::size_t i) {
+            sketches[i - start] = greySketchOf(pictures[i].fingerprint);
+            found[i - start] = leaders.firstConfirmed(pictures[i], keys[i], sketches[i - start], 0, before);
         });
         for (std::size_t i = start; i < end; ++i) {
+            const GreySketch& sketch = sketches[i - start];
             std::optional<std::size_t> group = found[i - start];
             if (!group)
-                group = leaders.firstConfirmed(pictures[i], keys[i], before, leaders.size());
+                group = leaders.firstConfirmed(pictures[i], keys[i], sketch, before, leaders.size());
             if (!group) {
-                leaders.add(pictures[i], keys[i]);
+                leaders.add(pictures[i], keys[i], sketch);
                 groups.push_back({keyText(pictures[i].codes), {}, {}});
                 join(groups.back(), pictures[i], pictures[i]);
                 continue;

@@ -37,11 +37,13 @@ QColor shapeColour(Random& random)
     }
 }
 
-// Sky over ground, then faces (skin), foliage and clothes as shaded ellipses, mostly below the horizon.
+// Sky over ground, then faces (skin), foliage and clothes as shaded ellipses, mostly below the horizon,
+// drawn on a photoWidth x photoHeight plane scaled to the photo.
 void paintScene(QImage& photo, Random& random)
 {
     QPainter painter(&photo);
     painter.setRenderHint(QPainter::Antialiasing);
+    painter.scale(double(photo.width()) / photoWidth, double(photo.height()) / photoHeight);
     QLinearGradient sky(0, 0, 0, photoHeight * uniform(random, 0.3, 0.7));
     sky.setColorAt(0, QColor::fromHsvF(uniform(random, 0.52, 0.65), uniform(random, 0.2, 0.7), uniform(random, 0.7, 1)));
     sky.setColorAt(1, QColor::fromHsvF(uniform(random, 0.5, 0.65), uniform(random, 0.05, 0.3), uniform(random, 0.8, 1)));
@@ -78,9 +80,9 @@ void addGrain(QImage& photo, Random& random)
     }
 }
 
-QImage photoLike(Random& random)
+QImage photoLike(Random& random, int width = photoWidth, int height = photoHeight)
 {
-    QImage photo(photoWidth, photoHeight, QImage::Format_RGB32);
+    QImage photo(width, height, QImage::Format_RGB32);
     paintScene(photo, random);
     addGrain(photo, random);
     return photo;
@@ -173,15 +175,28 @@ int bitOf(const KeyCodes& key, int bit)
 
 std::vector<KeyCodes> realShapedKeys(std::size_t count, unsigned seed)
 {
+    return realShapedKeysWithOrigins(count, seed).keys;
+}
+
+ShapedKeys realShapedKeysWithOrigins(std::size_t count, unsigned seed)
+{
     const std::vector<KeyCodes>& crops = cropKeys();
     Random random(seed);
-    std::vector<KeyCodes> keys;
-    keys.reserve(count);
-    while (keys.size() < count) {
-        const bool copy = !keys.empty() && random() % 10 < 3;
-        keys.push_back(copy ? nearCopy(keys[random() % keys.size()], random) : levelsOfCrops(crops, random));
+    ShapedKeys made;
+    made.keys.reserve(count);
+    while (made.keys.size() < count) {
+        const bool copy = !made.keys.empty() && random() % 10 < 3;
+        const std::size_t origin = copy ? random() % made.keys.size() : made.keys.size();
+        made.keys.push_back(copy ? nearCopy(made.keys[origin], random) : levelsOfCrops(crops, random));
+        made.origins.push_back(origin);
     }
-    return keys;
+    return made;
+}
+
+QImage photoLikePicture(int width, int height, unsigned seed)
+{
+    Random random(seed);
+    return photoLike(random, width, height);
 }
 
 KeySkew keySkew(const std::vector<KeyCodes>& keys)

@@ -4,6 +4,8 @@
 
 #include "engine/key_engine.h"
 
+#include <QImage>
+
 #include <cstddef>
 #include <string>
 #include <vector>
@@ -15,6 +17,16 @@ namespace velsaro::testing {
 // three keys in ten are near copies of an earlier key, a few of its comparisons turned. The same seed
 // gives the same keys.
 std::vector<KeyCodes> realShapedKeys(std::size_t count, unsigned seed);
+
+// The same keys with, for each, the number of the key it is a near copy of (its own for an original).
+struct ShapedKeys {
+    std::vector<KeyCodes> keys;
+    std::vector<std::size_t> origins;
+};
+ShapedKeys realShapedKeysWithOrigins(std::size_t count, unsigned seed);
+
+// A picture painted as those keys' photos are (sky over ground, shaded ellipses, film grain), at any size.
+QImage photoLikePicture(int width, int height, unsigned seed);
 
 // How unevenly keys spread: the share of the most common value of each 12-bit segment (least and
 // most over the 18 segments), the bits that take one value in over 90 % of the keys, and the sum of
