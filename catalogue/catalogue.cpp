@@ -71,6 +71,13 @@ StoredKeys storedKeys(const Connection& connection, int format, KeyKind kind)
     return stored;
 }
 
+// Whether any fitted key was ever stored: a catalogue keyed without --fit, or of a format before them,
+// holds none, and a search of its fitted keys would find nothing whatever the pictures.
+bool holdsFittedKeys(const Connection& connection, int format)
+{
+    return format >= 3 && Statement(connection, std::string("SELECT 1 FROM ") + fittedKeyTable + " LIMIT 1").step();
+}
+
 Access accessFor(CatalogueAccess access)
 {
     return access == CatalogueAccess::ReadWrite ? Access::ReadWrite : Access::Search;
@@ -187,6 +194,9 @@ void Catalogue::find(std::span<const CatalogueQuery> queries, int maxDistance, K
     store_->commitLocked();
     const Connection& connection = store_->opened.connection;
     Transaction reading(connection, Transaction::Intent::Read);
+    if (kind == KeyKind::Fitted && !holdsFittedKeys(connection, store_->opened.format))
+        throw CatalogueError(connection.file(), "el catálogo no guarda claves ajustadas: guárdelas con --catalogue y "
+                                                "--fit antes de buscar con --fit");
     searchCatalogue(connection, storedKeys(connection, store_->opened.format, kind), asked, maxDistance, receiver);
     requireUnchanged(store_->opened);
 }

@@ -82,7 +82,8 @@ public:
     // For each query, the stored pictures whose file is still a regular file (imported ones as they
     // are) that are near copies of it by isNearCopy over the keys of kind and their fingerprints, and
     // where the picture or the query has no fingerprint, those within maxDistance bits; nearest key
-    // first, then by path.
+    // first, then by path. Fitted keys are searched only in a catalogue that holds some: one keyed
+    // without --fit, or of an earlier format, is refused.
     void find(std::span<const CatalogueQuery> queries, int maxDistance, KeyKind kind, SearchReceiver& receiver);
     // The plain keys within maxDistance bits of queries without fingerprints.
     void find(std::span<const KeyCodes> queries, int maxDistance, SearchReceiver& receiver);

@@ -463,6 +463,18 @@ TEST_F(CatalogueToolTest, KeysFittedPicturesOnceAndFindsAResizedCopyByItsHashBey
     EXPECT_LE(matches[0]["hash_distance"].toInt(), 8);
 }
 
+// Nothing to search is said, not answered as if no picture were near.
+TEST_F(CatalogueToolTest, RefusesToSearchFittedKeysInACatalogueKeyedWithoutThem)
+{
+    const std::vector<std::string> files = pictures("p", 1, 82);
+    ASSERT_EQ(runClave(withCatalogue({files[0]})).exitCode, 0);
+
+    const ClaveRun found = runClave(withCatalogue({"--fit", "--find", files[0]}));
+
+    EXPECT_EQ(found.exitCode, 3);
+    EXPECT_NE(found.err.find("el catálogo no guarda claves ajustadas"), std::string::npos) << found.err;
+}
+
 TEST_F(CatalogueToolTest, ImportsTheToolsOwnOutputAndNothingFromAListWithAForeignLine)
 {
     const std::vector<std::string> files = pictures("i", 3, 50);
