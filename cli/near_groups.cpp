@@ -8,9 +8,7 @@
 #include <cmath>
 #include <cstdio>
 #include <optional>
-#include <span>
 #include <thread>
-#include <unordered_map>
 
 namespace velsaro::cli {
 
@@ -31,8 +29,7 @@ public:
     Leaders(int maxDistance, const std::vector<PackedKey>& keys) : maxDistance_(maxDistance)
     {
         if (maxDistance <= largestIndexedDistance)
-            parts_ = balancedParts(keys, maxDistance);
-        byPart_.resize(parts_.size());
+            keyParts_.emplace(keys, maxDistance);
     }
 
     std::size_t size() const { return keys_.size(); }
@@ -45,23 +42,19 @@ public:
             blocks_.emplace_back();
         blocks_.back().place(number % keysPerBlock, key);
         keys_.push_back(key);
-        for (std::size_t p = 0; p < parts_.size(); ++p)
-            byPart_[p][partValue(key, parts_[p])].push_back(std::uint32_t(number));
+        if (keyParts_)
+            keyParts_->add(key);
     }
 
     // The first of the first count leaders within reach of key.
     std::optional<std::size_t> firstWithin(const PackedKey& key, std::size_t count) const
     {
-        std::array<const std::vector<std::uint32_t>*, largestIndexedDistance + 1> lists{};
-        std::size_t candidates = 0;
-        for (std::size_t p = 0; p < parts_.size() && candidates * scanCostRatio < count; ++p) {
-            const auto bucket = byPart_[p].find(partValue(key, parts_[p]));
-            lists[p] = bucket == byPart_[p].end() ? nullptr : &bucket->second;
-            candidates += lists[p] ? lists[p]->size() : 0;
-        }
-        if (parts_.empty() || candidates * scanCostRatio >= count)
+        KeyPartsIndex::Lists lists{};
+        if (!keyParts_ || keyParts_->listsSharing(key, lists) * scanCostRatio >= count)
             return firstKeyWithin(blocks_.data(), count, key, maxDistance_);
-        return firstOf(std::span(lists.data(), parts_.size()), key, count);
+        const std::size_t first = keyParts_->firstAccepted(
+            lists, 0, count, [&](std::size_t leader) { return keyDistance(keys_[leader], key) <= maxDistance_; });
+        return first == count ? std::nullopt : std::optional(first);
     }
 
     // The first leader from number on within reach of key, measured one by one.
@@ -74,28 +67,19 @@ public:
     }
 
 private:
-    // Each list holds leaders in order: its first within reach, below count and below the best found
-    // in the lists before, is the best so far.
-    std::optional<std::size_t> firstOf(std::span<const std::vector<std::uint32_t>* const> lists, const PackedKey& key,
-                                       std::size_t count) const
-    {
-        std::size_t best = count;
-        for (const std::vector<std::uint32_t>* list : lists) {
-            for (std::size_t i = 0; list && i < list->size() && (*list)[i] < best; ++i)
-                if (keyDistance(keys_[(*list)[i]], key) <= maxDistance_) {
-                    best = (*list)[i];
-                    break;
-                }
-        }
-        return best == count ? std::nullopt : std::optional(best);
-    }
-
     int maxDistance_;
     std::vector<KeyBlock> blocks_;
     std::vector<PackedKey> keys_;
-    std::vector<PackedKey> parts_; // each a mask of the bits it holds
-    std::vector<std::unordered_map<std::uint64_t, std::vector<std::uint32_t>>> byPart_;
+    std::optional<KeyPartsIndex> keyParts_;
 };
+
+std::vector<PackedKey> packedKeysOf(const std::vector<KeyedPicture>& pictures)
+{
+    std::vector<PackedKey> keys;
+    for (const KeyedPicture& picture : pictures)
+        keys.push_back(packedKey(picture.codes));
+    return keys;
+}
 
 // Runs work(i) for every i of [first, end) on jobs threads.
 template <typename Work>
@@ -118,9 +102,7 @@ void forEachOn(int jobs, std::size_t first, std::size_t end, const Work& work)
 // that found none there is measured against the groups made earlier in its round.
 std::vector<NearGroup> nearGroups(const std::vector<KeyedPicture>& pictures, int maxDistance, int jobs)
 {
-    std::vector<PackedKey> keys;
-    for (const KeyedPicture& picture : pictures)
-        keys.push_back(packedKey(picture.codes));
+    const std::vector<PackedKey> keys = packedKeysOf(pictures);
     Leaders leaders(maxDistance, keys);
     std::vector<NearGroup> groups;
     std::vector<std::optional<std::size_t>> found(picturesPerRound);
@@ -248,9 +230,7 @@ std::string correlationText(double correlation)
 // against those made during it.
 std::vector<NearGroup> confirmedNearGroups(const std::vector<KeyedPicture>& pictures, int maxDistance, int jobs)
 {
-    std::vector<PackedKey> keys;
-    for (const KeyedPicture& picture : pictures)
-        keys.push_back(packedKey(picture.codes));
+    const std::vector<PackedKey> keys = packedKeysOf(pictures);
     ConfirmedLeaders leaders(maxDistance, keys);
     std::vector<NearGroup> groups;
     std::vector<std::optional<std::size_t>> found(picturesPerRound);
