@@ -75,12 +75,6 @@ private:
     std::size_t delivered_ = 0;
 };
 
-// What the area shows of a picture of pictureSize: the part it covers, composited.
-QImage shownPicture(const DrawingArea& area, QSize pictureSize)
-{
-    return area.image().copy(QRect(QPoint(0, 0), pictureSize.boundedTo(area.image().size())));
-}
-
 PictureResult failed(const PictureEntry& entry, std::string reason)
 {
     return {entry.path, std::nullopt, std::move(reason)};
@@ -97,7 +91,7 @@ PictureResult keyOfReadablePicture(const PictureEntry& entry, Keying keying)
     const DrawingArea area(file.image);
     PictureResult result{entry.path, computeKey([&](int x, int y) { return area.point(x, y); }), {}};
     if (keying.fingerprints)
-        result.fingerprint = fingerprintOf(shownPicture(area, file.image.size()));
+        result.fingerprint = fingerprintOf(area.coveredPart());
     return result;
 }
 
@@ -109,6 +103,7 @@ void keepPictureMemory()
     // its top stay there.
     mallopt(M_MMAP_THRESHOLD, 32 << 20);
     mallopt(M_TRIM_THRESHOLD, 64 << 20);
+    mallopt(M_TOP_PAD, 64 << 20);
 }
 
 PictureResult keyPicture(const PictureEntry& entry, Keying keying)

@@ -68,6 +68,14 @@ const QImage& DrawingArea::image() const
     return shown_;
 }
 
+QImage DrawingArea::coveredPart() const
+{
+    const QImage& source = shown_.isNull() ? covered_ : shown_;
+    if (source.width() == coveredWidth_ && source.height() == coveredHeight_)
+        return source;
+    return source.copy(0, 0, coveredWidth_, coveredHeight_);
+}
+
 void DrawingArea::fillBox(const QRect& box, QColor colour)
 {
     if (shown_.isNull())

@@ -40,6 +40,9 @@ public:
 
     // What the area shows, opaque, at its size.
     const QImage& image() const;
+    // The part of image() the picture covers (all of it once something is drawn), without painting the
+    // rest of the area: shared with the picture where it is opaque and fits.
+    QImage coveredPart() const;
 
 private:
     void makeShown() const;

@@ -110,5 +110,16 @@ TEST(DrawingArea, ShowsHighDensityPictureOnePixelPerPixel)
     EXPECT_EQ(area.point(100, 99), grey);
 }
 
+TEST(DrawingArea, GivesTheCoveredPartAsTheAreaShowsIt)
+{
+    for (const QImage& picture : {filled(600, 700, QImage::Format_RGB32, Qt::green),
+                                  filled(40, 30, QImage::Format_ARGB32, QColor(255, 0, 0, 128)),
+                                  filled(20, 600, QImage::Format_Grayscale8, Qt::gray)}) {
+        const DrawingArea area(picture);
+        const QRect covered(QPoint(0, 0), picture.size().boundedTo(area.image().size()));
+        EXPECT_EQ(area.coveredPart(), area.image().copy(covered)) << picture.size().width();
+    }
+}
+
 } // namespace
 } // namespace velsaro
