@@ -22,23 +22,18 @@ namespace {
 
 enum class Format { Bmp, Jpeg, Gif, Other };
 
-Format formatOf(const QByteArray& name)
-{
-    if (name == "bmp")
-        return Format::Bmp;
-    if (name == "jpeg" || name == "jpg")
-        return Format::Jpeg;
-    if (name == "gif")
-        return Format::Gif;
-    return Format::Other;
-}
-
-// The format by content, as the bytes say whatever the file's name.
+// The format by content, as the bytes say whatever the file's name: the signatures by which Qt's
+// readers of these formats recognise their files, checked here so that no image plugin is loaded for it.
 Format formatByContent(QIODevice& device)
 {
-    QImageReader reader(&device);
-    reader.setDecideFormatFromContent(true);
-    return formatOf(reader.format());
+    const QByteArray head = device.peek(6);
+    if (head.startsWith("BM"))
+        return Format::Bmp;
+    if (head.startsWith("\xFF\xD8"))
+        return Format::Jpeg;
+    if (head == "GIF87a" || head == "GIF89a")
+        return Format::Gif;
+    return Format::Other;
 }
 
 void limitQtAllocations()
