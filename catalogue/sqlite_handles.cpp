@@ -56,24 +56,24 @@ bool isFailure(int result)
 
 // SQLite's page cache, for pages up to 64 KiB, in memory that asks for huge pages: a search reads every
 // page of its keys once, through a cache of some 2 MiB, and fresh small pages would cost a page fault
-// every 4 KiB. SQLite writes every slot when it starts, so the slots are few: as many as a search's
-// cache holds; beyond them it allocates as it would.
+// every 4 KiB. SQLite writes every slot when it starts, so the slots are few: two huge pages' worth,
+// more than a search's cache holds; beyond them it allocates as it would.
 void usePageCacheOfHugePages()
 {
     static const bool configured = [] {
-        constexpr int slots = 40;
         int header = 0;
         if (sqlite3_config(SQLITE_CONFIG_PCACHE_HDRSZ, &header) != SQLITE_OK)
             return false;
         const int slot = (65536 + header + 63) / 64 * 64;
         const std::size_t huge = std::size_t(2) << 20;
-        const std::size_t size = std::size_t(slot) * slots;
+        const std::size_t size = 2 * huge;
+        // One huge page more to align them on.
         void* mapped = mmap(nullptr, size + huge, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
         if (mapped == MAP_FAILED)
             return false;
         void* aligned = reinterpret_cast<void*>((reinterpret_cast<std::uintptr_t>(mapped) + huge - 1) & ~(huge - 1));
         madvise(aligned, size, MADV_HUGEPAGE);
-        return sqlite3_config(SQLITE_CONFIG_PAGECACHE, aligned, slot, slots) == SQLITE_OK;
+        return sqlite3_config(SQLITE_CONFIG_PAGECACHE, aligned, slot, int(size / std::size_t(slot))) == SQLITE_OK;
     }();
     (void)configured;
 }
