@@ -64,7 +64,12 @@ public:
     ByteStream(QIODevice& device, qint64 start);
 
     // The next byte, or -1 where the file ends or cannot be read.
-    int next();
+    int next()
+    {
+        if (at_ == filled_ && !fill())
+            return -1;
+        return std::uint8_t(buffer_.constData()[at_++]);
+    }
     // The next byte without passing it; -1 likewise.
     int peek();
     // Passes count bytes, wherever the file ends: the reads after tell.

@@ -1,7 +1,7 @@
 #include "picture/jpeg_decompressor.h"
 
 #include "picture/format_reading.h"
-#include "picture/jpeg_dc_picture.h"
+#include "picture/jpeg_baseline_writer.h"
 #include "picture/jpeg_fitted_decode.h"
 #include "picture/jpeg_stream.h"
 #include "picture/picture_file.h"
@@ -276,8 +276,11 @@ bool JpegDecompressor::isFrameCut(int endRow)
 
 QImage JpegDecompressor::decodeRegion(int endColumn, int firstRow, int endRow)
 {
-    if (!isRegionDecodable_ || !isFrameCut(endRow))
+    if (!isRegionDecodable_)
         return {};
+    const QImage fromScans = decodeRegionFromScans(endColumn, firstRow, endRow);
+    if (!fromScans.isNull() || !isFrameCut(endRow))
+        return fromScans;
     jpeg_decompress_struct& info = libjpeg_->info;
     setQtOutput(&info);
     const bool grey = isGrey(info);
@@ -295,6 +298,29 @@ QImage JpegDecompressor::decodeRegion(int endColumn, int firstRow, int endRow)
     if (bufferedBytes_ > 0 && info.err->num_warnings > 0)
         return {};
     return image;
+}
+
+QImage JpegDecompressor::decodeRegionFromScans(int endColumn, int firstRow, int endRow)
+{
+    const jpeg_decompress_struct& info = libjpeg_->info;
+    if (!isRegionDecodable_ || !info.progressive_mode || info.arith_code || info.data_precision != 8)
+        return {};
+    // The MCU columns up to the region's end and one more, as the crop keeps them, and the rows libjpeg's
+    // own region decode would decode: where the written picture ends, no pixel of the region is made.
+    const int mcuWidth = 8 * std::max(info.max_h_samp_factor, 1);
+    const int mcuHeight = 8 * std::max(info.max_v_samp_factor, 1);
+    const int mcusWide = (endColumn + mcuWidth - 1) / mcuWidth + 1;
+    const int mcusHigh = (rowsDecoded(info, endRow) + mcuHeight - 1) / mcuHeight;
+    QBuffer baselineFile;
+    baselineFile.setData(regionOnlyJpeg(*libjpeg_->source.device, info, mcusWide, mcusHigh));
+    if (baselineFile.data().isEmpty() || !baselineFile.open(QIODevice::ReadOnly))
+        return {};
+    JpegDecompressor baseline(baselineFile);
+    if (!baseline.isHeaderRead_)
+        return {};
+    // Without the file's JFIF or Adobe marker libjpeg may take other colours than the file's.
+    baseline.libjpeg_->info.jpeg_color_space = info.jpeg_color_space;
+    return baseline.decodeRegion(endColumn, firstRow, endRow);
 }
 
 QImage JpegDecompressor::decodeFittedFromDc(QSize fitted)
