@@ -108,7 +108,7 @@ int rowsDecoded(const jpeg_decompress_struct& info, int endRow)
 }
 
 // libjpeg allocates a multi-scan region's coefficient rows afresh for every picture, megabytes per
-// component. glibc maps an allocation that large anew each time (its threshold rises only to the size
+// component, and so do the region's own scan readers. glibc maps an allocation that large anew each time (its threshold rises only to the size
 // last freed, which the next one equals) and a worker thread's heap gives freed pages back, so every
 // picture paid a page fault per 4 KiB, more than its decode. Below these bounds they stay in the heap
 // and are used again.
@@ -305,12 +305,14 @@ QImage JpegDecompressor::decodeRegionFromScans(int endColumn, int firstRow, int 
     const jpeg_decompress_struct& info = libjpeg_->info;
     if (!isRegionDecodable_ || !info.progressive_mode || info.arith_code || info.data_precision != 8)
         return {};
-    // The MCU columns up to the region's end and one more, as the crop keeps them, and the rows libjpeg's
-    // own region decode would decode: where the written picture ends, no pixel of the region is made.
+    // The MCU columns and rows that hold the region and one more each, whose first samples the upsampler
+    // reads for the region's last ones: where the written picture ends, no pixel of the region is made.
+    // Blocks are not smoothed (readRegionScans), so no DC values further away are read.
     const int mcuWidth = 8 * std::max(info.max_h_samp_factor, 1);
     const int mcuHeight = 8 * std::max(info.max_v_samp_factor, 1);
     const int mcusWide = (endColumn + mcuWidth - 1) / mcuWidth + 1;
-    const int mcusHigh = (rowsDecoded(info, endRow) + mcuHeight - 1) / mcuHeight;
+    const int mcusHigh = (endRow + mcuHeight - 1) / mcuHeight + 1;
+    keepCoefficientRowsInHeap();
     QBuffer baselineFile;
     baselineFile.setData(regionOnlyJpeg(*libjpeg_->source.device, info, mcusWide, mcusHigh));
     if (baselineFile.data().isEmpty() || !baselineFile.open(QIODevice::ReadOnly))

@@ -13,57 +13,87 @@ std::uint64_t coefficientsBetween(int from, int end)
     return belowEnd & ~((std::uint64_t(1) << from) - 1);
 }
 
+// The bits set, counted in the register: without a target that has the instruction, std::popcount is a
+// library call per block.
+int countOnes(std::uint64_t bits)
+{
+    bits -= (bits >> 1) & 0x5555555555555555u;
+    bits = (bits & 0x3333333333333333u) + ((bits >> 2) & 0x3333333333333333u);
+    bits = (bits + (bits >> 4)) & 0x0F0F0F0F0F0F0F0Fu;
+    return int((bits * 0x0101010101010101u) >> 56);
+}
+
 // Decodes the region's part of a scan: every block of its rows, into the coefficients kept of it, or
 // only into which coefficients are not zero where none are kept. Runs of blocks with nothing in the band
 // (end-of-band runs) cross MCUs up to the next restart, as DC predictions do.
 class RegionScanDecoder {
 public:
-    RegionScanDecoder(ScanWalk& walk, RegionFrame& frame, const Scan& scan)
-        : walk_(walk), frame_(frame), scan_(scan), reader_(walk.reader)
-    {
-    }
+    RegionScanDecoder(ScanWalk& walk, RegionFrame& frame, const Scan& scan);
 
     bool decode()
     {
         const bool isAlone = scan_.components.size() == 1;
-        const int rows = isAlone ? frame_.components[std::size_t(scan_.components[0].index)].rowsHigh : frame_.mcusHigh;
         return decodeMcus(
-            walk_, scan_, rows,
+            walk_, scan_, isAlone ? parts_[0].region->rowsHigh : frame_.mcusHigh,
             [this] {
                 predictions_ = {};
                 bandsLeft_ = 0;
             },
-            [this](int column, int row) { return decodeMcu(column, row); });
+            [this, isAlone](int column, int row) { return isAlone ? decodeBlock(0, column, row) : decodeMcu(column, row); });
     }
 
 private:
+    // What a block of each of the scan's components is decoded with, looked up once for the scan.
+    struct Part {
+        RegionComponent* region = nullptr;
+        int storedWide = 0;
+        int h = 1; // blocks in the MCU: 1 x 1 in a scan alone
+        int v = 1;
+        const HuffmanTable* table = nullptr;
+    };
+
     bool decodeMcu(int column, int row);
     bool decodeBlock(std::size_t inScan, int x, int y);
     bool decodeDcFirst(std::size_t inScan, std::int16_t* coefficients);
     bool decodeAcFirst(std::int16_t* coefficients, std::uint64_t& nonzero);
     bool decodeAcRefinement(std::int16_t* coefficients, std::uint64_t& nonzero);
+    bool passAcFirst(std::uint64_t& nonzero);
+    bool passValue(int size);
+    bool passAcRefinement(std::uint64_t& nonzero);
     bool readBandRun(int sizeBits);
     bool refine(std::int16_t* coefficients, std::uint64_t nonzero, int from, int end);
-    bool passBits(int count);
+    int zeroAfter(std::uint64_t nonzero, int k, int run) const;
 
     ScanWalk& walk_;
     RegionFrame& frame_;
     const Scan& scan_;
     BitReader& reader_;
+    std::array<Part, 4> parts_{};
     std::array<int, 4> predictions_{}; // the last DC value of each of the scan's components
     int bandsLeft_ = 0;                // blocks after this one whose band is empty
 };
 
+RegionScanDecoder::RegionScanDecoder(ScanWalk& walk, RegionFrame& frame, const Scan& scan)
+    : walk_(walk), frame_(frame), scan_(scan), reader_(walk.reader)
+{
+    const bool isAlone = scan.components.size() == 1;
+    for (std::size_t i = 0; i < scan.components.size(); ++i) {
+        const ScanComponent& component = scan.components[i];
+        const ComponentLayout& layout = walk.frame.components[std::size_t(component.index)];
+        const HuffmanTable& table = scan.isDc() ? walk.dcTables[std::size_t(component.dcTable)]
+                                                : walk.acTables[std::size_t(component.acTable)];
+        parts_[i] = {&frame.components[std::size_t(component.index)], layout.storedWide, isAlone ? 1 : layout.h,
+                     isAlone ? 1 : layout.v, &table};
+    }
+}
+
 bool RegionScanDecoder::decodeMcu(int column, int row)
 {
-    const bool isAlone = scan_.components.size() == 1;
     for (std::size_t i = 0; i < scan_.components.size(); ++i) {
-        const ComponentLayout& layout = walk_.frame.components[std::size_t(scan_.components[i].index)];
-        const int h = isAlone ? 1 : layout.h;
-        const int v = isAlone ? 1 : layout.v;
-        for (int y = 0; y < v; ++y) {
-            for (int x = 0; x < h; ++x) {
-                if (!decodeBlock(i, column * h + x, row * v + y))
+        const Part& part = parts_[i];
+        for (int y = 0; y < part.v; ++y) {
+            for (int x = 0; x < part.h; ++x) {
+                if (!decodeBlock(i, column * part.h + x, row * part.v + y))
                     return false;
             }
         }
@@ -73,11 +103,10 @@ bool RegionScanDecoder::decodeMcu(int column, int row)
 
 bool RegionScanDecoder::decodeBlock(std::size_t inScan, int x, int y)
 {
-    const std::size_t index = std::size_t(scan_.components[inScan].index);
-    RegionComponent& component = frame_.components[index];
+    const Part& part = parts_[inScan];
+    RegionComponent& component = *part.region;
     std::int16_t* coefficients = x < component.keptWide ? component.block(x, y) : nullptr;
-    std::uint64_t& nonzero =
-        component.nonzero[std::size_t(y) * std::size_t(walk_.frame.components[index].storedWide) + std::size_t(x)];
+    std::uint64_t& nonzero = component.nonzero[std::size_t(y) * std::size_t(part.storedWide) + std::size_t(x)];
     if (scan_.isDc() && scan_.Ah == 0)
         return decodeDcFirst(inScan, coefficients);
     if (scan_.isDc()) {
@@ -86,6 +115,8 @@ bool RegionScanDecoder::decodeBlock(std::size_t inScan, int x, int y)
             coefficients[0] = std::int16_t(coefficients[0] | (1 << scan_.Al));
         return bit >= 0;
     }
+    if (coefficients == nullptr)
+        return scan_.Ah == 0 ? passAcFirst(nonzero) : passAcRefinement(nonzero);
     return scan_.Ah == 0 ? decodeAcFirst(coefficients, nonzero) : decodeAcRefinement(coefficients, nonzero);
 }
 
@@ -93,7 +124,7 @@ bool RegionScanDecoder::decodeBlock(std::size_t inScan, int x, int y)
 // 16-bit coefficient is not followed, kept or not.
 bool RegionScanDecoder::decodeDcFirst(std::size_t inScan, std::int16_t* coefficients)
 {
-    const int size = decodeSymbol(reader_, walk_.dcTables[std::size_t(scan_.components[inScan].dcTable)]);
+    const int size = decodeSymbol(reader_, *parts_[inScan].table);
     const int bits = size > 0 ? reader_.bits(size) : 0;
     if (size < 0 || bits < 0)
         return false;
@@ -122,7 +153,7 @@ bool RegionScanDecoder::decodeAcFirst(std::int16_t* coefficients, std::uint64_t&
         --bandsLeft_;
         return true;
     }
-    const HuffmanTable& table = walk_.acTables[std::size_t(scan_.components[0].acTable)];
+    const HuffmanTable& table = *parts_[0].table;
     for (int k = scan_.Ss; k <= scan_.Se; ++k) {
         const int symbol = decodeSymbol(reader_, table);
         if (symbol < 0)
@@ -149,24 +180,11 @@ bool RegionScanDecoder::decodeAcFirst(std::int16_t* coefficients, std::uint64_t&
     return true;
 }
 
-bool RegionScanDecoder::passBits(int count)
-{
-    for (; count > 0; count -= 16) {
-        if (reader_.bits(std::min(count, 16)) < 0)
-            return false;
-    }
-    return true;
-}
-
-// The correction bits of the coefficients not zero from up to end: bit Al of each, added away from zero
-// where it is kept, only passed where not.
+// The correction bits of the coefficients not zero from up to end: bit Al of each, added away from zero.
 bool RegionScanDecoder::refine(std::int16_t* coefficients, std::uint64_t nonzero, int from, int end)
 {
-    std::uint64_t refined = nonzero & coefficientsBetween(from, end);
-    if (coefficients == nullptr)
-        return passBits(std::popcount(refined));
     const int low = 1 << scan_.Al;
-    for (; refined != 0; refined &= refined - 1) {
+    for (std::uint64_t refined = nonzero & coefficientsBetween(from, end); refined != 0; refined &= refined - 1) {
         const int k = std::countr_zero(refined);
         const int bit = reader_.bit();
         const int value = coefficients[k];
@@ -186,7 +204,7 @@ bool RegionScanDecoder::refine(std::int16_t* coefficients, std::uint64_t nonzero
 // coefficients of +-2^Al placed after runs of zeros; in an end-of-band run only correction bits.
 bool RegionScanDecoder::decodeAcRefinement(std::int16_t* coefficients, std::uint64_t& nonzero)
 {
-    const HuffmanTable& table = walk_.acTables[std::size_t(scan_.components[0].acTable)];
+    const HuffmanTable& table = *parts_[0].table;
     const int end = scan_.Se + 1;
     int k = scan_.Ss;
     while (bandsLeft_ == 0 && k <= scan_.Se) {
@@ -201,11 +219,7 @@ bool RegionScanDecoder::decodeAcRefinement(std::int16_t* coefficients, std::uint
             break;
         }
         const int sign = size == 1 ? reader_.bit() : 0;
-        // The zero coefficient after run zeros: the new one's place, or past a run of 16.
-        std::uint64_t zeros = ~nonzero & coefficientsBetween(k, end);
-        for (int i = 0; i < run && zeros != 0; ++i)
-            zeros &= zeros - 1;
-        const int target = zeros == 0 ? end : std::countr_zero(zeros);
+        const int target = zeroAfter(nonzero, k, run);
         if (sign < 0 || !refine(coefficients, nonzero, k, target) || (size == 1 && target > scan_.Se))
             return false;
         if (size == 1) {
@@ -219,6 +233,86 @@ bool RegionScanDecoder::decodeAcRefinement(std::int16_t* coefficients, std::uint
         return true;
     --bandsLeft_;
     return refine(coefficients, nonzero, k, end);
+}
+
+// The zero coefficient after run zeros from k, where a new one goes; or past the band.
+int RegionScanDecoder::zeroAfter(std::uint64_t nonzero, int k, int run) const
+{
+    std::uint64_t zeros = ~nonzero & coefficientsBetween(k, scan_.Se + 1);
+    for (int i = 0; i < run && zeros != 0; ++i)
+        zeros &= zeros - 1;
+    return zeros == 0 ? scan_.Se + 1 : std::countr_zero(zeros);
+}
+
+// A value of size bits passed: unread where it fits 16 bits shifted up by Al whatever they are, else
+// read and checked as decodeAcFirst checks it.
+bool RegionScanDecoder::passValue(int size)
+{
+    if (size + scan_.Al <= 15)
+        return reader_.skip(size);
+    const int bits = reader_.bits(size);
+    return bits >= 0 && isCoefficient(extended(bits, size) * (1 << scan_.Al));
+}
+
+// As decodeAcFirst, for a block whose coefficients are not kept: only which are not zero. A value's bits
+// are passed unread where it fits 16 bits whatever they are.
+bool RegionScanDecoder::passAcFirst(std::uint64_t& nonzero)
+{
+    if (bandsLeft_ > 0) {
+        --bandsLeft_;
+        return true;
+    }
+    const HuffmanTable& table = *parts_[0].table;
+    for (int k = scan_.Ss; k <= scan_.Se; ++k) {
+        const int symbol = decodeSymbol(reader_, table);
+        const int run = symbol >> 4;
+        const int size = symbol & 15;
+        if (symbol < 0)
+            return false;
+        if (size == 0 && run != 15) {
+            if (!readBandRun(run))
+                return false;
+            --bandsLeft_; // this block's
+            return true;
+        }
+        k += run;
+        if (size == 0)
+            continue;
+        if (k > scan_.Se || !passValue(size))
+            return false;
+        nonzero |= std::uint64_t(1) << k;
+    }
+    return true;
+}
+
+// As decodeAcRefinement, for a block whose coefficients are not kept: each new coefficient's sign and
+// the correction bits before it passed at once, as many as there are coefficients not zero.
+bool RegionScanDecoder::passAcRefinement(std::uint64_t& nonzero)
+{
+    const HuffmanTable& table = *parts_[0].table;
+    int k = scan_.Ss;
+    while (bandsLeft_ == 0 && k <= scan_.Se) {
+        const int symbol = decodeSymbol(reader_, table);
+        const int run = symbol >> 4;
+        const int size = symbol & 15;
+        if (symbol < 0 || size > 1)
+            return false;
+        if (size == 0 && run != 15) {
+            if (!readBandRun(run))
+                return false;
+            break;
+        }
+        const int target = zeroAfter(nonzero, k, run);
+        const int passed = size + countOnes(nonzero & coefficientsBetween(k, target));
+        if (!reader_.skip(passed) || (size == 1 && target > scan_.Se))
+            return false;
+        nonzero |= std::uint64_t(size) << target;
+        k = target + 1;
+    }
+    if (bandsLeft_ == 0)
+        return true;
+    --bandsLeft_;
+    return reader_.skip(countOnes(nonzero & coefficientsBetween(k, scan_.Se + 1)));
 }
 
 } // namespace

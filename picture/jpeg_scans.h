@@ -95,6 +95,22 @@ public:
         count_ -= count;
         return true;
     }
+    // Passes count (0..64) bits; false where the data ends first.
+    bool skip(int count)
+    {
+        if (count > 32) {
+            if (!skip(32))
+                return false;
+            count -= 32;
+        }
+        if (count_ < count)
+            fill();
+        if (count_ < count)
+            return false;
+        buffer_ <<= count;
+        count_ -= count;
+        return true;
+    }
     // The bits left of the last byte dropped, the restart marker of this number passed; false when
     // anything else comes first.
     bool passRestart(int number);
@@ -191,17 +207,21 @@ bool decodeMcus(ScanWalk& walk, const Scan& scan, int rowsWanted, Restart restar
     const ComponentLayout& first = walk.frame.components[std::size_t(scan.components[0].index)];
     const int wide = isAlone ? first.blocksWide : walk.frame.mcusWide();
     const int high = std::min(rowsWanted, isAlone ? first.blocksHigh : walk.frame.mcusHigh());
-    const qint64 interval = walk.restartInterval;
+    const int interval = walk.restartInterval;
+    int untilRestart = interval; // MCUs left in this restart interval
     int restartNumber = 0;
-    for (qint64 mcu = 0; mcu < qint64(wide) * high; ++mcu) {
-        if (interval > 0 && mcu > 0 && mcu % interval == 0) {
-            if (!walk.reader.passRestart(restartNumber))
+    for (int row = 0; row < high; ++row) {
+        for (int column = 0; column < wide; ++column, --untilRestart) {
+            if (interval > 0 && untilRestart == 0) {
+                if (!walk.reader.passRestart(restartNumber))
+                    return false;
+                restartNumber = (restartNumber + 1) & 7;
+                untilRestart = interval;
+                restart();
+            }
+            if (!decodeMcu(column, row))
                 return false;
-            restartNumber = (restartNumber + 1) & 7;
-            restart();
         }
-        if (!decodeMcu(int(mcu % wide), int(mcu / wide)))
-            return false;
     }
     return true;
 }
