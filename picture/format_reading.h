@@ -12,6 +12,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <span>
 
 namespace velsaro::detail {
 
@@ -69,6 +70,13 @@ public:
         if (at_ == filled_ && !fill())
             return -1;
         return std::uint8_t(buffer_.constData()[at_++]);
+    }
+    // The bytes read ahead from the next one, to pass with skip; empty only where the file ends.
+    std::span<const std::uint8_t> ahead()
+    {
+        if (at_ == filled_)
+            fill();
+        return {reinterpret_cast<const std::uint8_t*>(buffer_.constData()) + at_, std::size_t(filled_ - at_)};
     }
     // The next byte without passing it; -1 likewise.
     int peek();

@@ -23,7 +23,7 @@ public:
     bool decode()
     {
         return decodeMcus(
-            walk_, scan_, wholeScan, [this] { predictions_ = {}; },
+            walk_, scan_, wholeScan, wholeScan, [this] { predictions_ = {}; },
             [this](int column, int row) { return decodeMcu(column, row); });
     }
 
@@ -94,7 +94,7 @@ public:
     bool decode()
     {
         return decodeMcus(
-            walk_, scan_, wholeScan, [this] { bandsLeft_ = 0; },
+            walk_, scan_, wholeScan, wholeScan, [this] { bandsLeft_ = 0; },
             [this](int column, int row) {
                 const std::size_t block = std::size_t(row) * std::size_t(component_.storedWide) + std::size_t(column);
                 return scan_.Ah == 0 ? decodeFirst(block) : decodeRefinement(block);

@@ -30,16 +30,22 @@ class RegionScanDecoder {
 public:
     RegionScanDecoder(ScanWalk& walk, RegionFrame& frame, const Scan& scan);
 
+    // Of the last row only the kept columns: nothing after them is read, in this scan or a later one.
     bool decode()
     {
         const bool isAlone = scan_.components.size() == 1;
+        const int keptColumns = isAlone ? parts_[0].region->keptWide : frame_.mcusWide;
         return decodeMcus(
-            walk_, scan_, isAlone ? parts_[0].region->rowsHigh : frame_.mcusHigh,
+            walk_, scan_, isAlone ? parts_[0].region->rowsHigh : frame_.mcusHigh, keptColumns,
             [this] {
                 predictions_ = {};
                 bandsLeft_ = 0;
             },
-            [this, isAlone](int column, int row) { return isAlone ? decodeBlock(0, column, row) : decodeMcu(column, row); });
+            [this, isAlone, keptColumns](int column, int row) {
+                if (scan_.isDc() && scan_.Ah != 0 && column >= keptColumns)
+                    return reader_.skip(blocksInMcu_); // a correction bit a block
+                return isAlone ? decodeBlock(0, column, row) : decodeMcu(column, row);
+            });
     }
 
 private:
@@ -69,6 +75,7 @@ private:
     const Scan& scan_;
     BitReader& reader_;
     std::array<Part, 4> parts_{};
+    int blocksInMcu_ = 0;
     std::array<int, 4> predictions_{}; // the last DC value of each of the scan's components
     int bandsLeft_ = 0;                // blocks after this one whose band is empty
 };
@@ -84,6 +91,7 @@ RegionScanDecoder::RegionScanDecoder(ScanWalk& walk, RegionFrame& frame, const S
                                                 : walk.acTables[std::size_t(component.acTable)];
         parts_[i] = {&frame.components[std::size_t(component.index)], layout.storedWide, isAlone ? 1 : layout.h,
                      isAlone ? 1 : layout.v, &table};
+        blocksInMcu_ += parts_[i].h * parts_[i].v;
     }
 }
 
@@ -235,13 +243,42 @@ bool RegionScanDecoder::decodeAcRefinement(std::int16_t* coefficients, std::uint
     return refine(coefficients, nonzero, k, end);
 }
 
+// The place of the set bit that has n others below it, -1 where there are not so many: the bytes' counts
+// of bits added up from the lowest byte by one multiplication, the first byte whose sum passes n, and the
+// bit within that byte looked up.
+int placeOfSetBit(std::uint64_t bits, int n)
+{
+    static const std::array<std::array<std::int8_t, 8>, 256> inByte = [] {
+        std::array<std::array<std::int8_t, 8>, 256> places{};
+        for (int value = 0; value < 256; ++value) {
+            for (int bit = 0, found = 0; bit < 8; ++bit) {
+                if ((value >> bit & 1) != 0)
+                    places[std::size_t(value)][std::size_t(found++)] = std::int8_t(bit);
+            }
+        }
+        return places;
+    }();
+    const std::uint64_t ones = 0x0101010101010101u;
+    std::uint64_t counts = bits - ((bits >> 1) & 0x5555555555555555u);
+    counts = (counts & 0x3333333333333333u) + ((counts >> 2) & 0x3333333333333333u);
+    counts = (counts + (counts >> 4)) & 0x0F0F0F0F0F0F0F0Fu;
+    const std::uint64_t sums = counts * ones; // byte i: the bits of bytes 0..i, at most 64
+    const std::uint64_t passing = ((sums | (ones << 7)) - std::uint64_t(n + 1) * ones) & (ones << 7);
+    if (passing == 0)
+        return -1;
+    const int byte = std::countr_zero(passing) / 8;
+    const int below = byte == 0 ? 0 : int(sums >> (8 * byte - 8) & 0xFF);
+    return 8 * byte + inByte[(bits >> (8 * byte)) & 0xFF][std::size_t(n - below)];
+}
+
 // The zero coefficient after run zeros from k, where a new one goes; or past the band.
 int RegionScanDecoder::zeroAfter(std::uint64_t nonzero, int k, int run) const
 {
-    std::uint64_t zeros = ~nonzero & coefficientsBetween(k, scan_.Se + 1);
-    for (int i = 0; i < run && zeros != 0; ++i)
-        zeros &= zeros - 1;
-    return zeros == 0 ? scan_.Se + 1 : std::countr_zero(zeros);
+    const std::uint64_t zeros = ~nonzero & coefficientsBetween(k, scan_.Se + 1);
+    if (run == 0 && zeros != 0)
+        return std::countr_zero(zeros);
+    const int place = placeOfSetBit(zeros, run);
+    return place < 0 ? scan_.Se + 1 : place;
 }
 
 // A value of size bits passed: unread where it fits 16 bits shifted up by Al whatever they are, else

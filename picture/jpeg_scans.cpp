@@ -263,10 +263,24 @@ void BitReader::start()
 }
 
 // Whole bytes up to 57 bits or the marker: 0xFF is stored as 0xFF 0x00, and any other code after 0xFF
-// (fill passed) is a marker, which ends the data.
+// (fill passed) is a marker, which ends the data. Eight bytes without 0xFF are taken at once.
 void BitReader::fill()
 {
     while (count_ <= 56 && !marker_) {
+        const std::span<const std::uint8_t> ahead = stream_.ahead();
+        if (ahead.size() >= 8) {
+            std::uint64_t word = 0;
+            for (std::size_t i = 0; i < 8; ++i)
+                word = word << 8 | ahead[i];
+            const std::uint64_t ones = 0x0101010101010101u;
+            if (((~word - ones) & word & (ones << 7)) == 0) { // no byte 0xFF
+                const int taken = (64 - count_) / 8;
+                buffer_ |= (word >> (64 - 8 * taken)) << (64 - count_ - 8 * taken);
+                count_ += 8 * taken;
+                stream_.skip(taken);
+                continue;
+            }
+        }
         int value = stream_.next();
         if (value == 0xFF) {
             do

@@ -195,13 +195,14 @@ bool walkScans(ScanWalk& walk, const std::function<bool(ScanWalk&, const Scan&)>
 // then neither smooths blocks nor leaves a DC value 0.
 bool isDecodedWithoutSmoothing(const ScanWalk& walk);
 
-inline constexpr int wholeScan = 1 << 30; // as rowsWanted: every row
+inline constexpr int wholeScan = 1 << 30; // as rowsWanted or columnsWanted: all of them
 
-// A scan's MCUs in raster order, no further than its first rowsWanted rows: the frame's MCUs for an
-// interleaved scan, a component's blocks for one alone. Each restart interval ends at the next restart
+// A scan's MCUs in raster order, no further than its first rowsWanted rows and, of the last of those,
+// its first columnsWanted: the frame's MCUs for an interleaved scan, a component's blocks for one alone. Each restart interval ends at the next restart
 // marker in turn; restart() is called after it, decodeMcu(column, row) for each MCU.
 template <typename Restart, typename DecodeMcu>
-bool decodeMcus(ScanWalk& walk, const Scan& scan, int rowsWanted, Restart restart, DecodeMcu decodeMcu)
+bool decodeMcus(ScanWalk& walk, const Scan& scan, int rowsWanted, int columnsWanted, Restart restart,
+                DecodeMcu decodeMcu)
 {
     const bool isAlone = scan.components.size() == 1;
     const ComponentLayout& first = walk.frame.components[std::size_t(scan.components[0].index)];
@@ -211,7 +212,8 @@ bool decodeMcus(ScanWalk& walk, const Scan& scan, int rowsWanted, Restart restar
     int untilRestart = interval; // MCUs left in this restart interval
     int restartNumber = 0;
     for (int row = 0; row < high; ++row) {
-        for (int column = 0; column < wide; ++column, --untilRestart) {
+        const int columns = row == high - 1 ? std::min(wide, columnsWanted) : wide;
+        for (int column = 0; column < columns; ++column, --untilRestart) {
             if (interval > 0 && untilRestart == 0) {
                 if (!walk.reader.passRestart(restartNumber))
                     return false;
