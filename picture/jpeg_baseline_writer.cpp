@@ -7,7 +7,6 @@
 
 #include <algorithm>
 #include <array>
-#include <functional>
 #include <set>
 #include <string>
 
@@ -53,9 +52,8 @@ int sizeOf(int value)
 }
 
 // A block's coefficients as the written file carries them, in zigzag order; of a component that
-// carries no AC coefficients only the DC.
+// carries no AC coefficients only the DC. A block source fills them for (component, x, y).
 using BlockCoefficients = std::array<int, 64>;
-using BlockSource = std::function<void(int component, int x, int y, BlockCoefficients& zigzag)>;
 
 // The written file's size and, for each component, whether its blocks carry AC coefficients.
 struct BaselineLayout {
@@ -102,31 +100,37 @@ class BitWriter {
 public:
     explicit BitWriter(QByteArray& out) : out_(out) {}
 
+    // Whole bytes leave the 64-bit store once it holds 32 bits or more.
     void put(std::uint32_t bits, int length)
     {
         pending_ = (pending_ << length) | (bits & ((1u << length) - 1));
         count_ += length;
-        while (count_ >= 8) {
-            count_ -= 8;
-            const char byte = char((pending_ >> count_) & 0xFF);
-            bytes_.push_back(byte);
-            if (byte == char(0xFF))
-                bytes_.push_back('\0');
-        }
-        pending_ &= (1u << count_) - 1;
+        if (count_ >= 32)
+            emitBytes();
     }
 
     void finish()
     {
-        if (count_ > 0)
-            put(0x7F, 8 - count_);
+        if (count_ % 8 != 0)
+            put(0x7F, 8 - count_ % 8);
+        emitBytes();
         out_.append(bytes_.data(), qsizetype(bytes_.size()));
     }
 
 private:
+    void emitBytes()
+    {
+        for (; count_ >= 8; count_ -= 8) {
+            const char byte = char((pending_ >> (count_ - 8)) & 0xFF);
+            bytes_.push_back(byte);
+            if (byte == char(0xFF))
+                bytes_.push_back('\0');
+        }
+    }
+
     QByteArray& out_;
     std::string bytes_;
-    std::uint32_t pending_ = 0;
+    std::uint64_t pending_ = 0; // the low count_ bits are still to emit
     int count_ = 0;
 };
 
@@ -267,6 +271,7 @@ FrameLayout layoutOf(const jpeg_decompress_struct& info, int width, int height)
 
 // The blocks in the order of the scan of every component: a component's own blocks when it is alone,
 // else MCU by MCU.
+template <typename BlockSource>
 bool appendBlocks(QByteArray& out, const FrameLayout& frame, const BaselineLayout& layout, const BlockSource& blockOf)
 {
     BlockWriter writer(out);
@@ -307,6 +312,7 @@ DcFrame frameOf(const jpeg_decompress_struct& info)
     return components.empty() ? DcFrame{} : dcFrame(layout.width, layout.height, components);
 }
 
+template <typename BlockSource>
 QByteArray baselineJpeg(const jpeg_decompress_struct& info, const BaselineLayout& layout, const BlockSource& blockOf)
 {
     const FrameLayout frame = layoutOf(info, layout.width, layout.height);
