@@ -227,7 +227,8 @@ bool RegionScanDecoder::decodeAcRefinement(std::int16_t* coefficients, std::uint
             break;
         }
         const int sign = size == 1 ? reader_.bit() : 0;
-        const int target = zeroAfter(nonzero, k, run);
+        const int zero = zeroAfter(nonzero, k, run);
+        const int target = zero < 0 ? end : zero;
         if (sign < 0 || !refine(coefficients, nonzero, k, target) || (size == 1 && target > scan_.Se))
             return false;
         if (size == 1) {
@@ -271,14 +272,13 @@ int placeOfSetBit(std::uint64_t bits, int n)
     return 8 * byte + inByte[(bits >> (8 * byte)) & 0xFF][std::size_t(n - below)];
 }
 
-// The zero coefficient after run zeros from k, where a new one goes; or past the band.
+// The zero coefficient after run zeros from k, where a new one goes; -1 where the band has not so many.
 int RegionScanDecoder::zeroAfter(std::uint64_t nonzero, int k, int run) const
 {
     const std::uint64_t zeros = ~nonzero & coefficientsBetween(k, scan_.Se + 1);
-    if (run == 0 && zeros != 0)
-        return std::countr_zero(zeros);
-    const int place = placeOfSetBit(zeros, run);
-    return place < 0 ? scan_.Se + 1 : place;
+    if (run == 0)
+        return zeros == 0 ? -1 : std::countr_zero(zeros);
+    return placeOfSetBit(zeros, run);
 }
 
 // A value of size bits passed: unread where it fits 16 bits shifted up by Al whatever they are, else
@@ -339,9 +339,11 @@ bool RegionScanDecoder::passAcRefinement(std::uint64_t& nonzero)
                 return false;
             break;
         }
-        const int target = zeroAfter(nonzero, k, run);
-        const int passed = size + countOnes(nonzero & coefficientsBetween(k, target));
-        if (!reader_.skip(passed) || (size == 1 && target > scan_.Se))
+        // Before the zero found lie run zeros, the rest not zero, a correction bit each.
+        const int zero = zeroAfter(nonzero, k, run);
+        const int target = zero < 0 ? scan_.Se + 1 : zero;
+        const int corrections = zero < 0 ? countOnes(nonzero & coefficientsBetween(k, target)) : target - k - run;
+        if (!reader_.skip(size + corrections) || (size == 1 && zero < 0))
             return false;
         nonzero |= std::uint64_t(size) << target;
         k = target + 1;
