@@ -104,7 +104,6 @@ public:
 private:
     bool decodeFirst(std::size_t block);
     bool decodeRefinement(std::size_t block);
-    bool readBandRun(int sizeBits);
     bool passToZero(std::size_t block, int& k, int zeros);
     bool refine(std::size_t block, int k);
     bool set(std::size_t block, int k, int value);
@@ -118,14 +117,6 @@ private:
     int bandsLeft_ = 0; // blocks after this one whose band is empty
 };
 
-// An end-of-band run of 2^sizeBits blocks and that many more bits' worth, this block included.
-bool AcScanDecoder::readBandRun(int sizeBits)
-{
-    const int extra = sizeBits > 0 ? reader_.bits(sizeBits) : 0;
-    bandsLeft_ = (1 << sizeBits) + extra;
-    return extra >= 0;
-}
-
 bool AcScanDecoder::set(std::size_t block, int k, int value)
 {
     component_.nonzero[block] |= std::uint64_t(1) << k;
@@ -133,35 +124,15 @@ bool AcScanDecoder::set(std::size_t block, int k, int value)
     return slot < 0 || component_.setAc(block, slot, value);
 }
 
-// The first bits of the band's coefficients: runs of zeros, each value shifted up by Al. A coefficient
-// past the band or too large for libjpeg's 16 bits is not followed.
+// The first bits of the band's coefficients, each value shifted up by Al. A coefficient too large for
+// libjpeg's 16 bits is not followed.
 bool AcScanDecoder::decodeFirst(std::size_t block)
 {
-    if (bandsLeft_ > 0) {
-        --bandsLeft_;
-        return true;
-    }
-    for (int k = scan_.Ss; k <= scan_.Se; ++k) {
-        const int symbol = decodeSymbol(reader_, table_);
-        if (symbol < 0)
-            return false;
-        const int run = symbol >> 4;
-        const int size = symbol & 15;
-        if (size == 0 && run != 15) {
-            if (!readBandRun(run))
-                return false;
-            --bandsLeft_; // this block's
-            return true;
-        }
-        k += run; // after a run of 16 zeros, the loop's step passes the 16th
-        if (size == 0)
-            continue;
+    return decodeFirstBand(reader_, table_, scan_, bandsLeft_, [this, block](int k, int size) {
         const int bits = reader_.bits(size);
         const int value = extended(bits, size) * (1 << scan_.Al);
-        if (k > scan_.Se || bits < 0 || value < -32768 || value > 32767 || !set(block, k, value))
-            return false;
-    }
-    return true;
+        return bits >= 0 && isCoefficient(value) && set(block, k, value);
+    });
 }
 
 // A correction bit of a coefficient already not zero: its bit Al, away from zero.
@@ -196,16 +167,13 @@ bool AcScanDecoder::decodeRefinement(std::size_t block)
 {
     int k = scan_.Ss;
     for (; bandsLeft_ == 0 && k <= scan_.Se; ++k) {
-        const int symbol = decodeSymbol(reader_, table_);
-        const int run = symbol >> 4;
-        const int size = symbol & 15;
-        if (symbol < 0 || size > 1)
+        int run = 0;
+        int size = 0;
+        const RefinementSymbol symbol = readRefinementSymbol(reader_, table_, run, size, bandsLeft_);
+        if (symbol == RefinementSymbol::Unread)
             return false;
-        if (size == 0 && run != 15) {
-            if (!readBandRun(run))
-                return false;
+        if (symbol == RefinementSymbol::BandEnded)
             break;
-        }
         const int sign = size == 1 ? reader_.bit() : 0;
         if (sign < 0 || !passToZero(block, k, run) || (size == 1 && k > scan_.Se))
             return false;
@@ -278,7 +246,7 @@ int twoByTwoSlot(int k)
 
 FrameLayout DcFrame::layout() const
 {
-    FrameLayout layout{width, height, maxH, maxV, {}};
+    FrameLayout layout{*this, {}};
     for (const DcComponent& component : components)
         layout.components.push_back(component);
     return layout;
@@ -287,7 +255,7 @@ FrameLayout DcFrame::layout() const
 DcFrame dcFrame(int width, int height, const std::vector<DcComponent>& components)
 {
     const FrameLayout layout = frameLayout(width, height, {components.begin(), components.end()});
-    DcFrame frame{width, height, layout.maxH, layout.maxV, components};
+    DcFrame frame{layout, components};
     qint64 heldBytes = 0;
     for (std::size_t c = 0; c < components.size(); ++c) {
         DcComponent& component = frame.components[c];

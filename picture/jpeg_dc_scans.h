@@ -37,15 +37,9 @@ inline constexpr int twoByTwoCoefficients = 24;
 // The place among them of the coefficient at zigzag position k, -1 for one it does not read.
 int twoByTwoSlot(int k);
 
-struct DcFrame {
-    int width = 0;
-    int height = 0;
-    int maxH = 1;
-    int maxV = 1;
+struct DcFrame : FrameSize {
     std::vector<DcComponent> components; // in the frame header's order
 
-    int mcusWide() const { return (width + 8 * maxH - 1) / (8 * maxH); }
-    int mcusHigh() const { return (height + 8 * maxV - 1) / (8 * maxV); }
     FrameLayout layout() const;
 };
 

@@ -63,10 +63,9 @@ private:
     bool decodeDcFirst(std::size_t inScan, std::int16_t* coefficients);
     bool decodeAcFirst(std::int16_t* coefficients, std::uint64_t& nonzero);
     bool decodeAcRefinement(std::int16_t* coefficients, std::uint64_t& nonzero);
-    bool passAcFirst(std::uint64_t& nonzero);
     bool passValue(int size);
-    bool passAcRefinement(std::uint64_t& nonzero);
-    bool readBandRun(int sizeBits);
+    bool refineToZero(std::int16_t* coefficients, std::uint64_t nonzero, int k, int& zero, int size);
+    bool passToZero(std::uint64_t nonzero, int k, int run, int& zero, int size);
     bool refine(std::int16_t* coefficients, std::uint64_t nonzero, int from, int end);
     int zeroAfter(std::uint64_t nonzero, int k, int run) const;
 
@@ -123,8 +122,6 @@ bool RegionScanDecoder::decodeBlock(std::size_t inScan, int x, int y)
             coefficients[0] = std::int16_t(coefficients[0] | (1 << scan_.Al));
         return bit >= 0;
     }
-    if (coefficients == nullptr)
-        return scan_.Ah == 0 ? passAcFirst(nonzero) : passAcRefinement(nonzero);
     return scan_.Ah == 0 ? decodeAcFirst(coefficients, nonzero) : decodeAcRefinement(coefficients, nonzero);
 }
 
@@ -145,47 +142,19 @@ bool RegionScanDecoder::decodeDcFirst(std::size_t inScan, std::int16_t* coeffici
     return true;
 }
 
-// An end-of-band run of 2^sizeBits blocks and that many more bits' worth, this block included.
-bool RegionScanDecoder::readBandRun(int sizeBits)
-{
-    const int extra = reader_.bits(sizeBits);
-    bandsLeft_ = (1 << sizeBits) + extra;
-    return extra >= 0;
-}
-
-// The first bits of the band's coefficients: runs of zeros, each value shifted up by Al. A coefficient
-// past the band or too large for libjpeg's 16 bits is not followed.
+// The first bits of the band's coefficients, each value shifted up by Al. A coefficient too large for
+// libjpeg's 16 bits is not followed, kept or not; where none is kept, only which are not zero is noted.
 bool RegionScanDecoder::decodeAcFirst(std::int16_t* coefficients, std::uint64_t& nonzero)
 {
-    if (bandsLeft_ > 0) {
-        --bandsLeft_;
-        return true;
-    }
-    const HuffmanTable& table = *parts_[0].table;
-    for (int k = scan_.Ss; k <= scan_.Se; ++k) {
-        const int symbol = decodeSymbol(reader_, table);
-        if (symbol < 0)
-            return false;
-        const int run = symbol >> 4;
-        const int size = symbol & 15;
-        if (size == 0 && run != 15) {
-            if (!readBandRun(run))
-                return false;
-            --bandsLeft_; // this block's
-            return true;
-        }
-        k += run; // after a run of 16 zeros, the loop's step passes the 16th
-        if (size == 0)
-            continue;
+    return decodeFirstBand(reader_, *parts_[0].table, scan_, bandsLeft_, [&](int k, int size) {
+        nonzero |= std::uint64_t(1) << k;
+        if (coefficients == nullptr)
+            return passValue(size);
         const int bits = reader_.bits(size);
         const int value = extended(bits, size) * (1 << scan_.Al);
-        if (k > scan_.Se || bits < 0 || !isCoefficient(value))
-            return false;
-        nonzero |= std::uint64_t(1) << k;
-        if (coefficients != nullptr)
-            coefficients[k] = std::int16_t(value);
-    }
-    return true;
+        coefficients[k] = std::int16_t(value);
+        return bits >= 0 && isCoefficient(value);
+    });
 }
 
 // The correction bits of the coefficients not zero from up to end: bit Al of each, added away from zero.
@@ -209,39 +178,59 @@ bool RegionScanDecoder::refine(std::int16_t* coefficients, std::uint64_t nonzero
 }
 
 // The next bit of every coefficient of the band: a correction bit for those not zero, and new
-// coefficients of +-2^Al placed after runs of zeros; in an end-of-band run only correction bits.
+// coefficients of +-2^Al placed after runs of zeros; in an end-of-band run only correction bits. Where
+// none is kept, each new coefficient's sign and the correction bits before it are passed at once.
 bool RegionScanDecoder::decodeAcRefinement(std::int16_t* coefficients, std::uint64_t& nonzero)
 {
     const HuffmanTable& table = *parts_[0].table;
     const int end = scan_.Se + 1;
     int k = scan_.Ss;
     while (bandsLeft_ == 0 && k <= scan_.Se) {
-        const int symbol = decodeSymbol(reader_, table);
-        const int run = symbol >> 4;
-        const int size = symbol & 15;
-        if (symbol < 0 || size > 1)
+        int run = 0;
+        int size = 0;
+        const RefinementSymbol symbol = readRefinementSymbol(reader_, table, run, size, bandsLeft_);
+        if (symbol == RefinementSymbol::Unread)
             return false;
-        if (size == 0 && run != 15) {
-            if (!readBandRun(run))
-                return false;
+        if (symbol == RefinementSymbol::BandEnded)
             break;
-        }
-        const int sign = size == 1 ? reader_.bit() : 0;
-        const int zero = zeroAfter(nonzero, k, run);
-        const int target = zero < 0 ? end : zero;
-        if (sign < 0 || !refine(coefficients, nonzero, k, target) || (size == 1 && target > scan_.Se))
+        int zero = zeroAfter(nonzero, k, run);
+        const bool isRead = coefficients == nullptr ? passToZero(nonzero, k, run, zero, size)
+                                                    : refineToZero(coefficients, nonzero, k, zero, size);
+        if (!isRead)
             return false;
-        if (size == 1) {
-            nonzero |= std::uint64_t(1) << target;
-            if (coefficients != nullptr)
-                coefficients[target] = std::int16_t((sign > 0 ? 1 : -1) * (1 << scan_.Al));
-        }
-        k = target + 1;
+        if (size == 1)
+            nonzero |= std::uint64_t(1) << zero;
+        k = zero + 1;
     }
     if (bandsLeft_ == 0)
         return true;
     --bandsLeft_;
+    if (coefficients == nullptr)
+        return reader_.skip(countOnes(nonzero & coefficientsBetween(k, end)));
     return refine(coefficients, nonzero, k, end);
+}
+
+// Up to the zero found (or past the band where there is none): its sign read first, the correction bits
+// before it, then the new coefficient of size 1 placed there.
+bool RegionScanDecoder::refineToZero(std::int16_t* coefficients, std::uint64_t nonzero, int k, int& zero, int size)
+{
+    const int sign = size == 1 ? reader_.bit() : 0;
+    const bool isPlaced = size == 0 || zero >= 0;
+    zero = zero < 0 ? scan_.Se + 1 : zero;
+    if (sign < 0 || !refine(coefficients, nonzero, k, zero) || !isPlaced)
+        return false;
+    if (size == 1)
+        coefficients[zero] = std::int16_t((sign > 0 ? 1 : -1) * (1 << scan_.Al));
+    return true;
+}
+
+// The same passed: before a zero found lie run zeros, the rest not zero, a correction bit each.
+bool RegionScanDecoder::passToZero(std::uint64_t nonzero, int k, int run, int& zero, int size)
+{
+    const bool isPlaced = size == 0 || zero >= 0;
+    const int corrections = zero < 0 ? countOnes(nonzero & coefficientsBetween(k, scan_.Se + 1)) : zero - k - run;
+    zero = zero < 0 ? scan_.Se + 1 : zero;
+    return reader_.skip(size + corrections) && isPlaced;
 }
 
 // The place of the set bit that has n others below it, -1 where there are not so many: the bytes' counts
@@ -289,69 +278,6 @@ bool RegionScanDecoder::passValue(int size)
         return reader_.skip(size);
     const int bits = reader_.bits(size);
     return bits >= 0 && isCoefficient(extended(bits, size) * (1 << scan_.Al));
-}
-
-// As decodeAcFirst, for a block whose coefficients are not kept: only which are not zero. A value's bits
-// are passed unread where it fits 16 bits whatever they are.
-bool RegionScanDecoder::passAcFirst(std::uint64_t& nonzero)
-{
-    if (bandsLeft_ > 0) {
-        --bandsLeft_;
-        return true;
-    }
-    const HuffmanTable& table = *parts_[0].table;
-    for (int k = scan_.Ss; k <= scan_.Se; ++k) {
-        const int symbol = decodeSymbol(reader_, table);
-        const int run = symbol >> 4;
-        const int size = symbol & 15;
-        if (symbol < 0)
-            return false;
-        if (size == 0 && run != 15) {
-            if (!readBandRun(run))
-                return false;
-            --bandsLeft_; // this block's
-            return true;
-        }
-        k += run;
-        if (size == 0)
-            continue;
-        if (k > scan_.Se || !passValue(size))
-            return false;
-        nonzero |= std::uint64_t(1) << k;
-    }
-    return true;
-}
-
-// As decodeAcRefinement, for a block whose coefficients are not kept: each new coefficient's sign and
-// the correction bits before it passed at once, as many as there are coefficients not zero.
-bool RegionScanDecoder::passAcRefinement(std::uint64_t& nonzero)
-{
-    const HuffmanTable& table = *parts_[0].table;
-    int k = scan_.Ss;
-    while (bandsLeft_ == 0 && k <= scan_.Se) {
-        const int symbol = decodeSymbol(reader_, table);
-        const int run = symbol >> 4;
-        const int size = symbol & 15;
-        if (symbol < 0 || size > 1)
-            return false;
-        if (size == 0 && run != 15) {
-            if (!readBandRun(run))
-                return false;
-            break;
-        }
-        // Before the zero found lie run zeros, the rest not zero, a correction bit each.
-        const int zero = zeroAfter(nonzero, k, run);
-        const int target = zero < 0 ? scan_.Se + 1 : zero;
-        const int corrections = zero < 0 ? countOnes(nonzero & coefficientsBetween(k, target)) : target - k - run;
-        if (!reader_.skip(size + corrections) || (size == 1 && zero < 0))
-            return false;
-        nonzero |= std::uint64_t(size) << target;
-        k = target + 1;
-    }
-    if (bandsLeft_ == 0)
-        return true;
-    --bandsLeft_;
-    return reader_.skip(countOnes(nonzero & coefficientsBetween(k, scan_.Se + 1)));
 }
 
 } // namespace

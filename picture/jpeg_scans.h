@@ -26,15 +26,19 @@ struct ComponentLayout {
     int storedHigh = 0;
 };
 
-struct FrameLayout {
+// A frame's size and its largest sampling factors, which make its MCUs.
+struct FrameSize {
     int width = 0;
     int height = 0;
     int maxH = 1;
     int maxV = 1;
-    std::vector<ComponentLayout> components; // in the frame header's order
 
     int mcusWide() const { return (width + 8 * maxH - 1) / (8 * maxH); }
     int mcusHigh() const { return (height + 8 * maxV - 1) / (8 * maxV); }
+};
+
+struct FrameLayout : FrameSize {
+    std::vector<ComponentLayout> components; // in the frame header's order
 };
 
 // The frame of width x height and these components (id and sampling factors each), with their block
@@ -150,6 +154,14 @@ inline int extended(int bits, int size)
 // A coefficient as libjpeg holds it, in 16 bits.
 inline bool isCoefficient(int value) { return value >= -32768 && value <= 32767; }
 
+// The blocks of an end-of-band run, 2^sizeBits and that many more bits' worth; -1 where the data ends
+// first.
+inline int bandRunLength(BitReader& reader, int sizeBits)
+{
+    const int extra = reader.bits(sizeBits);
+    return extra < 0 ? -1 : (1 << sizeBits) + extra;
+}
+
 struct ScanComponent {
     int index = 0; // in the frame
     int dcTable = 0;
@@ -194,6 +206,55 @@ bool walkScans(ScanWalk& walk, const std::function<bool(ScanWalk&, const Scan&)>
 // Every component's DC sent, and coefficients 1..9 of every component fully refined: libjpeg's decode
 // then neither smooths blocks nor leaves a DC value 0.
 bool isDecodedWithoutSmoothing(const ScanWalk& walk);
+
+// The first bits of a block's band in an AC scan, as libjpeg decodes them: runs of zeros, then for each
+// coefficient sent its zigzag place and size to take(k, size), which reads its value. Runs of blocks
+// whose band is empty (end-of-band runs) cross blocks: bandsLeft counts those after this one. False
+// where the data ends, a coefficient falls past the band, or take refuses one.
+template <typename Take>
+bool decodeFirstBand(BitReader& reader, const HuffmanTable& table, const Scan& scan, int& bandsLeft, Take take)
+{
+    if (bandsLeft > 0) {
+        --bandsLeft;
+        return true;
+    }
+    for (int k = scan.Ss; k <= scan.Se; ++k) {
+        const int symbol = decodeSymbol(reader, table);
+        if (symbol < 0)
+            return false;
+        const int run = symbol >> 4;
+        const int size = symbol & 15;
+        if (size == 0 && run != 15) {
+            bandsLeft = bandRunLength(reader, run) - 1; // this block's counted
+            return bandsLeft >= 0;
+        }
+        k += run; // after a run of 16 zeros, the loop's step passes the 16th
+        if (size != 0 && (k > scan.Se || !take(k, size)))
+            return false;
+    }
+    return true;
+}
+
+// What the next symbol of an AC refinement band says, as libjpeg reads it.
+enum class RefinementSymbol {
+    Unread,    // the data ended, or a new coefficient's size is not 1
+    BandEnded, // an end-of-band run begins here: its blocks, this one included, went to bandsLeft
+    Zeros,     // run zeros before a new coefficient of size 1, or 16 zeros where size is 0
+};
+
+inline RefinementSymbol readRefinementSymbol(BitReader& reader, const HuffmanTable& table, int& run, int& size,
+                                             int& bandsLeft)
+{
+    const int symbol = decodeSymbol(reader, table);
+    run = symbol >> 4;
+    size = symbol & 15;
+    if (symbol < 0 || size > 1)
+        return RefinementSymbol::Unread;
+    if (size == 1 || run == 15)
+        return RefinementSymbol::Zeros;
+    bandsLeft = bandRunLength(reader, run);
+    return bandsLeft < 0 ? RefinementSymbol::Unread : RefinementSymbol::BandEnded;
+}
 
 inline constexpr int wholeScan = 1 << 30; // as rowsWanted or columnsWanted: all of them
 
