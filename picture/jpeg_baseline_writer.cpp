@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <set>
 #include <string>
 
@@ -226,16 +227,18 @@ public:
     void finish() { bits_.finish(); }
 
 private:
-    // The coefficients in zigzag order: runs of zeros before each value.
+    // The coefficients in zigzag order: runs of zeros before each value. Those not zero are found first,
+    // without a branch per coefficient.
     bool putAc(const BlockCoefficients& zigzag)
     {
-        int run = 0;
-        for (int k = 1; k < 64; ++k) {
+        std::uint64_t nonzero = 0;
+        for (int k = 1; k < 64; ++k)
+            nonzero |= std::uint64_t(zigzag[std::size_t(k)] != 0) << k;
+        int last = 0;
+        for (; nonzero != 0; nonzero &= nonzero - 1) {
+            const int k = std::countr_zero(nonzero);
             const int value = zigzag[std::size_t(k)];
-            if (value == 0) {
-                ++run;
-                continue;
-            }
+            int run = k - last - 1;
             for (; run > 15; run -= 16)
                 bits_.put(std::uint32_t(acCode(15, 0)), 8);
             const int size = sizeOf(value);
@@ -243,9 +246,9 @@ private:
                 return false;
             bits_.put(std::uint32_t(acCode(run, size)), 8);
             bits_.put(std::uint32_t(value < 0 ? value - 1 : value), size);
-            run = 0;
+            last = k;
         }
-        if (run > 0)
+        if (last < 63)
             bits_.put(std::uint32_t(acCode(0, 0)), 8);
         return true;
     }
