@@ -357,7 +357,8 @@ QByteArray regionOnlyJpeg(QIODevice& device, const jpeg_decompress_struct& info,
     const FrameLayout layout = layoutOf(info, int(info.image_width), int(info.image_height));
     if (layout.components.empty() || layout.components.size() > 4)
         return {};
-    RegionFrame frame = regionFrame(layout, std::min(mcusWide, layout.mcusWide()), std::min(mcusHigh, layout.mcusHigh()));
+    RegionFrame frame =
+        regionFrame(layout, std::min(mcusWide, layout.mcusWide()), std::min(mcusHigh, layout.mcusHigh()));
     if (frame.components.empty() || !readRegionScans(device, frame))
         return {};
     const BaselineLayout written{std::min(layout.width, frame.mcusWide * 8 * layout.maxH),

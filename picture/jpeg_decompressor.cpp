@@ -108,10 +108,10 @@ int rowsDecoded(const jpeg_decompress_struct& info, int endRow)
 }
 
 // libjpeg allocates a multi-scan region's coefficient rows afresh for every picture, megabytes per
-// component, and so do the region's own scan readers. glibc maps an allocation that large anew each time (its threshold rises only to the size
-// last freed, which the next one equals) and a worker thread's heap gives freed pages back, so every
-// picture paid a page fault per 4 KiB, more than its decode. Below these bounds they stay in the heap
-// and are used again.
+// component, and so do the region's own scan readers. glibc maps an allocation that large anew each
+// time (its threshold rises only to the size last freed, which the next one equals) and a worker
+// thread's heap gives freed pages back, so every picture paid a page fault per 4 KiB, more than its
+// decode. Below these bounds they stay in the heap and are used again.
 void keepCoefficientRowsInHeap()
 {
     static const bool kept = [] {

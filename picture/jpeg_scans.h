@@ -259,8 +259,9 @@ inline RefinementSymbol readRefinementSymbol(BitReader& reader, const HuffmanTab
 inline constexpr int wholeScan = 1 << 30; // as rowsWanted or columnsWanted: all of them
 
 // A scan's MCUs in raster order, no further than its first rowsWanted rows and, of the last of those,
-// its first columnsWanted: the frame's MCUs for an interleaved scan, a component's blocks for one alone. Each restart interval ends at the next restart
-// marker in turn; restart() is called after it, decodeMcu(column, row) for each MCU.
+// its first columnsWanted: the frame's MCUs for an interleaved scan, a component's blocks for one
+// alone. Each restart interval ends at the next restart marker in turn; restart() is called after it,
+// decodeMcu(column, row) for each MCU.
 template <typename Restart, typename DecodeMcu>
 bool decodeMcus(ScanWalk& walk, const Scan& scan, int rowsWanted, int columnsWanted, Restart restart,
                 DecodeMcu decodeMcu)
