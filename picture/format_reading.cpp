@@ -141,13 +141,6 @@ bool ByteStream::fill()
     return filled_ > 0;
 }
 
-int ByteStream::next()
-{
-    if (at_ == filled_ && !fill())
-        return -1;
-    return std::uint8_t(buffer_[at_++]);
-}
-
 int ByteStream::peek()
 {
     if (at_ == filled_ && !fill())

@@ -12,6 +12,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <span>
 
 namespace velsaro::detail {
 
@@ -64,7 +65,19 @@ public:
     ByteStream(QIODevice& device, qint64 start);
 
     // The next byte, or -1 where the file ends or cannot be read.
-    int next();
+    int next()
+    {
+        if (at_ == filled_ && !fill())
+            return -1;
+        return std::uint8_t(buffer_.constData()[at_++]);
+    }
+    // The bytes read ahead from the next one, to pass with skip; empty only where the file ends.
+    std::span<const std::uint8_t> ahead()
+    {
+        if (at_ == filled_)
+            fill();
+        return {reinterpret_cast<const std::uint8_t*>(buffer_.constData()) + at_, std::size_t(filled_ - at_)};
+    }
     // The next byte without passing it; -1 likewise.
     int peek();
     // Passes count bytes, wherever the file ends: the reads after tell.

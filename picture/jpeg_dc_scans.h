@@ -7,6 +7,8 @@
 // while coefficients 1..9 of some component are not fully refined.
 #pragma once
 
+#include "picture/jpeg_scans.h"
+
 #include <cstdint>
 #include <unordered_map>
 #include <vector>
@@ -15,14 +17,7 @@ class QIODevice;
 
 namespace velsaro::detail {
 
-struct DcComponent {
-    int id = 0;
-    int h = 1; // sampling factors
-    int v = 1;
-    int blocksWide = 0; // the blocks that hold samples: what a scan of this component alone codes
-    int blocksHigh = 0;
-    int storedWide = 0; // rounded up to whole MCUs: what an interleaved scan codes
-    int storedHigh = 0;
+struct DcComponent : ComponentLayout {
     std::vector<std::int16_t> dc; // storedWide x storedHigh, row by row; 0 where no scan wrote
     bool isTwoByTwo = false;      // decoded at 1/8 scale by the 2 x 2 inverse DCT
     // Of a 2 x 2 component's blocks in the same order: the AC coefficients that inverse DCT reads
@@ -42,15 +37,10 @@ inline constexpr int twoByTwoCoefficients = 24;
 // The place among them of the coefficient at zigzag position k, -1 for one it does not read.
 int twoByTwoSlot(int k);
 
-struct DcFrame {
-    int width = 0;
-    int height = 0;
-    int maxH = 1;
-    int maxV = 1;
+struct DcFrame : FrameSize {
     std::vector<DcComponent> components; // in the frame header's order
 
-    int mcusWide() const { return (width + 8 * maxH - 1) / (8 * maxH); }
-    int mcusHigh() const { return (height + 8 * maxV - 1) / (8 * maxV); }
+    FrameLayout layout() const;
 };
 
 // The frame of width x height and these components (id and sampling factors each), its block counts

@@ -1,7 +1,7 @@
 #include "picture/jpeg_decompressor.h"
 
 #include "picture/format_reading.h"
-#include "picture/jpeg_dc_picture.h"
+#include "picture/jpeg_baseline_writer.h"
 #include "picture/jpeg_fitted_decode.h"
 #include "picture/jpeg_stream.h"
 #include "picture/picture_file.h"
@@ -108,10 +108,10 @@ int rowsDecoded(const jpeg_decompress_struct& info, int endRow)
 }
 
 // libjpeg allocates a multi-scan region's coefficient rows afresh for every picture, megabytes per
-// component. glibc maps an allocation that large anew each time (its threshold rises only to the size
-// last freed, which the next one equals) and a worker thread's heap gives freed pages back, so every
-// picture paid a page fault per 4 KiB, more than its decode. Below these bounds they stay in the heap
-// and are used again.
+// component, and so do the region's own scan readers. glibc maps an allocation that large anew each
+// time (its threshold rises only to the size last freed, which the next one equals) and a worker
+// thread's heap gives freed pages back, so every picture paid a page fault per 4 KiB, more than its
+// decode. Below these bounds they stay in the heap and are used again.
 void keepCoefficientRowsInHeap()
 {
     static const bool kept = [] {
@@ -276,8 +276,11 @@ bool JpegDecompressor::isFrameCut(int endRow)
 
 QImage JpegDecompressor::decodeRegion(int endColumn, int firstRow, int endRow)
 {
-    if (!isRegionDecodable_ || !isFrameCut(endRow))
+    if (!isRegionDecodable_)
         return {};
+    const QImage fromScans = decodeRegionFromScans(endColumn, firstRow, endRow);
+    if (!fromScans.isNull() || !isFrameCut(endRow))
+        return fromScans;
     jpeg_decompress_struct& info = libjpeg_->info;
     setQtOutput(&info);
     const bool grey = isGrey(info);
@@ -295,6 +298,31 @@ QImage JpegDecompressor::decodeRegion(int endColumn, int firstRow, int endRow)
     if (bufferedBytes_ > 0 && info.err->num_warnings > 0)
         return {};
     return image;
+}
+
+QImage JpegDecompressor::decodeRegionFromScans(int endColumn, int firstRow, int endRow)
+{
+    const jpeg_decompress_struct& info = libjpeg_->info;
+    if (!isRegionDecodable_ || !info.progressive_mode || info.arith_code || info.data_precision != 8)
+        return {};
+    // The MCU columns and rows that hold the region and one more each, whose first samples the upsampler
+    // reads for the region's last ones: where the written picture ends, no pixel of the region is made.
+    // Blocks are not smoothed (readRegionScans), so no DC values further away are read.
+    const int mcuWidth = 8 * std::max(info.max_h_samp_factor, 1);
+    const int mcuHeight = 8 * std::max(info.max_v_samp_factor, 1);
+    const int mcusWide = (endColumn + mcuWidth - 1) / mcuWidth + 1;
+    const int mcusHigh = (endRow + mcuHeight - 1) / mcuHeight + 1;
+    keepCoefficientRowsInHeap();
+    QBuffer baselineFile;
+    baselineFile.setData(regionOnlyJpeg(*libjpeg_->source.device, info, mcusWide, mcusHigh));
+    if (baselineFile.data().isEmpty() || !baselineFile.open(QIODevice::ReadOnly))
+        return {};
+    JpegDecompressor baseline(baselineFile);
+    if (!baseline.isHeaderRead_)
+        return {};
+    // Without the file's JFIF or Adobe marker libjpeg may take other colours than the file's.
+    baseline.libjpeg_->info.jpeg_color_space = info.jpeg_color_space;
+    return baseline.decodeRegion(endColumn, firstRow, endRow);
 }
 
 QImage JpegDecompressor::decodeFittedFromDc(QSize fitted)

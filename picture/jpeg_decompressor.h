@@ -39,11 +39,16 @@ public:
     // stops with an error, or a multi-scan file's data is corrupt (libjpeg warns). At most once per
     // object: the decode ends the decompressor's work.
     QImage decodeRegion(int endColumn, int firstRow, int endRow);
+    // The same region from only its coefficients, of a progressive Huffman-coded file whose scans let
+    // them stand for the whole decode (jpeg_region_scans.h), through a baseline file that carries them
+    // (jpeg_baseline_writer.h); null otherwise. It leaves libjpeg as it found it: decodeRegion tries it
+    // first and decodes with libjpeg's own reading of the scans where it gives nothing.
+    QImage decodeRegionFromScans(int endColumn, int firstRow, int endRow);
     // The whole picture scaled to fitted (jpeg_fitted_decode.h) by libjpeg's decode of all of the file,
     // or null; instead of decodeRegion.
     QImage decodeFittedWhole(QSize fitted);
     // The same pixels from only the coefficients a 1/8 scale decode reads of a progressive file
-    // (jpeg_dc_picture.h), where the decode is at that scale and nothing of the file keeps them from
+    // (jpeg_baseline_writer.h), where the decode is at that scale and nothing of the file keeps them from
     // standing for the whole decode; null otherwise. It leaves libjpeg as it found it, so that
     // decodeFittedWhole may follow.
     QImage decodeFittedFromDc(QSize fitted);

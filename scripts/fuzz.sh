@@ -17,7 +17,8 @@ common=(-std=c++20 -O1 -g -fPIC -fno-omit-frame-pointer -I. "${qt[@]}" -ljpeg)
 sanitize=(-fsanitize=fuzzer,address,undefined -fno-sanitize-recover=all)
 
 reader=(picture/picture_file.cpp picture/format_reading.cpp picture/bitmap_file.cpp picture/jpeg_file.cpp
-  picture/jpeg_decompressor.cpp picture/jpeg_dc_picture.cpp picture/jpeg_dc_scans.cpp
+  picture/jpeg_decompressor.cpp picture/jpeg_baseline_writer.cpp picture/jpeg_dc_scans.cpp
+  picture/jpeg_region_scans.cpp picture/jpeg_scans.cpp
   picture/jpeg_stream.cpp picture/jpeg_fitted_decode.cpp picture/area_fit.cpp
   picture/drawing_area.cpp picture/gif_file.cpp picture/run_length_rows.cpp)
 "$cxx" "${sanitize[@]}" "${reader[@]}" tests/picture/picture_reader_fuzzer.cpp \

@@ -20,6 +20,7 @@ int main(int argc, char** argv)
     const QImage small = variedPicture(24, 17, 1);
     const QImage tall = variedPicture(40, 400, 2);     // reaches the key's rows
     const QImage taller = variedPicture(32, 640, 3);   // past the rows a progressive region decodes
+    const QImage wide = variedPicture(420, 420, 4);    // past the columns a progressive region keeps
     const QImage indexed = palettePicture(21, 13, {qRgb(250, 0, 0), qRgb(0, 0, 240), qRgb(20, 200, 30)},
                                           [](int x, int y) { return (x + 2 * y) % 3; });
     using Colours = JpegEncoding::Colours;
@@ -39,6 +40,9 @@ int main(int argc, char** argv)
         {"tall_progressive420.jpg", jpegEncoded(taller, {Colours::YCbCr, 2, 2, true, 0, 50})},
         {"tall_progressive444_restarts.jpg", jpegEncoded(taller, {Colours::YCbCr, 1, 1, true, 1, 50})},
         {"tall_progressive_grey.jpg", jpegEncoded(taller, {Colours::Grey, 1, 1, true, 0, 50})},
+        {"wide_progressive420_restarts.jpg", jpegEncoded(wide, {Colours::YCbCr, 2, 2, true, 1, 50})},
+        {"wide_three_steps444.jpg", jpegEncoded(wide, {Colours::YCbCr, 1, 1, false, 0, 50,
+                                                       jpegScript(JpegScript::ThreeSteps)})},
         {"tall_three_steps422.jpg", jpegEncoded(taller, {Colours::YCbCr, 2, 1, false, 0, 50,
                                                          jpegScript(JpegScript::ThreeSteps)})},
         {"tall_unrefined420.jpg", jpegEncoded(taller, {Colours::YCbCr, 2, 2, false, 2, 50,

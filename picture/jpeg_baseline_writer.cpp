@@ -1,11 +1,15 @@
-#include "picture/jpeg_dc_picture.h"
+#include "picture/jpeg_baseline_writer.h"
 
 #include "picture/jpeg_dc_scans.h"
+#include "picture/jpeg_region_scans.h"
 
 #include <QIODevice>
 
+#include <algorithm>
 #include <array>
+#include <bit>
 #include <set>
+#include <string>
 
 namespace velsaro::detail {
 
@@ -48,6 +52,17 @@ int sizeOf(int value)
     return size;
 }
 
+// A block's coefficients as the written file carries them, in zigzag order; of a component that
+// carries no AC coefficients only the DC. A block source fills them for (component, x, y).
+using BlockCoefficients = std::array<int, 64>;
+
+// The written file's size and, for each component, whether its blocks carry AC coefficients.
+struct BaselineLayout {
+    int width = 0;
+    int height = 0;
+    std::vector<bool> carriesAc;
+};
+
 struct Code {
     std::uint32_t bits = 0;
     int length = 0;
@@ -80,34 +95,43 @@ void appendSegmentStart(QByteArray& out, int marker, int bodyLength)
     appendBigEndian(out, bodyLength + 2);
 }
 
-// Entropy-coded bytes: each 0xFF followed by a stuffed 0; the last byte padded with 1 bits.
+// Entropy-coded bytes: each 0xFF followed by a stuffed 0; the last byte padded with 1 bits. They are
+// gathered apart and added to the file at the end, which costs less than adding them one by one.
 class BitWriter {
 public:
     explicit BitWriter(QByteArray& out) : out_(out) {}
 
+    // Whole bytes leave the 64-bit store once it holds 32 bits or more.
     void put(std::uint32_t bits, int length)
     {
         pending_ = (pending_ << length) | (bits & ((1u << length) - 1));
         count_ += length;
-        while (count_ >= 8) {
-            count_ -= 8;
-            const char byte = char((pending_ >> count_) & 0xFF);
-            out_.append(byte);
-            if (byte == char(0xFF))
-                out_.append('\0');
-        }
-        pending_ &= (1u << count_) - 1;
+        if (count_ >= 32)
+            emitBytes();
     }
 
     void finish()
     {
-        if (count_ > 0)
-            put(0x7F, 8 - count_);
+        if (count_ % 8 != 0)
+            put(0x7F, 8 - count_ % 8);
+        emitBytes();
+        out_.append(bytes_.data(), qsizetype(bytes_.size()));
     }
 
 private:
+    void emitBytes()
+    {
+        for (; count_ >= 8; count_ -= 8) {
+            const char byte = char((pending_ >> (count_ - 8)) & 0xFF);
+            bytes_.push_back(byte);
+            if (byte == char(0xFF))
+                bytes_.push_back('\0');
+        }
+    }
+
     QByteArray& out_;
-    std::uint32_t pending_ = 0;
+    std::string bytes_;
+    std::uint64_t pending_ = 0; // the low count_ bits are still to emit
     int count_ = 0;
 };
 
@@ -148,14 +172,15 @@ void appendHuffmanTable(QByteArray& out, int classAndSlot, const std::array<int,
 
 int sameSymbol(int code) { return code; }
 
-// The frame as the file declares it but baseline, the two tables, and a scan of every component.
-void appendFrameAndScanHeaders(QByteArray& out, const jpeg_decompress_struct& info, const DcFrame& frame)
+// The frame as the file declares it but baseline and of the written size, the two tables, and a scan of
+// every component.
+void appendFrameAndScanHeaders(QByteArray& out, const jpeg_decompress_struct& info, const BaselineLayout& layout)
 {
     const int components = info.num_components;
     appendSegmentStart(out, 0xC0, 6 + 3 * components);
     out.append(char(8));
-    appendBigEndian(out, int(info.image_height));
-    appendBigEndian(out, int(info.image_width));
+    appendBigEndian(out, layout.height);
+    appendBigEndian(out, layout.width);
     out.append(char(components));
     for (int c = 0; c < components; ++c) {
         const jpeg_component_info& component = info.comp_info[c];
@@ -171,48 +196,49 @@ void appendFrameAndScanHeaders(QByteArray& out, const jpeg_decompress_struct& in
     out.append(char(components));
     for (int c = 0; c < components; ++c) {
         out.append(char(info.comp_info[c].component_id));
-        out.append(char(frame.components[std::size_t(c)].isTwoByTwo ? 0x01 : 0x00)); // DC table 0, AC 0 or 1
+        out.append(char(layout.carriesAc[std::size_t(c)] ? 0x01 : 0x00)); // DC table 0, AC 0 or 1
     }
     out.append('\0');      // coefficients 0..63
     out.append(char(63));
     out.append('\0');      // no successive approximation
 }
 
-// Each block's DC difference from the component's last, then the AC coefficients kept of it, or only
-// the end of the block.
+// Each block's DC difference from the component's last, then its AC coefficients, or only the end of
+// the block.
 class BlockWriter {
 public:
     explicit BlockWriter(QByteArray& out) : bits_(out), dcCodes_(dcCodes()) {}
 
     // False where a value is larger than the tables' sizes.
-    bool put(const DcComponent& component, std::size_t block, int& prediction)
+    bool put(const BlockCoefficients& zigzag, bool carriesAc, int& prediction)
     {
-        const int dc = component.dc[block];
+        const int dc = zigzag[0];
         const int size = sizeOf(dc - prediction);
         if (size > largestDcSize)
             return false;
         bits_.put(dcCodes_[std::size_t(size)].bits, dcCodes_[std::size_t(size)].length);
         bits_.put(std::uint32_t(dc < prediction ? dc - prediction - 1 : dc - prediction), size);
         prediction = dc;
-        if (!component.isTwoByTwo)
+        if (!carriesAc)
             bits_.put(0, 1);
-        return !component.isTwoByTwo || putAc(component, block);
+        return !carriesAc || putAc(zigzag);
     }
 
     void finish() { bits_.finish(); }
 
 private:
-    // The coefficients in zigzag order, those not kept zero: runs of zeros before each value.
-    bool putAc(const DcComponent& component, std::size_t block)
+    // The coefficients in zigzag order: runs of zeros before each value. Those not zero are found first,
+    // without a branch per coefficient.
+    bool putAc(const BlockCoefficients& zigzag)
     {
-        int run = 0;
-        for (int k = 1; k < 64; ++k) {
-            const int slot = twoByTwoSlot(k);
-            const int value = slot < 0 ? 0 : component.acValue(block, slot);
-            if (value == 0) {
-                ++run;
-                continue;
-            }
+        std::uint64_t nonzero = 0;
+        for (int k = 1; k < 64; ++k)
+            nonzero |= std::uint64_t(zigzag[std::size_t(k)] != 0) << k;
+        int last = 0;
+        for (; nonzero != 0; nonzero &= nonzero - 1) {
+            const int k = std::countr_zero(nonzero);
+            const int value = zigzag[std::size_t(k)];
+            int run = k - last - 1;
             for (; run > 15; run -= 16)
                 bits_.put(std::uint32_t(acCode(15, 0)), 8);
             const int size = sizeOf(value);
@@ -220,9 +246,9 @@ private:
                 return false;
             bits_.put(std::uint32_t(acCode(run, size)), 8);
             bits_.put(std::uint32_t(value < 0 ? value - 1 : value), size);
-            run = 0;
+            last = k;
         }
-        if (run > 0)
+        if (last < 63)
             bits_.put(std::uint32_t(acCode(0, 0)), 8);
         return true;
     }
@@ -231,25 +257,41 @@ private:
     std::array<Code, largestDcSize + 1> dcCodes_;
 };
 
+// The components' layout as libjpeg reads the frame header; empty where two components share an id.
+FrameLayout layoutOf(const jpeg_decompress_struct& info, int width, int height)
+{
+    std::vector<ComponentLayout> components;
+    std::set<int> ids;
+    for (int c = 0; c < info.num_components; ++c) {
+        const jpeg_component_info& component = info.comp_info[c];
+        components.push_back({component.component_id, component.h_samp_factor, component.v_samp_factor});
+        ids.insert(component.component_id);
+    }
+    if (ids.size() != components.size())
+        return {};
+    return frameLayout(width, height, components);
+}
+
 // The blocks in the order of the scan of every component: a component's own blocks when it is alone,
 // else MCU by MCU.
-bool appendBlocks(QByteArray& out, const DcFrame& frame)
+template <typename BlockSource>
+bool appendBlocks(QByteArray& out, const FrameLayout& frame, const BaselineLayout& layout, const BlockSource& blockOf)
 {
     BlockWriter writer(out);
     const bool isAlone = frame.components.size() == 1;
     const int wide = isAlone ? frame.components[0].blocksWide : frame.mcusWide();
     const int high = isAlone ? frame.components[0].blocksHigh : frame.mcusHigh();
     std::array<int, 4> predictions{};
+    BlockCoefficients zigzag{};
     for (int row = 0; row < high; ++row) {
         for (int column = 0; column < wide; ++column) {
             for (std::size_t c = 0; c < frame.components.size(); ++c) {
-                const DcComponent& component = frame.components[c];
-                const int h = isAlone ? 1 : component.h;
-                const int v = isAlone ? 1 : component.v;
+                const int h = isAlone ? 1 : frame.components[c].h;
+                const int v = isAlone ? 1 : frame.components[c].v;
                 for (int y = row * v; y < (row + 1) * v; ++y) {
                     for (int x = column * h; x < (column + 1) * h; ++x) {
-                        const std::size_t block = std::size_t(y) * std::size_t(component.storedWide) + std::size_t(x);
-                        if (!writer.put(component, block, predictions[c]))
+                        blockOf(int(c), x, y, zigzag);
+                        if (!writer.put(zigzag, layout.carriesAc[c], predictions[c]))
                             return false;
                     }
                 }
@@ -260,22 +302,33 @@ bool appendBlocks(QByteArray& out, const DcFrame& frame)
     return true;
 }
 
-// The frame's layout from libjpeg's reading of its header; empty where two components share an id.
+// The frame's layout and its DC coefficients' store from libjpeg's reading of its header; empty where
+// two components share an id.
 DcFrame frameOf(const jpeg_decompress_struct& info)
 {
+    const FrameLayout layout = layoutOf(info, int(info.image_width), int(info.image_height));
     std::vector<DcComponent> components;
-    std::set<int> ids;
-    for (int c = 0; c < info.num_components; ++c) {
-        DcComponent component;
-        component.id = info.comp_info[c].component_id;
-        component.h = info.comp_info[c].h_samp_factor;
-        component.v = info.comp_info[c].v_samp_factor;
-        components.push_back(component);
-        ids.insert(component.id);
+    for (const ComponentLayout& component : layout.components) {
+        components.emplace_back();
+        static_cast<ComponentLayout&>(components.back()) = component;
     }
-    if (ids.size() != components.size())
+    return components.empty() ? DcFrame{} : dcFrame(layout.width, layout.height, components);
+}
+
+template <typename BlockSource>
+QByteArray baselineJpeg(const jpeg_decompress_struct& info, const BaselineLayout& layout, const BlockSource& blockOf)
+{
+    const FrameLayout frame = layoutOf(info, layout.width, layout.height);
+    if (frame.components.empty() || frame.components.size() > 4)
         return {};
-    return dcFrame(int(info.image_width), int(info.image_height), components);
+    QByteArray out("\xFF\xD8", 2);
+    if (!appendQuantisationTables(out, info))
+        return {};
+    appendFrameAndScanHeaders(out, info, layout);
+    if (!appendBlocks(out, frame, layout, blockOf))
+        return {};
+    out.append("\xFF\xD9", 2);
+    return out;
 }
 
 } // namespace
@@ -285,14 +338,36 @@ QByteArray dcOnlyJpeg(QIODevice& device, const jpeg_decompress_struct& info)
     DcFrame frame = frameOf(info);
     if (frame.components.empty() || frame.components.size() > 4 || !readDcScans(device, frame))
         return {};
-    QByteArray out("\xFF\xD8", 2);
-    if (!appendQuantisationTables(out, info))
+    BaselineLayout layout{frame.width, frame.height, {}};
+    for (const DcComponent& component : frame.components)
+        layout.carriesAc.push_back(component.isTwoByTwo);
+    return baselineJpeg(info, layout, [&frame](int c, int x, int y, BlockCoefficients& zigzag) {
+        const DcComponent& component = frame.components[std::size_t(c)];
+        const std::size_t block = std::size_t(y) * std::size_t(component.storedWide) + std::size_t(x);
+        zigzag[0] = component.dc[block];
+        for (int k = 1; component.isTwoByTwo && k < 64; ++k) {
+            const int slot = twoByTwoSlot(k);
+            zigzag[std::size_t(k)] = slot < 0 ? 0 : component.acValue(block, slot);
+        }
+    });
+}
+
+QByteArray regionOnlyJpeg(QIODevice& device, const jpeg_decompress_struct& info, int mcusWide, int mcusHigh)
+{
+    const FrameLayout layout = layoutOf(info, int(info.image_width), int(info.image_height));
+    if (layout.components.empty() || layout.components.size() > 4)
         return {};
-    appendFrameAndScanHeaders(out, info, frame);
-    if (!appendBlocks(out, frame))
+    RegionFrame frame =
+        regionFrame(layout, std::min(mcusWide, layout.mcusWide()), std::min(mcusHigh, layout.mcusHigh()));
+    if (frame.components.empty() || !readRegionScans(device, frame))
         return {};
-    out.append("\xFF\xD9", 2);
-    return out;
+    const BaselineLayout written{std::min(layout.width, frame.mcusWide * 8 * layout.maxH),
+                                 std::min(layout.height, frame.mcusHigh * 8 * layout.maxV),
+                                 std::vector<bool>(layout.components.size(), true)};
+    return baselineJpeg(info, written, [&frame](int c, int x, int y, BlockCoefficients& zigzag) {
+        const std::int16_t* block = frame.components[std::size_t(c)].block(x, y);
+        std::copy(block, block + 64, zigzag.begin());
+    });
 }
 
 } // namespace velsaro::detail

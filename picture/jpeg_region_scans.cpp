@@ -1,0 +1,315 @@
+#include "picture/jpeg_region_scans.h"
+
+#include <bit>
+
+namespace velsaro::detail {
+
+namespace {
+
+// The bits of coefficients from up to end (at most 64), in zigzag order.
+std::uint64_t coefficientsBetween(int from, int end)
+{
+    const std::uint64_t belowEnd = end >= 64 ? ~std::uint64_t(0) : (std::uint64_t(1) << end) - 1;
+    return belowEnd & ~((std::uint64_t(1) << from) - 1);
+}
+
+// The bits set, counted in the register: without a target that has the instruction, std::popcount is a
+// library call per block.
+int countOnes(std::uint64_t bits)
+{
+    bits -= (bits >> 1) & 0x5555555555555555u;
+    bits = (bits & 0x3333333333333333u) + ((bits >> 2) & 0x3333333333333333u);
+    bits = (bits + (bits >> 4)) & 0x0F0F0F0F0F0F0F0Fu;
+    return int((bits * 0x0101010101010101u) >> 56);
+}
+
+// Decodes the region's part of a scan: every block of its rows, into the coefficients kept of it, or
+// only into which coefficients are not zero where none are kept. Runs of blocks with nothing in the band
+// (end-of-band runs) cross MCUs up to the next restart, as DC predictions do.
+class RegionScanDecoder {
+public:
+    RegionScanDecoder(ScanWalk& walk, RegionFrame& frame, const Scan& scan);
+
+    // Of the last row only the kept columns: nothing after them is read, in this scan or a later one.
+    bool decode()
+    {
+        const bool isAlone = scan_.components.size() == 1;
+        const int keptColumns = isAlone ? parts_[0].region->keptWide : frame_.mcusWide;
+        return decodeMcus(
+            walk_, scan_, isAlone ? parts_[0].region->rowsHigh : frame_.mcusHigh, keptColumns,
+            [this] {
+                predictions_ = {};
+                bandsLeft_ = 0;
+            },
+            [this, isAlone, keptColumns](int column, int row) {
+                if (scan_.isDc() && scan_.Ah != 0 && column >= keptColumns)
+                    return reader_.skip(blocksInMcu_); // a correction bit a block
+                return isAlone ? decodeBlock(0, column, row) : decodeMcu(column, row);
+            });
+    }
+
+private:
+    // What a block of each of the scan's components is decoded with, looked up once for the scan.
+    struct Part {
+        RegionComponent* region = nullptr;
+        int storedWide = 0;
+        int h = 1; // blocks in the MCU: 1 x 1 in a scan alone
+        int v = 1;
+        const HuffmanTable* table = nullptr;
+    };
+
+    bool decodeMcu(int column, int row);
+    bool decodeBlock(std::size_t inScan, int x, int y);
+    bool decodeDcFirst(std::size_t inScan, std::int16_t* coefficients);
+    bool decodeAcFirst(std::int16_t* coefficients, std::uint64_t& nonzero);
+    bool decodeAcRefinement(std::int16_t* coefficients, std::uint64_t& nonzero);
+    bool passValue(int size);
+    bool refineToZero(std::int16_t* coefficients, std::uint64_t nonzero, int k, int& zero, int size);
+    bool passToZero(std::uint64_t nonzero, int k, int run, int& zero, int size);
+    bool refine(std::int16_t* coefficients, std::uint64_t nonzero, int from, int end);
+    int zeroAfter(std::uint64_t nonzero, int k, int run) const;
+
+    ScanWalk& walk_;
+    RegionFrame& frame_;
+    const Scan& scan_;
+    BitReader& reader_;
+    std::array<Part, 4> parts_{};
+    int blocksInMcu_ = 0;
+    std::array<int, 4> predictions_{}; // the last DC value of each of the scan's components
+    int bandsLeft_ = 0;                // blocks after this one whose band is empty
+};
+
+RegionScanDecoder::RegionScanDecoder(ScanWalk& walk, RegionFrame& frame, const Scan& scan)
+    : walk_(walk), frame_(frame), scan_(scan), reader_(walk.reader)
+{
+    const bool isAlone = scan.components.size() == 1;
+    for (std::size_t i = 0; i < scan.components.size(); ++i) {
+        const ScanComponent& component = scan.components[i];
+        const ComponentLayout& layout = walk.frame.components[std::size_t(component.index)];
+        const HuffmanTable& table = scan.isDc() ? walk.dcTables[std::size_t(component.dcTable)]
+                                                : walk.acTables[std::size_t(component.acTable)];
+        parts_[i] = {&frame.components[std::size_t(component.index)], layout.storedWide, isAlone ? 1 : layout.h,
+                     isAlone ? 1 : layout.v, &table};
+        blocksInMcu_ += parts_[i].h * parts_[i].v;
+    }
+}
+
+bool RegionScanDecoder::decodeMcu(int column, int row)
+{
+    for (std::size_t i = 0; i < scan_.components.size(); ++i) {
+        const Part& part = parts_[i];
+        for (int y = 0; y < part.v; ++y) {
+            for (int x = 0; x < part.h; ++x) {
+                if (!decodeBlock(i, column * part.h + x, row * part.v + y))
+                    return false;
+            }
+        }
+    }
+    return true;
+}
+
+bool RegionScanDecoder::decodeBlock(std::size_t inScan, int x, int y)
+{
+    const Part& part = parts_[inScan];
+    RegionComponent& component = *part.region;
+    std::int16_t* coefficients = x < component.keptWide ? component.block(x, y) : nullptr;
+    std::uint64_t& nonzero = component.nonzero[std::size_t(y) * std::size_t(part.storedWide) + std::size_t(x)];
+    if (scan_.isDc() && scan_.Ah == 0)
+        return decodeDcFirst(inScan, coefficients);
+    if (scan_.isDc()) {
+        const int bit = reader_.bit();
+        if (bit > 0 && coefficients != nullptr)
+            coefficients[0] = std::int16_t(coefficients[0] | (1 << scan_.Al));
+        return bit >= 0;
+    }
+    return scan_.Ah == 0 ? decodeAcFirst(coefficients, nonzero) : decodeAcRefinement(coefficients, nonzero);
+}
+
+// The difference from the component's last value, shifted up by Al. A value that does not fit libjpeg's
+// 16-bit coefficient is not followed, kept or not.
+bool RegionScanDecoder::decodeDcFirst(std::size_t inScan, std::int16_t* coefficients)
+{
+    const int size = decodeSymbol(reader_, *parts_[inScan].table);
+    const int bits = size > 0 ? reader_.bits(size) : 0;
+    if (size < 0 || bits < 0)
+        return false;
+    int& prediction = predictions_[inScan];
+    prediction += extended(bits, size);
+    if (!isCoefficient(prediction) || !isCoefficient(prediction * (1 << scan_.Al)))
+        return false;
+    if (coefficients != nullptr)
+        coefficients[0] = std::int16_t(prediction * (1 << scan_.Al));
+    return true;
+}
+
+// The first bits of the band's coefficients, each value shifted up by Al. A coefficient too large for
+// libjpeg's 16 bits is not followed, kept or not; where none is kept, only which are not zero is noted.
+bool RegionScanDecoder::decodeAcFirst(std::int16_t* coefficients, std::uint64_t& nonzero)
+{
+    return decodeFirstBand(reader_, *parts_[0].table, scan_, bandsLeft_, [&](int k, int size) {
+        nonzero |= std::uint64_t(1) << k;
+        if (coefficients == nullptr)
+            return passValue(size);
+        const int bits = reader_.bits(size);
+        const int value = extended(bits, size) * (1 << scan_.Al);
+        coefficients[k] = std::int16_t(value);
+        return bits >= 0 && isCoefficient(value);
+    });
+}
+
+// The correction bits of the coefficients not zero from up to end: bit Al of each, added away from zero.
+bool RegionScanDecoder::refine(std::int16_t* coefficients, std::uint64_t nonzero, int from, int end)
+{
+    const int low = 1 << scan_.Al;
+    for (std::uint64_t refined = nonzero & coefficientsBetween(from, end); refined != 0; refined &= refined - 1) {
+        const int k = std::countr_zero(refined);
+        const int bit = reader_.bit();
+        const int value = coefficients[k];
+        if (bit < 0)
+            return false;
+        if (bit == 0 || (value & low) != 0)
+            continue;
+        const int raised = value + (value >= 0 ? low : -low);
+        if (!isCoefficient(raised))
+            return false;
+        coefficients[k] = std::int16_t(raised);
+    }
+    return true;
+}
+
+// The next bit of every coefficient of the band: a correction bit for those not zero, and new
+// coefficients of +-2^Al placed after runs of zeros; in an end-of-band run only correction bits. Where
+// none is kept, each new coefficient's sign and the correction bits before it are passed at once.
+bool RegionScanDecoder::decodeAcRefinement(std::int16_t* coefficients, std::uint64_t& nonzero)
+{
+    const HuffmanTable& table = *parts_[0].table;
+    const int end = scan_.Se + 1;
+    int k = scan_.Ss;
+    while (bandsLeft_ == 0 && k <= scan_.Se) {
+        int run = 0;
+        int size = 0;
+        const RefinementSymbol symbol = readRefinementSymbol(reader_, table, run, size, bandsLeft_);
+        if (symbol == RefinementSymbol::Unread)
+            return false;
+        if (symbol == RefinementSymbol::BandEnded)
+            break;
+        int zero = zeroAfter(nonzero, k, run);
+        const bool isRead = coefficients == nullptr ? passToZero(nonzero, k, run, zero, size)
+                                                    : refineToZero(coefficients, nonzero, k, zero, size);
+        if (!isRead)
+            return false;
+        if (size == 1)
+            nonzero |= std::uint64_t(1) << zero;
+        k = zero + 1;
+    }
+    if (bandsLeft_ == 0)
+        return true;
+    --bandsLeft_;
+    if (coefficients == nullptr)
+        return reader_.skip(countOnes(nonzero & coefficientsBetween(k, end)));
+    return refine(coefficients, nonzero, k, end);
+}
+
+// Up to the zero found (or past the band where there is none): its sign read first, the correction bits
+// before it, then the new coefficient of size 1 placed there.
+bool RegionScanDecoder::refineToZero(std::int16_t* coefficients, std::uint64_t nonzero, int k, int& zero, int size)
+{
+    const int sign = size == 1 ? reader_.bit() : 0;
+    const bool isPlaced = size == 0 || zero >= 0;
+    zero = zero < 0 ? scan_.Se + 1 : zero;
+    if (sign < 0 || !refine(coefficients, nonzero, k, zero) || !isPlaced)
+        return false;
+    if (size == 1)
+        coefficients[zero] = std::int16_t((sign > 0 ? 1 : -1) * (1 << scan_.Al));
+    return true;
+}
+
+// The same passed: before a zero found lie run zeros, the rest not zero, a correction bit each.
+bool RegionScanDecoder::passToZero(std::uint64_t nonzero, int k, int run, int& zero, int size)
+{
+    const bool isPlaced = size == 0 || zero >= 0;
+    const int corrections = zero < 0 ? countOnes(nonzero & coefficientsBetween(k, scan_.Se + 1)) : zero - k - run;
+    zero = zero < 0 ? scan_.Se + 1 : zero;
+    return reader_.skip(size + corrections) && isPlaced;
+}
+
+// The place of the set bit that has n others below it, -1 where there are not so many: the bytes' counts
+// of bits added up from the lowest byte by one multiplication, the first byte whose sum passes n, and the
+// bit within that byte looked up.
+int placeOfSetBit(std::uint64_t bits, int n)
+{
+    static const std::array<std::array<std::int8_t, 8>, 256> inByte = [] {
+        std::array<std::array<std::int8_t, 8>, 256> places{};
+        for (int value = 0; value < 256; ++value) {
+            for (int bit = 0, found = 0; bit < 8; ++bit) {
+                if ((value >> bit & 1) != 0)
+                    places[std::size_t(value)][std::size_t(found++)] = std::int8_t(bit);
+            }
+        }
+        return places;
+    }();
+    const std::uint64_t ones = 0x0101010101010101u;
+    std::uint64_t counts = bits - ((bits >> 1) & 0x5555555555555555u);
+    counts = (counts & 0x3333333333333333u) + ((counts >> 2) & 0x3333333333333333u);
+    counts = (counts + (counts >> 4)) & 0x0F0F0F0F0F0F0F0Fu;
+    const std::uint64_t sums = counts * ones; // byte i: the bits of bytes 0..i, at most 64
+    const std::uint64_t passing = ((sums | (ones << 7)) - std::uint64_t(n + 1) * ones) & (ones << 7);
+    if (passing == 0)
+        return -1;
+    const int byte = std::countr_zero(passing) / 8;
+    const int below = byte == 0 ? 0 : int(sums >> (8 * byte - 8) & 0xFF);
+    return 8 * byte + inByte[(bits >> (8 * byte)) & 0xFF][std::size_t(n - below)];
+}
+
+// The zero coefficient after run zeros from k, where a new one goes; -1 where the band has not so many.
+int RegionScanDecoder::zeroAfter(std::uint64_t nonzero, int k, int run) const
+{
+    const std::uint64_t zeros = ~nonzero & coefficientsBetween(k, scan_.Se + 1);
+    if (run == 0)
+        return zeros == 0 ? -1 : std::countr_zero(zeros);
+    return placeOfSetBit(zeros, run);
+}
+
+// A value of size bits passed: unread where it fits 16 bits shifted up by Al whatever they are, else
+// read and checked as decodeAcFirst checks it.
+bool RegionScanDecoder::passValue(int size)
+{
+    if (size + scan_.Al <= 15)
+        return reader_.skip(size);
+    const int bits = reader_.bits(size);
+    return bits >= 0 && isCoefficient(extended(bits, size) * (1 << scan_.Al));
+}
+
+} // namespace
+
+RegionFrame regionFrame(const FrameLayout& layout, int mcusWide, int mcusHigh)
+{
+    RegionFrame frame{layout, mcusWide, mcusHigh, {}};
+    qint64 heldBytes = 0;
+    for (const ComponentLayout& component : layout.components) {
+        RegionComponent region;
+        region.keptWide = mcusWide * component.h;
+        region.rowsHigh = mcusHigh * component.v;
+        heldBytes += qint64(region.rowsHigh) * (qint64(region.keptWide) * 64 * 2 + qint64(component.storedWide) * 8);
+        frame.components.push_back(region);
+    }
+    if (heldBytes > maxDecodingBytes)
+        return {layout, mcusWide, mcusHigh, {}};
+    for (std::size_t c = 0; c < frame.components.size(); ++c) {
+        RegionComponent& region = frame.components[c];
+        region.coefficients.assign(std::size_t(region.keptWide) * std::size_t(region.rowsHigh) * 64, 0);
+        region.nonzero.assign(std::size_t(layout.components[c].storedWide) * std::size_t(region.rowsHigh), 0);
+    }
+    return frame;
+}
+
+bool readRegionScans(QIODevice& device, RegionFrame& frame)
+{
+    ScanWalk walk(device, frame.layout);
+    const bool isRead = walkScans(walk, [&frame](ScanWalk& scanWalk, const Scan& scan) {
+        return RegionScanDecoder(scanWalk, frame, scan).decode();
+    });
+    return isRead && isDecodedWithoutSmoothing(walk);
+}
+
+} // namespace velsaro::detail
