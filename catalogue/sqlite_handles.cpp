@@ -3,6 +3,8 @@
 #include <cerrno>
 #include <cstdint>
 #include <cstring>
+#include <fstream>
+#include <string>
 #include <thread>
 
 #include <sys/mman.h>
@@ -54,15 +56,25 @@ bool isFailure(int result)
     return result != SQLITE_OK && result != SQLITE_ROW && result != SQLITE_DONE;
 }
 
+// Whether the kernel gives huge pages to memory that asks for them.
+bool hugePagesOnRequest()
+{
+    std::ifstream setting("/sys/kernel/mm/transparent_hugepage/enabled");
+    std::string modes;
+    std::getline(setting, modes);
+    return modes.find("[always]") != std::string::npos || modes.find("[madvise]") != std::string::npos;
+}
+
 // SQLite's page cache, for pages up to 64 KiB, in memory that asks for huge pages: a search reads every
 // page of its keys once, through a cache of some 2 MiB, and fresh small pages would cost a page fault
 // every 4 KiB. SQLite writes every slot when it starts, so the slots are few: two huge pages' worth,
-// more than a search's cache holds; beyond them it allocates as it would.
+// more than a search's cache holds; beyond them it allocates as it would, and where the kernel gives no
+// huge pages it keeps its own allocation.
 void usePageCacheOfHugePages()
 {
     static const bool configured = [] {
         int header = 0;
-        if (sqlite3_config(SQLITE_CONFIG_PCACHE_HDRSZ, &header) != SQLITE_OK)
+        if (!hugePagesOnRequest() || sqlite3_config(SQLITE_CONFIG_PCACHE_HDRSZ, &header) != SQLITE_OK)
             return false;
         const int slot = (65536 + header + 63) / 64 * 64;
         const std::size_t huge = std::size_t(2) << 20;
@@ -72,7 +84,10 @@ void usePageCacheOfHugePages()
         if (mapped == MAP_FAILED)
             return false;
         void* aligned = reinterpret_cast<void*>((reinterpret_cast<std::uintptr_t>(mapped) + huge - 1) & ~(huge - 1));
-        madvise(aligned, size, MADV_HUGEPAGE);
+        if (madvise(aligned, size, MADV_HUGEPAGE) != 0) {
+            munmap(mapped, size + huge);
+            return false;
+        }
         return sqlite3_config(SQLITE_CONFIG_PAGECACHE, aligned, slot, int(size / std::size_t(slot))) == SQLITE_OK;
     }();
     (void)configured;
