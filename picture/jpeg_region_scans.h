@@ -37,9 +37,13 @@ struct RegionFrame {
 // would take more than the memory any decode may.
 RegionFrame regionFrame(const FrameLayout& layout, int mcusWide, int mcusHigh);
 
+// How a refinement scan's new coefficient finds its place among the zeros: by the processor's bit deposit
+// where it has a fast one, or by counting, which every processor can. Both place it alike.
+enum class ZeroFinding { Fastest, Counting };
+
 // Fills the region's coefficients from the file's scans as libjpeg's whole decode leaves them. False as
 // walkScans says, where the region's part of a scan ends early, a coefficient is beyond 16 bits, or the
 // whole decode would smooth blocks: then only libjpeg's own decode gives its pixels.
-bool readRegionScans(QIODevice& device, RegionFrame& frame);
+bool readRegionScans(QIODevice& device, RegionFrame& frame, ZeroFinding finding = ZeroFinding::Fastest);
 
 } // namespace velsaro::detail

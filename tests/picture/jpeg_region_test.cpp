@@ -2,6 +2,7 @@
 // pixels, for every layout a camera or an editor writes.
 #include "picture/drawing_area.h"
 #include "picture/jpeg_decompressor.h"
+#include "picture/jpeg_region_scans.h"
 #include "picture/picture_file.h"
 #include "tests/support/picture_files.h"
 
@@ -153,6 +154,34 @@ TEST(RegionJpegFuzzInputs, ShowThePixelsOfAWholeDecode)
         for (int y = 0; y < drawingAreaHeight; ++y)
             for (int x = 0; x < drawingAreaWidth; ++x)
                 ASSERT_EQ(shown.point(x, y), whole.point(x, y)) << name.toStdString() << " x " << x << ", y " << y;
+    }
+}
+
+detail::RegionFrame regionRead(const QByteArray& bytes, const detail::FrameLayout& layout, detail::ZeroFinding finding)
+{
+    QBuffer buffer;
+    buffer.setData(bytes);
+    buffer.open(QIODevice::ReadOnly);
+    detail::RegionFrame frame = detail::regionFrame(layout, 40, 40);
+    EXPECT_TRUE(detail::readRegionScans(buffer, frame, finding));
+    return frame;
+}
+
+// New coefficients of refinement scans placed by the processor's bit deposit and by counting: every
+// coefficient kept and every block's mask alike, over runs of zeros of every length.
+TEST(RegionScans, PlaceNewCoefficientsAlikeEitherWay)
+{
+    for (const JpegEncoding& encoding : {scriptedEncoding(JpegScript::ThreeSteps, 1, 1), progressiveEncoding(2, 2)}) {
+        const QByteArray bytes = jpegEncoded(variedPicture(1200, 900, 5), encoding);
+        const detail::FrameLayout layout =
+            detail::frameLayout(1200, 900, {{1, encoding.hSampling, encoding.vSampling}, {2, 1, 1}, {3, 1, 1}});
+        const detail::RegionFrame fastest = regionRead(bytes, layout, detail::ZeroFinding::Fastest);
+        const detail::RegionFrame counted = regionRead(bytes, layout, detail::ZeroFinding::Counting);
+        ASSERT_EQ(fastest.components.size(), 3u);
+        for (std::size_t c = 0; c < 3; ++c) {
+            EXPECT_EQ(fastest.components[c].coefficients, counted.components[c].coefficients);
+            EXPECT_EQ(fastest.components[c].nonzero, counted.components[c].nonzero);
+        }
     }
 }
 
