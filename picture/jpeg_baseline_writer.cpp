@@ -45,16 +45,16 @@ int acCode(int run, int size)
 // The bits a value's magnitude takes.
 int sizeOf(int value)
 {
-    const int magnitude = value < 0 ? -value : value;
-    int size = 0;
-    while ((magnitude >> size) != 0)
-        ++size;
-    return size;
+    return std::bit_width(unsigned(value < 0 ? -value : value));
 }
 
-// A block's coefficients as the written file carries them, in zigzag order; of a component that
-// carries no AC coefficients only the DC. A block source fills them for (component, x, y).
-using BlockCoefficients = std::array<int, 64>;
+// A block's coefficients as the written file carries them, in zigzag order, and a bit for each AC
+// coefficient that is not zero; of a component that carries no AC coefficients only the DC. A block
+// source fills them for (component, x, y).
+struct BlockCoefficients {
+    std::array<int, 64> zigzag{};
+    std::uint64_t nonzero = 0;
+};
 
 // The written file's size and, for each component, whether its blocks carry AC coefficients.
 struct BaselineLayout {
@@ -101,32 +101,45 @@ class BitWriter {
 public:
     explicit BitWriter(QByteArray& out) : out_(out) {}
 
-    // Whole bytes leave the 64-bit store once it holds 32 bits or more.
+    // Up to 24 bits. Four bytes leave the 64-bit store at once when it holds 32 bits or more.
     void put(std::uint32_t bits, int length)
     {
         pending_ = (pending_ << length) | (bits & ((1u << length) - 1));
         count_ += length;
         if (count_ >= 32)
-            emitBytes();
+            emitWord();
     }
 
     void finish()
     {
         if (count_ % 8 != 0)
             put(0x7F, 8 - count_ % 8);
-        emitBytes();
+        for (; count_ >= 8; count_ -= 8)
+            emitByte(char((pending_ >> (count_ - 8)) & 0xFF));
         out_.append(bytes_.data(), qsizetype(bytes_.size()));
     }
 
 private:
-    void emitBytes()
+    void emitWord()
     {
-        for (; count_ >= 8; count_ -= 8) {
-            const char byte = char((pending_ >> (count_ - 8)) & 0xFF);
-            bytes_.push_back(byte);
-            if (byte == char(0xFF))
-                bytes_.push_back('\0');
+        const std::uint32_t word = std::uint32_t(pending_ >> (count_ - 32));
+        count_ -= 32;
+        const std::uint32_t ones = 0x01010101u;
+        const bool hasFullByte = ((~word - ones) & word & (ones << 7)) != 0; // a byte 0xFF, to stuff
+        if (!hasFullByte) {
+            const char four[4] = {char(word >> 24), char(word >> 16), char(word >> 8), char(word)};
+            bytes_.append(four, 4);
+            return;
         }
+        for (int shift = 24; shift >= 0; shift -= 8)
+            emitByte(char(word >> shift));
+    }
+
+    void emitByte(char byte)
+    {
+        bytes_.push_back(byte);
+        if (byte == char(0xFF))
+            bytes_.push_back('\0');
     }
 
     QByteArray& out_;
@@ -210,42 +223,39 @@ public:
     explicit BlockWriter(QByteArray& out) : bits_(out), dcCodes_(dcCodes()) {}
 
     // False where a value is larger than the tables' sizes.
-    bool put(const BlockCoefficients& zigzag, bool carriesAc, int& prediction)
+    bool put(const BlockCoefficients& block, bool carriesAc, int& prediction)
     {
-        const int dc = zigzag[0];
+        const int dc = block.zigzag[0];
         const int size = sizeOf(dc - prediction);
         if (size > largestDcSize)
             return false;
-        bits_.put(dcCodes_[std::size_t(size)].bits, dcCodes_[std::size_t(size)].length);
-        bits_.put(std::uint32_t(dc < prediction ? dc - prediction - 1 : dc - prediction), size);
+        const Code& code = dcCodes_[std::size_t(size)];
+        const std::uint32_t difference = std::uint32_t(dc < prediction ? dc - prediction - 1 : dc - prediction);
+        bits_.put(code.bits << size | (difference & ((1u << size) - 1)), code.length + size);
         prediction = dc;
         if (!carriesAc)
             bits_.put(0, 1);
-        return !carriesAc || putAc(zigzag);
+        return !carriesAc || putAc(block);
     }
 
     void finish() { bits_.finish(); }
 
 private:
-    // The coefficients in zigzag order: runs of zeros before each value. Those not zero are found first,
-    // without a branch per coefficient.
-    bool putAc(const BlockCoefficients& zigzag)
+    // The coefficients in zigzag order: runs of zeros before each value, each code and value put at once.
+    bool putAc(const BlockCoefficients& block)
     {
-        std::uint64_t nonzero = 0;
-        for (int k = 1; k < 64; ++k)
-            nonzero |= std::uint64_t(zigzag[std::size_t(k)] != 0) << k;
         int last = 0;
-        for (; nonzero != 0; nonzero &= nonzero - 1) {
+        for (std::uint64_t nonzero = block.nonzero & ~std::uint64_t(1); nonzero != 0; nonzero &= nonzero - 1) {
             const int k = std::countr_zero(nonzero);
-            const int value = zigzag[std::size_t(k)];
+            const int value = block.zigzag[std::size_t(k)];
             int run = k - last - 1;
             for (; run > 15; run -= 16)
                 bits_.put(std::uint32_t(acCode(15, 0)), 8);
             const int size = sizeOf(value);
             if (size > largestAcSize)
                 return false;
-            bits_.put(std::uint32_t(acCode(run, size)), 8);
-            bits_.put(std::uint32_t(value < 0 ? value - 1 : value), size);
+            const std::uint32_t bits = std::uint32_t(value < 0 ? value - 1 : value) & ((1u << size) - 1);
+            bits_.put(std::uint32_t(acCode(run, size)) << size | bits, 8 + size);
             last = k;
         }
         if (last < 63)
@@ -282,7 +292,7 @@ bool appendBlocks(QByteArray& out, const FrameLayout& frame, const BaselineLayou
     const int wide = isAlone ? frame.components[0].blocksWide : frame.mcusWide();
     const int high = isAlone ? frame.components[0].blocksHigh : frame.mcusHigh();
     std::array<int, 4> predictions{};
-    BlockCoefficients zigzag{};
+    BlockCoefficients block;
     for (int row = 0; row < high; ++row) {
         for (int column = 0; column < wide; ++column) {
             for (std::size_t c = 0; c < frame.components.size(); ++c) {
@@ -290,8 +300,8 @@ bool appendBlocks(QByteArray& out, const FrameLayout& frame, const BaselineLayou
                 const int v = isAlone ? 1 : frame.components[c].v;
                 for (int y = row * v; y < (row + 1) * v; ++y) {
                     for (int x = column * h; x < (column + 1) * h; ++x) {
-                        blockOf(int(c), x, y, zigzag);
-                        if (!writer.put(zigzag, layout.carriesAc[c], predictions[c]))
+                        blockOf(int(c), x, y, block);
+                        if (!writer.put(block, layout.carriesAc[c], predictions[c]))
                             return false;
                     }
                 }
@@ -341,13 +351,15 @@ QByteArray dcOnlyJpeg(QIODevice& device, const jpeg_decompress_struct& info)
     BaselineLayout layout{frame.width, frame.height, {}};
     for (const DcComponent& component : frame.components)
         layout.carriesAc.push_back(component.isTwoByTwo);
-    return baselineJpeg(info, layout, [&frame](int c, int x, int y, BlockCoefficients& zigzag) {
+    return baselineJpeg(info, layout, [&frame](int c, int x, int y, BlockCoefficients& coefficients) {
         const DcComponent& component = frame.components[std::size_t(c)];
         const std::size_t block = std::size_t(y) * std::size_t(component.storedWide) + std::size_t(x);
-        zigzag[0] = component.dc[block];
+        coefficients.zigzag[0] = component.dc[block];
+        coefficients.nonzero = 0;
         for (int k = 1; component.isTwoByTwo && k < 64; ++k) {
             const int slot = twoByTwoSlot(k);
-            zigzag[std::size_t(k)] = slot < 0 ? 0 : component.acValue(block, slot);
+            coefficients.zigzag[std::size_t(k)] = slot < 0 ? 0 : component.acValue(block, slot);
+            coefficients.nonzero |= std::uint64_t(coefficients.zigzag[std::size_t(k)] != 0) << k;
         }
     });
 }
@@ -364,9 +376,12 @@ QByteArray regionOnlyJpeg(QIODevice& device, const jpeg_decompress_struct& info,
     const BaselineLayout written{std::min(layout.width, frame.mcusWide * 8 * layout.maxH),
                                  std::min(layout.height, frame.mcusHigh * 8 * layout.maxV),
                                  std::vector<bool>(layout.components.size(), true)};
-    return baselineJpeg(info, written, [&frame](int c, int x, int y, BlockCoefficients& zigzag) {
-        const std::int16_t* block = frame.components[std::size_t(c)].block(x, y);
-        std::copy(block, block + 64, zigzag.begin());
+    return baselineJpeg(info, written, [&frame](int c, int x, int y, BlockCoefficients& coefficients) {
+        const RegionComponent& component = frame.components[std::size_t(c)];
+        const std::int16_t* block = component.block(x, y);
+        std::copy(block, block + 64, coefficients.zigzag.begin());
+        const std::size_t stored = std::size_t(frame.layout.components[std::size_t(c)].storedWide);
+        coefficients.nonzero = component.nonzero[std::size_t(y) * stored + std::size_t(x)];
     });
 }
 
