@@ -27,10 +27,23 @@ int countOnes(std::uint64_t bits)
     return int((bits * 0x0101010101010101u) >> 56);
 }
 
+// A value of size bits passed: unread where it fits 16 bits shifted up by Al whatever they are, else
+// read and checked as a kept one is.
+template <typename Bits>
+bool passValue(Bits& bits, int size, int Al)
+{
+    if (size + Al <= 15)
+        return bits.skip(size);
+    const int value = bits.bits(size);
+    return value >= 0 && isCoefficient(extended(value, size) * (1 << Al));
+}
+
 // Decodes the region's part of a scan: every block of its rows, into the coefficients kept of it, or
 // only into which coefficients are not zero where none are kept. Runs of blocks with nothing in the band
 // (end-of-band runs) cross MCUs up to the next restart, as DC predictions do. Places::of(bits, n) finds
-// where a refinement's new coefficient goes: the place of the set bit with n below it, as placeOfSetBit.
+// where a refinement's new coefficient goes: the place of the set bit with n below it, as placeOfSetBit;
+// Places::count(bits) counts the bits set. The blocks of an AC scan are decoded a run of a row at a time,
+// so that the reader's bits stay in registers while the same kind of block follows.
 template <typename Places>
 class RegionScanDecoder {
 public:
@@ -40,6 +53,8 @@ public:
     bool decode()
     {
         const bool isAlone = scan_.components.size() == 1;
+        if (isAlone && !scan_.isDc() && walk_.restartInterval == 0)
+            return decodeAcRows();
         const int keptColumns = isAlone ? parts_[0].region->keptWide : frame_.mcusWide;
         return decodeMcus(
             walk_, scan_, isAlone ? parts_[0].region->rowsHigh : frame_.mcusHigh, keptColumns,
@@ -64,16 +79,21 @@ private:
         const HuffmanTable* table = nullptr;
     };
 
+    bool decodeAcRows();
+    bool keepAcBlocks(int row, int count);
+    bool passAcBlocks(std::uint64_t* masks, int count)
+    {
+        return scan_.Ah == 0 ? passFirstBlocks(masks, count) : passRefinementBlocks(masks, count);
+    }
+    bool passFirstBlocks(std::uint64_t* masks, int count);
+    bool passRefinementBlocks(std::uint64_t* masks, int count);
     bool decodeMcu(int column, int row);
     bool decodeBlock(std::size_t inScan, int x, int y);
     bool decodeDcFirst(std::size_t inScan, std::int16_t* coefficients);
-    bool decodeAcFirst(std::int16_t* coefficients, std::uint64_t& nonzero);
-    bool decodeAcRefinement(std::int16_t* coefficients, std::uint64_t& nonzero);
-    bool passValue(int size);
-    bool refineToZero(std::int16_t* coefficients, std::uint64_t nonzero, int k, int& zero, int size);
-    bool passToZero(std::uint64_t nonzero, int k, int run, int& zero, int size);
-    bool refine(std::int16_t* coefficients, std::uint64_t nonzero, int from, int end);
-    int zeroAfter(std::uint64_t nonzero, int k, int run) const;
+    bool decodeAcFirst(HeldBits& bits, std::int16_t* coefficients, std::uint64_t& nonzero);
+    bool decodeAcRefinement(HeldBits& bits, std::int16_t* coefficients, std::uint64_t& nonzero);
+    bool refineToZero(HeldBits& bits, std::int16_t* coefficients, std::uint64_t nonzero, int k, int& zero, int size);
+    bool refine(HeldBits& bits, std::int16_t* coefficients, std::uint64_t nonzero, int from, int end);
 
     ScanWalk& walk_;
     RegionFrame& frame_;
@@ -99,6 +119,105 @@ RegionScanDecoder<Places>::RegionScanDecoder(ScanWalk& walk, RegionFrame& frame,
                      isAlone ? 1 : layout.v, &table};
         blocksInMcu_ += parts_[i].h * parts_[i].v;
     }
+}
+
+// An AC scan without restarts, row by row: the kept blocks together, then the blocks to their right.
+template <typename Places>
+bool RegionScanDecoder<Places>::decodeAcRows()
+{
+    const Part& part = parts_[0];
+    RegionComponent& component = *part.region;
+    const ComponentLayout& layout = walk_.frame.components[std::size_t(scan_.components[0].index)];
+    const int high = std::min(component.rowsHigh, layout.blocksHigh);
+    for (int row = 0; row < high; ++row) {
+        const int columns = row == high - 1 ? std::min(layout.blocksWide, component.keptWide) : layout.blocksWide;
+        const int kept = std::min(columns, component.keptWide);
+        std::uint64_t* masks = component.nonzero.data() + std::size_t(row) * std::size_t(part.storedWide);
+        if (!keepAcBlocks(row, kept) || (columns > kept && !passAcBlocks(masks + kept, columns - kept)))
+            return false;
+    }
+    return true;
+}
+
+// The first count blocks of a row of an AC scan, every coefficient kept, with the reader's bits held in
+// registers across them.
+template <typename Places>
+bool RegionScanDecoder<Places>::keepAcBlocks(int row, int count)
+{
+    HeldBits bits(reader_);
+    RegionComponent& component = *parts_[0].region;
+    std::uint64_t* masks = component.nonzero.data() + std::size_t(row) * std::size_t(parts_[0].storedWide);
+    for (int column = 0; column < count; ++column) {
+        std::int16_t* coefficients = component.block(column, row);
+        const bool isDecoded = scan_.Ah == 0 ? decodeAcFirst(bits, coefficients, masks[column])
+                                             : decodeAcRefinement(bits, coefficients, masks[column]);
+        if (!isDecoded)
+            return false;
+    }
+    return true;
+}
+
+// Blocks of a first AC scan none of whose coefficients are kept, with the reader's bits held in
+// registers across them: only which coefficients are not zero is noted, and a value is not read where
+// it fits 16 bits whatever it is.
+template <typename Places>
+bool RegionScanDecoder<Places>::passFirstBlocks(std::uint64_t* masks, int count)
+{
+    HeldBits bits(reader_);
+    const HuffmanTable& table = *parts_[0].table;
+    int bandsLeft = bandsLeft_;
+    for (int i = 0; i < count; ++i) {
+        std::uint64_t sent = masks[i];
+        const bool isPassed = decodeFirstBand(bits, table, scan_, bandsLeft, [&](int k, int size) {
+            sent |= std::uint64_t(1) << k;
+            return passValue(bits, size, scan_.Al);
+        });
+        masks[i] = sent;
+        if (!isPassed)
+            return false;
+    }
+    bandsLeft_ = bandsLeft;
+    return true;
+}
+
+// Blocks of a refinement scan none of whose coefficients are kept, likewise: each new coefficient's
+// sign and the correction bits before it passed at once (before the zero it goes to lie run zeros, the
+// rest not zero, a correction bit each), and in an end-of-band run the correction bits by count.
+template <typename Places>
+bool RegionScanDecoder<Places>::passRefinementBlocks(std::uint64_t* masks, int count)
+{
+    HeldBits bits(reader_);
+    const HuffmanTable& table = *parts_[0].table;
+    const int end = scan_.Se + 1;
+    int bandsLeft = bandsLeft_;
+    for (int i = 0; i < count; ++i) {
+        std::uint64_t sent = masks[i];
+        int k = scan_.Ss;
+        while (bandsLeft == 0 && k < end) {
+            int run = 0;
+            int size = 0;
+            const RefinementSymbol symbol = readRefinementSymbol(bits, table, run, size, bandsLeft);
+            if (symbol == RefinementSymbol::Unread)
+                return false;
+            if (symbol == RefinementSymbol::BandEnded)
+                break;
+            const int zero = Places::of(~sent & coefficientsBetween(k, end), run);
+            const int corrections = zero < 0 ? Places::count(sent & coefficientsBetween(k, end)) : zero - k - run;
+            if (!bits.skip(size + corrections) || (size == 1 && zero < 0))
+                return false;
+            k = zero < 0 ? end : zero;
+            sent |= std::uint64_t(size) << (k & 63);
+            ++k;
+        }
+        masks[i] = sent;
+        if (bandsLeft > 0) {
+            --bandsLeft;
+            if (!bits.skip(Places::count(sent & coefficientsBetween(k, end))))
+                return false;
+        }
+    }
+    bandsLeft_ = bandsLeft;
+    return true;
 }
 
 template <typename Places>
@@ -131,7 +250,10 @@ bool RegionScanDecoder<Places>::decodeBlock(std::size_t inScan, int x, int y)
             coefficients[0] = std::int16_t(coefficients[0] | (1 << scan_.Al));
         return bit >= 0;
     }
-    return scan_.Ah == 0 ? decodeAcFirst(coefficients, nonzero) : decodeAcRefinement(coefficients, nonzero);
+    if (coefficients == nullptr)
+        return passAcBlocks(&nonzero, 1);
+    HeldBits bits(reader_);
+    return scan_.Ah == 0 ? decodeAcFirst(bits, coefficients, nonzero) : decodeAcRefinement(bits, coefficients, nonzero);
 }
 
 // The difference from the component's last value, shifted up by Al. A value that does not fit libjpeg's
@@ -152,30 +274,29 @@ bool RegionScanDecoder<Places>::decodeDcFirst(std::size_t inScan, std::int16_t* 
     return true;
 }
 
-// The first bits of the band's coefficients, each value shifted up by Al. A coefficient too large for
-// libjpeg's 16 bits is not followed, kept or not; where none is kept, only which are not zero is noted.
+// The first bits of the band's coefficients, each value shifted up by Al; a coefficient too large for
+// libjpeg's 16 bits is not followed.
 template <typename Places>
-bool RegionScanDecoder<Places>::decodeAcFirst(std::int16_t* coefficients, std::uint64_t& nonzero)
+bool RegionScanDecoder<Places>::decodeAcFirst(HeldBits& bits, std::int16_t* coefficients, std::uint64_t& nonzero)
 {
-    return decodeFirstBand(reader_, *parts_[0].table, scan_, bandsLeft_, [&](int k, int size) {
+    return decodeFirstBand(bits, *parts_[0].table, scan_, bandsLeft_, [&](int k, int size) {
         nonzero |= std::uint64_t(1) << k;
-        if (coefficients == nullptr)
-            return passValue(size);
-        const int bits = reader_.bits(size);
-        const int value = extended(bits, size) * (1 << scan_.Al);
-        coefficients[k] = std::int16_t(value);
-        return bits >= 0 && isCoefficient(value);
+        const int value = bits.bits(size);
+        const int shifted = extended(value, size) * (1 << scan_.Al);
+        coefficients[k] = std::int16_t(shifted);
+        return value >= 0 && isCoefficient(shifted);
     });
 }
 
 // The correction bits of the coefficients not zero from up to end: bit Al of each, added away from zero.
 template <typename Places>
-bool RegionScanDecoder<Places>::refine(std::int16_t* coefficients, std::uint64_t nonzero, int from, int end)
+bool RegionScanDecoder<Places>::refine(HeldBits& bits, std::int16_t* coefficients, std::uint64_t nonzero, int from,
+                                       int end)
 {
     const int low = 1 << scan_.Al;
     for (std::uint64_t refined = nonzero & coefficientsBetween(from, end); refined != 0; refined &= refined - 1) {
         const int k = std::countr_zero(refined);
-        const int bit = reader_.bit();
+        const int bit = bits.bit();
         const int value = coefficients[k];
         if (bit < 0)
             return false;
@@ -190,10 +311,9 @@ bool RegionScanDecoder<Places>::refine(std::int16_t* coefficients, std::uint64_t
 }
 
 // The next bit of every coefficient of the band: a correction bit for those not zero, and new
-// coefficients of +-2^Al placed after runs of zeros; in an end-of-band run only correction bits. Where
-// none is kept, each new coefficient's sign and the correction bits before it are passed at once.
+// coefficients of +-2^Al placed after runs of zeros; in an end-of-band run only correction bits.
 template <typename Places>
-bool RegionScanDecoder<Places>::decodeAcRefinement(std::int16_t* coefficients, std::uint64_t& nonzero)
+bool RegionScanDecoder<Places>::decodeAcRefinement(HeldBits& bits, std::int16_t* coefficients, std::uint64_t& nonzero)
 {
     const HuffmanTable& table = *parts_[0].table;
     const int end = scan_.Se + 1;
@@ -201,15 +321,13 @@ bool RegionScanDecoder<Places>::decodeAcRefinement(std::int16_t* coefficients, s
     while (bandsLeft_ == 0 && k <= scan_.Se) {
         int run = 0;
         int size = 0;
-        const RefinementSymbol symbol = readRefinementSymbol(reader_, table, run, size, bandsLeft_);
+        const RefinementSymbol symbol = readRefinementSymbol(bits, table, run, size, bandsLeft_);
         if (symbol == RefinementSymbol::Unread)
             return false;
         if (symbol == RefinementSymbol::BandEnded)
             break;
-        int zero = zeroAfter(nonzero, k, run);
-        const bool isRead = coefficients == nullptr ? passToZero(nonzero, k, run, zero, size)
-                                                    : refineToZero(coefficients, nonzero, k, zero, size);
-        if (!isRead)
+        int zero = Places::of(~nonzero & coefficientsBetween(k, end), run);
+        if (!refineToZero(bits, coefficients, nonzero, k, zero, size))
             return false;
         if (size == 1)
             nonzero |= std::uint64_t(1) << zero;
@@ -218,35 +336,23 @@ bool RegionScanDecoder<Places>::decodeAcRefinement(std::int16_t* coefficients, s
     if (bandsLeft_ == 0)
         return true;
     --bandsLeft_;
-    if (coefficients == nullptr)
-        return reader_.skip(countOnes(nonzero & coefficientsBetween(k, end)));
-    return refine(coefficients, nonzero, k, end);
+    return refine(bits, coefficients, nonzero, k, end);
 }
 
 // Up to the zero found (or past the band where there is none): its sign read first, the correction bits
 // before it, then the new coefficient of size 1 placed there.
 template <typename Places>
-bool RegionScanDecoder<Places>::refineToZero(std::int16_t* coefficients, std::uint64_t nonzero, int k, int& zero,
-                                             int size)
+bool RegionScanDecoder<Places>::refineToZero(HeldBits& bits, std::int16_t* coefficients, std::uint64_t nonzero, int k,
+                                             int& zero, int size)
 {
-    const int sign = size == 1 ? reader_.bit() : 0;
+    const int sign = size == 1 ? bits.bit() : 0;
     const bool isPlaced = size == 0 || zero >= 0;
     zero = zero < 0 ? scan_.Se + 1 : zero;
-    if (sign < 0 || !refine(coefficients, nonzero, k, zero) || !isPlaced)
+    if (sign < 0 || !refine(bits, coefficients, nonzero, k, zero) || !isPlaced)
         return false;
     if (size == 1)
         coefficients[zero] = std::int16_t((sign > 0 ? 1 : -1) * (1 << scan_.Al));
     return true;
-}
-
-// The same passed: before a zero found lie run zeros, the rest not zero, a correction bit each.
-template <typename Places>
-bool RegionScanDecoder<Places>::passToZero(std::uint64_t nonzero, int k, int run, int& zero, int size)
-{
-    const bool isPlaced = size == 0 || zero >= 0;
-    const int corrections = zero < 0 ? countOnes(nonzero & coefficientsBetween(k, scan_.Se + 1)) : zero - k - run;
-    zero = zero < 0 ? scan_.Se + 1 : zero;
-    return reader_.skip(size + corrections) && isPlaced;
 }
 
 // The place of the set bit that has n others below it, -1 where there are not so many: the bytes' counts
@@ -277,29 +383,14 @@ int placeOfSetBit(std::uint64_t bits, int n)
     return 8 * byte + inByte[(bits >> (8 * byte)) & 0xFF][std::size_t(n - below)];
 }
 
-// The zero coefficient after run zeros from k, where a new one goes; -1 where the band has not so many.
-template <typename Places>
-int RegionScanDecoder<Places>::zeroAfter(std::uint64_t nonzero, int k, int run) const
-{
-    const std::uint64_t zeros = ~nonzero & coefficientsBetween(k, scan_.Se + 1);
-    if (run == 0)
-        return zeros == 0 ? -1 : std::countr_zero(zeros);
-    return Places::of(zeros, run);
-}
-
-// A value of size bits passed: unread where it fits 16 bits shifted up by Al whatever they are, else
-// read and checked as decodeAcFirst checks it.
-template <typename Places>
-bool RegionScanDecoder<Places>::passValue(int size)
-{
-    if (size + scan_.Al <= 15)
-        return reader_.skip(size);
-    const int bits = reader_.bits(size);
-    return bits >= 0 && isCoefficient(extended(bits, size) * (1 << scan_.Al));
-}
-
 struct CountedPlaces {
-    static int of(std::uint64_t bits, int n) { return placeOfSetBit(bits, n); }
+    static int of(std::uint64_t bits, int n)
+    {
+        if (n == 0)
+            return bits == 0 ? -1 : std::countr_zero(bits);
+        return placeOfSetBit(bits, n);
+    }
+    static int count(std::uint64_t bits) { return countOnes(bits); }
 };
 
 bool decodeScan(ScanWalk& walk, RegionFrame& frame, const Scan& scan)
@@ -308,18 +399,19 @@ bool decodeScan(ScanWalk& walk, RegionFrame& frame, const Scan& scan)
 }
 
 #if defined(__x86_64__)
-// Where the processor deposits bits in one fast instruction, the place costs a few cycles instead of some
-// twenty: the refinement scans, where most of a progressive file's symbols are, wait on it for each one.
+// Where the processor deposits bits in one fast instruction (and counts them in another), the place costs
+// a few cycles instead of some twenty: the refinement scans, where most of a progressive file's symbols are, wait on it for each one.
 struct DepositedPlaces {
     __attribute__((target("bmi2"))) static int of(std::uint64_t bits, int n)
     {
         const std::uint64_t bit = _pdep_u64(std::uint64_t(1) << n, bits);
         return bit == 0 ? -1 : std::countr_zero(bit);
     }
+    __attribute__((target("popcnt"))) static int count(std::uint64_t bits) { return std::popcount(bits); }
 };
 
 // The whole decoder inlined here, so that it is compiled for the instruction and calls it in place.
-__attribute__((target("bmi2"), flatten)) bool decodeScanDepositing(ScanWalk& walk, RegionFrame& frame,
+__attribute__((target("bmi2,popcnt"), flatten)) bool decodeScanDepositing(ScanWalk& walk, RegionFrame& frame,
                                                                    const Scan& scan)
 {
     return RegionScanDecoder<DepositedPlaces>(walk, frame, scan).decode();
@@ -334,7 +426,8 @@ ScanDecoder decoderForProcessor()
     __builtin_cpu_init();
     const bool isSlowAmd = __builtin_cpu_is("amd") && (__builtin_cpu_is("znver1") || __builtin_cpu_is("znver2") ||
                                                       __builtin_cpu_is("bdver4"));
-    return __builtin_cpu_supports("bmi2") && !isSlowAmd ? decodeScanDepositing : decodeScan;
+    const bool hasBoth = __builtin_cpu_supports("bmi2") && __builtin_cpu_supports("popcnt");
+    return hasBoth && !isSlowAmd ? decodeScanDepositing : decodeScan;
 }
 #else
 ScanDecoder decoderForProcessor() { return decodeScan; }

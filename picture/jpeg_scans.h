@@ -59,14 +59,11 @@ struct HuffmanTable {
     std::array<std::uint16_t, 1 << lookaheadBits> shortCodes{};
 };
 
-// The entropy-coded data of a scan, read ahead up to 64 bits at a time but never past the marker that
-// ends it: data that ends before a block does (at a marker or the file's end) is told, not read as zeros.
-class BitReader {
+// The bits of a scan's entropy-coded data read ahead, most significant first, and what is read of them;
+// Source::fill() reads more, up to 57 or the data's end.
+template <typename Source>
+class HeldBitsOf {
 public:
-    explicit BitReader(ByteStream& stream) : stream_(stream) {}
-
-    // A scan's data starts: nothing read ahead, no marker met.
-    void start();
     // The next bit; -1 where the data ends first.
     int bit() { return bits(1); }
     // The next count (0..25) bits, most significant first; -1 where the data ends first.
@@ -74,8 +71,7 @@ public:
     {
         if (count == 0)
             return 0;
-        if (count_ < count)
-            fill();
+        hold(count);
         if (count_ < count)
             return -1;
         const int value = int(buffer_ >> (64 - count));
@@ -86,8 +82,7 @@ public:
     // The next count (1..25) bits without passing them; zeros past the data.
     std::uint32_t peek(int count)
     {
-        if (count_ < count)
-            fill();
+        hold(count);
         return std::uint32_t(buffer_ >> (64 - count));
     }
     // Passes count (0..25) bits peeked; false where the data ends first.
@@ -107,14 +102,29 @@ public:
                 return false;
             count -= 32;
         }
-        if (count_ < count)
-            fill();
-        if (count_ < count)
-            return false;
-        buffer_ <<= count;
-        count_ -= count;
-        return true;
+        hold(count);
+        return pass(count);
     }
+
+protected:
+    void hold(int count)
+    {
+        if (count_ < count)
+            static_cast<Source*>(this)->fill();
+    }
+
+    std::uint64_t buffer_ = 0;
+    int count_ = 0;
+};
+
+// The entropy-coded data of a scan, read ahead up to 64 bits at a time but never past the marker that
+// ends it: data that ends before a block does (at a marker or the file's end) is told, not read as zeros.
+class BitReader : public HeldBitsOf<BitReader> {
+public:
+    explicit BitReader(ByteStream& stream) : stream_(stream) {}
+
+    // A scan's data starts: nothing read ahead, no marker met.
+    void start();
     // The bits left of the last byte dropped, the restart marker of this number passed; false when
     // anything else comes first.
     bool passRestart(int number);
@@ -122,16 +132,48 @@ public:
     std::optional<int> takeMarker();
 
 private:
+    friend class HeldBitsOf<BitReader>;
+    friend class HeldBits;
     void fill();
 
     ByteStream& stream_;
-    std::uint64_t buffer_ = 0; // the bits read ahead, from the most significant down
-    int count_ = 0;
     std::optional<int> marker_;
 };
 
+// A reader's bits taken for a run of blocks, so that a decoder keeps them in registers instead of
+// storing them after every symbol, and given back when it is done.
+class HeldBits : public HeldBitsOf<HeldBits> {
+public:
+    explicit HeldBits(BitReader& reader) : reader_(reader) { take(); }
+    HeldBits(const HeldBits&) = delete;
+    HeldBits& operator=(const HeldBits&) = delete;
+    ~HeldBits() { giveBack(); }
+
+private:
+    friend class HeldBitsOf<HeldBits>;
+    void take()
+    {
+        buffer_ = reader_.buffer_;
+        count_ = reader_.count_;
+    }
+    void giveBack()
+    {
+        reader_.buffer_ = buffer_;
+        reader_.count_ = count_;
+    }
+    void fill()
+    {
+        giveBack();
+        reader_.fill();
+        take();
+    }
+
+    BitReader& reader_;
+};
+
 // The next symbol of the table's codes; -1 where no code of up to 16 bits matches or the data ends.
-inline int decodeSymbol(BitReader& reader, const HuffmanTable& table)
+template <typename Bits>
+int decodeSymbol(Bits& reader, const HuffmanTable& table)
 {
     const int entry = table.shortCodes[reader.peek(lookaheadBits)];
     if (entry != 0)
@@ -156,7 +198,8 @@ inline bool isCoefficient(int value) { return value >= -32768 && value <= 32767;
 
 // The blocks of an end-of-band run, 2^sizeBits and that many more bits' worth; -1 where the data ends
 // first.
-inline int bandRunLength(BitReader& reader, int sizeBits)
+template <typename Bits>
+int bandRunLength(Bits& reader, int sizeBits)
 {
     const int extra = reader.bits(sizeBits);
     return extra < 0 ? -1 : (1 << sizeBits) + extra;
@@ -211,8 +254,8 @@ bool isDecodedWithoutSmoothing(const ScanWalk& walk);
 // coefficient sent its zigzag place and size to take(k, size), which reads its value. Runs of blocks
 // whose band is empty (end-of-band runs) cross blocks: bandsLeft counts those after this one. False
 // where the data ends, a coefficient falls past the band, or take refuses one.
-template <typename Take>
-bool decodeFirstBand(BitReader& reader, const HuffmanTable& table, const Scan& scan, int& bandsLeft, Take take)
+template <typename Bits, typename Take>
+bool decodeFirstBand(Bits& reader, const HuffmanTable& table, const Scan& scan, int& bandsLeft, Take take)
 {
     if (bandsLeft > 0) {
         --bandsLeft;
@@ -242,8 +285,8 @@ enum class RefinementSymbol {
     Zeros,     // run zeros before a new coefficient of size 1, or 16 zeros where size is 0
 };
 
-inline RefinementSymbol readRefinementSymbol(BitReader& reader, const HuffmanTable& table, int& run, int& size,
-                                             int& bandsLeft)
+template <typename Bits>
+RefinementSymbol readRefinementSymbol(Bits& reader, const HuffmanTable& table, int& run, int& size, int& bandsLeft)
 {
     const int symbol = decodeSymbol(reader, table);
     run = symbol >> 4;
