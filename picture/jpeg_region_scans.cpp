@@ -400,7 +400,8 @@ bool decodeScan(ScanWalk& walk, RegionFrame& frame, const Scan& scan)
 
 #if defined(__x86_64__)
 // Where the processor deposits bits in one fast instruction (and counts them in another), the place costs
-// a few cycles instead of some twenty: the refinement scans, where most of a progressive file's symbols are, wait on it for each one.
+// a few cycles instead of some twenty: the refinement scans, where most of a progressive file's symbols
+// are, wait on it for each one.
 struct DepositedPlaces {
     __attribute__((target("bmi2"))) static int of(std::uint64_t bits, int n)
     {
