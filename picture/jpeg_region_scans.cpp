@@ -189,6 +189,8 @@ bool RegionScanDecoder<Places>::passRefinementBlocks(std::uint64_t* masks, int c
     HeldBits bits(reader_);
     const HuffmanTable& table = *parts_[0].table;
     const int end = scan_.Se + 1;
+    const std::uint64_t band = coefficientsBetween(scan_.Ss, end);
+    const auto bandFrom = [band](int k) { return band & (~std::uint64_t(0) << k); }; // k within the band
     int bandsLeft = bandsLeft_;
     for (int i = 0; i < count; ++i) {
         std::uint64_t sent = masks[i];
@@ -201,8 +203,8 @@ bool RegionScanDecoder<Places>::passRefinementBlocks(std::uint64_t* masks, int c
                 return false;
             if (symbol == RefinementSymbol::BandEnded)
                 break;
-            const int zero = Places::of(~sent & coefficientsBetween(k, end), run);
-            const int corrections = zero < 0 ? Places::count(sent & coefficientsBetween(k, end)) : zero - k - run;
+            const int zero = Places::of(~sent & bandFrom(k), run);
+            const int corrections = zero < 0 ? Places::count(sent & bandFrom(k)) : zero - k - run;
             if (!bits.skip(size + corrections) || (size == 1 && zero < 0))
                 return false;
             k = zero < 0 ? end : zero;
@@ -212,7 +214,7 @@ bool RegionScanDecoder<Places>::passRefinementBlocks(std::uint64_t* masks, int c
         masks[i] = sent;
         if (bandsLeft > 0) {
             --bandsLeft;
-            if (!bits.skip(Places::count(sent & coefficientsBetween(k, end))))
+            if (!bits.skip(Places::count(sent & bandFrom(k))))
                 return false;
         }
     }
