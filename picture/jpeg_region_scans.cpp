@@ -63,7 +63,9 @@ public:
                 bandsLeft_ = 0;
             },
             [this, isAlone, keptColumns](int column, int row) {
-                if (scan_.isDc() && scan_.Ah != 0 && column >= keptColumns)
+                if (scan_.isDc() && scan_.Ah == 0)
+                    return decodeDcFirstMcu(column, row);
+                if (scan_.isDc() && column >= keptColumns)
                     return reader_.skip(blocksInMcu_); // a correction bit a block
                 return isAlone ? decodeBlock(0, column, row) : decodeMcu(column, row);
             });
@@ -89,7 +91,7 @@ private:
     bool passRefinementBlocks(std::uint64_t* masks, int count);
     bool decodeMcu(int column, int row);
     bool decodeBlock(std::size_t inScan, int x, int y);
-    bool decodeDcFirst(std::size_t inScan, std::int16_t* coefficients);
+    bool decodeDcFirstMcu(int column, int row);
     bool decodeAcFirst(HeldBits& bits, std::int16_t* coefficients, std::uint64_t& nonzero);
     bool decodeAcRefinement(HeldBits& bits, std::int16_t* coefficients, std::uint64_t& nonzero);
     bool refineToZero(HeldBits& bits, std::int16_t* coefficients, std::uint64_t nonzero, int k, int& zero, int size);
@@ -244,8 +246,6 @@ bool RegionScanDecoder<Places>::decodeBlock(std::size_t inScan, int x, int y)
     RegionComponent& component = *part.region;
     std::int16_t* coefficients = x < component.keptWide ? component.block(x, y) : nullptr;
     std::uint64_t& nonzero = component.nonzero[std::size_t(y) * std::size_t(part.storedWide) + std::size_t(x)];
-    if (scan_.isDc() && scan_.Ah == 0)
-        return decodeDcFirst(inScan, coefficients);
     if (scan_.isDc()) {
         const int bit = reader_.bit();
         if (bit > 0 && coefficients != nullptr)
@@ -258,21 +258,30 @@ bool RegionScanDecoder<Places>::decodeBlock(std::size_t inScan, int x, int y)
     return scan_.Ah == 0 ? decodeAcFirst(bits, coefficients, nonzero) : decodeAcRefinement(bits, coefficients, nonzero);
 }
 
-// The difference from the component's last value, shifted up by Al. A value that does not fit libjpeg's
-// 16-bit coefficient is not followed, kept or not.
+// Each block's difference from its component's last value, shifted up by Al, with the reader's bits
+// held in registers across the MCU. A value that does not fit libjpeg's 16-bit coefficient is not
+// followed, kept or not.
 template <typename Places>
-bool RegionScanDecoder<Places>::decodeDcFirst(std::size_t inScan, std::int16_t* coefficients)
+bool RegionScanDecoder<Places>::decodeDcFirstMcu(int column, int row)
 {
-    const int size = decodeSymbol(reader_, *parts_[inScan].table);
-    const int bits = size > 0 ? reader_.bits(size) : 0;
-    if (size < 0 || bits < 0)
-        return false;
-    int& prediction = predictions_[inScan];
-    prediction += extended(bits, size);
-    if (!isCoefficient(prediction) || !isCoefficient(prediction * (1 << scan_.Al)))
-        return false;
-    if (coefficients != nullptr)
-        coefficients[0] = std::int16_t(prediction * (1 << scan_.Al));
+    HeldBits bits(reader_);
+    for (std::size_t i = 0; i < scan_.components.size(); ++i) {
+        const Part& part = parts_[i];
+        int& prediction = predictions_[i];
+        for (int y = row * part.v; y < (row + 1) * part.v; ++y) {
+            for (int x = column * part.h; x < (column + 1) * part.h; ++x) {
+                const int size = decodeSymbol(bits, *part.table);
+                const int value = size > 0 ? bits.bits(size) : 0;
+                if (size < 0 || value < 0)
+                    return false;
+                prediction += extended(value, size);
+                if (!isCoefficient(prediction) || !isCoefficient(prediction * (1 << scan_.Al)))
+                    return false;
+                if (x < part.region->keptWide)
+                    part.region->block(x, y)[0] = std::int16_t(prediction * (1 << scan_.Al));
+            }
+        }
+    }
     return true;
 }
 
