@@ -38,6 +38,16 @@ bool passValue(Bits& bits, int size, int Al)
     return value >= 0 && isCoefficient(extended(value, size) * (1 << Al));
 }
 
+// Passes count bits, however many.
+bool skipBits(HeldBits& bits, int count)
+{
+    for (; count > 32; count -= 32) {
+        if (!bits.skip(32))
+            return false;
+    }
+    return bits.skip(count);
+}
+
 // Decodes the region's part of a scan: every block of its rows, into the coefficients kept of it, or
 // only into which coefficients are not zero where none are kept. Runs of blocks with nothing in the band
 // (end-of-band runs) cross MCUs up to the next restart, as DC predictions do. Places::of(bits, n) finds
@@ -169,6 +179,12 @@ bool RegionScanDecoder<Places>::passFirstBlocks(std::uint64_t* masks, int count)
     const HuffmanTable& table = *parts_[0].table;
     int bandsLeft = bandsLeft_;
     for (int i = 0; i < count; ++i) {
+        if (bandsLeft > 0) { // a run of empty bands: its blocks passed at once
+            const int passed = std::min(bandsLeft, count - i);
+            bandsLeft -= passed;
+            i += passed - 1;
+            continue;
+        }
         std::uint64_t sent = masks[i];
         const bool isPassed = decodeFirstBand(bits, table, scan_, bandsLeft, [&](int k, int size) {
             sent |= std::uint64_t(1) << k;
@@ -195,9 +211,20 @@ bool RegionScanDecoder<Places>::passRefinementBlocks(std::uint64_t* masks, int c
     const auto bandFrom = [band](int k) { return band & (~std::uint64_t(0) << k); }; // k within the band
     int bandsLeft = bandsLeft_;
     for (int i = 0; i < count; ++i) {
+        if (bandsLeft > 0) { // a run of empty bands: its blocks' correction bits counted and passed at once
+            const int passed = std::min(bandsLeft, count - i);
+            int corrections = 0;
+            for (int j = i; j < i + passed; ++j)
+                corrections += Places::count(masks[j] & band);
+            bandsLeft -= passed;
+            i += passed - 1;
+            if (!skipBits(bits, corrections))
+                return false;
+            continue;
+        }
         std::uint64_t sent = masks[i];
         int k = scan_.Ss;
-        while (bandsLeft == 0 && k < end) {
+        while (k < end) {
             int run = 0;
             int size = 0;
             const RefinementSymbol symbol = readRefinementSymbol(bits, table, run, size, bandsLeft);
@@ -214,7 +241,7 @@ bool RegionScanDecoder<Places>::passRefinementBlocks(std::uint64_t* masks, int c
             ++k;
         }
         masks[i] = sent;
-        if (bandsLeft > 0) {
+        if (bandsLeft > 0) { // the run began in this block: the rest of its correction bits
             --bandsLeft;
             if (!bits.skip(Places::count(sent & bandFrom(k))))
                 return false;
