@@ -49,10 +49,10 @@ int sizeOf(int value)
 }
 
 // A block's coefficients as the written file carries them, in zigzag order, and a bit for each AC
-// coefficient that is not zero; of a component that carries no AC coefficients only the DC. A block
-// source fills them for (component, x, y).
+// coefficient that is not zero: only the DC and those are read; of a component that carries no AC
+// coefficients only the DC. A block source points them at (component, x, y).
 struct BlockCoefficients {
-    std::array<int, 64> zigzag{};
+    const std::int16_t* zigzag = nullptr;
     std::uint64_t nonzero = 0;
 };
 
@@ -247,7 +247,7 @@ private:
         int last = 0;
         for (std::uint64_t nonzero = block.nonzero & ~std::uint64_t(1); nonzero != 0; nonzero &= nonzero - 1) {
             const int k = std::countr_zero(nonzero);
-            const int value = block.zigzag[std::size_t(k)];
+            const int value = block.zigzag[k];
             int run = k - last - 1;
             for (; run > 15; run -= 16)
                 bits_.put(std::uint32_t(acCode(15, 0)), 8);
@@ -351,15 +351,16 @@ QByteArray dcOnlyJpeg(QIODevice& device, const jpeg_decompress_struct& info)
     BaselineLayout layout{frame.width, frame.height, {}};
     for (const DcComponent& component : frame.components)
         layout.carriesAc.push_back(component.isTwoByTwo);
-    return baselineJpeg(info, layout, [&frame](int c, int x, int y, BlockCoefficients& coefficients) {
+    std::array<std::int16_t, 64> zigzag{};
+    return baselineJpeg(info, layout, [&frame, &zigzag](int c, int x, int y, BlockCoefficients& coefficients) {
         const DcComponent& component = frame.components[std::size_t(c)];
         const std::size_t block = std::size_t(y) * std::size_t(component.storedWide) + std::size_t(x);
-        coefficients.zigzag[0] = component.dc[block];
-        coefficients.nonzero = 0;
+        zigzag[0] = component.dc[block];
+        coefficients = {zigzag.data(), 0};
         for (int k = 1; component.isTwoByTwo && k < 64; ++k) {
             const int slot = twoByTwoSlot(k);
-            coefficients.zigzag[std::size_t(k)] = slot < 0 ? 0 : component.acValue(block, slot);
-            coefficients.nonzero |= std::uint64_t(coefficients.zigzag[std::size_t(k)] != 0) << k;
+            zigzag[std::size_t(k)] = std::int16_t(slot < 0 ? 0 : component.acValue(block, slot));
+            coefficients.nonzero |= std::uint64_t(zigzag[std::size_t(k)] != 0) << k;
         }
     });
 }
@@ -378,10 +379,8 @@ QByteArray regionOnlyJpeg(QIODevice& device, const jpeg_decompress_struct& info,
                                  std::vector<bool>(layout.components.size(), true)};
     return baselineJpeg(info, written, [&frame](int c, int x, int y, BlockCoefficients& coefficients) {
         const RegionComponent& component = frame.components[std::size_t(c)];
-        const std::int16_t* block = component.block(x, y);
-        std::copy(block, block + 64, coefficients.zigzag.begin());
         const std::size_t stored = std::size_t(frame.layout.components[std::size_t(c)].storedWide);
-        coefficients.nonzero = component.nonzero[std::size_t(y) * stored + std::size_t(x)];
+        coefficients = {component.block(x, y), component.nonzero[std::size_t(y) * stored + std::size_t(x)]};
     });
 }
 
