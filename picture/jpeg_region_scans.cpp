@@ -99,6 +99,7 @@ private:
     }
     bool passFirstBlocks(std::uint64_t* masks, int count);
     bool passRefinementBlocks(std::uint64_t* masks, int count);
+    bool passRefinementBand(HeldBits& bits, std::uint64_t band, std::uint64_t& sent, int& bandsLeft);
     bool decodeMcu(int column, int row);
     bool decodeBlock(std::size_t inScan, int x, int y);
     bool decodeDcFirstMcu(int column, int row);
@@ -198,20 +199,16 @@ bool RegionScanDecoder<Places>::passFirstBlocks(std::uint64_t* masks, int count)
     return true;
 }
 
-// Blocks of a refinement scan none of whose coefficients are kept, likewise: each new coefficient's
-// sign and the correction bits before it passed at once (before the zero it goes to lie run zeros, the
-// rest not zero, a correction bit each), and in an end-of-band run the correction bits by count.
+// Blocks of a refinement scan none of whose coefficients are kept, likewise; a run of blocks with empty
+// bands is passed at once, its correction bits counted from the masks.
 template <typename Places>
 bool RegionScanDecoder<Places>::passRefinementBlocks(std::uint64_t* masks, int count)
 {
     HeldBits bits(reader_);
-    const HuffmanTable& table = *parts_[0].table;
-    const int end = scan_.Se + 1;
-    const std::uint64_t band = coefficientsBetween(scan_.Ss, end);
-    const auto bandFrom = [band](int k) { return band & (~std::uint64_t(0) << k); }; // k within the band
+    const std::uint64_t band = coefficientsBetween(scan_.Ss, scan_.Se + 1);
     int bandsLeft = bandsLeft_;
     for (int i = 0; i < count; ++i) {
-        if (bandsLeft > 0) { // a run of empty bands: its blocks' correction bits counted and passed at once
+        if (bandsLeft > 0) {
             const int passed = std::min(bandsLeft, count - i);
             int corrections = 0;
             for (int j = i; j < i + passed; ++j)
@@ -222,32 +219,44 @@ bool RegionScanDecoder<Places>::passRefinementBlocks(std::uint64_t* masks, int c
                 return false;
             continue;
         }
-        std::uint64_t sent = masks[i];
-        int k = scan_.Ss;
-        while (k < end) {
-            int run = 0;
-            int size = 0;
-            const RefinementSymbol symbol = readRefinementSymbol(bits, table, run, size, bandsLeft);
-            if (symbol == RefinementSymbol::Unread)
-                return false;
-            if (symbol == RefinementSymbol::BandEnded)
-                break;
-            const int zero = Places::of(~sent & bandFrom(k), run);
-            const int corrections = zero < 0 ? Places::count(sent & bandFrom(k)) : zero - k - run;
-            if (!bits.skip(size + corrections) || (size == 1 && zero < 0))
-                return false;
-            k = zero < 0 ? end : zero;
-            sent |= std::uint64_t(size) << (k & 63);
-            ++k;
-        }
+        std::uint64_t sent = masks[i]; // in a register: a store through masks could reach the bits
+        const bool isPassed = passRefinementBand(bits, band, sent, bandsLeft);
         masks[i] = sent;
-        if (bandsLeft > 0) { // the run began in this block: the rest of its correction bits
-            --bandsLeft;
-            if (!bits.skip(Places::count(sent & bandFrom(k))))
-                return false;
-        }
+        if (!isPassed)
+            return false;
     }
     bandsLeft_ = bandsLeft;
+    return true;
+}
+
+// A block's band in a refinement scan, passed: each new coefficient's sign and the correction bits before
+// it at once (before the zero it goes to lie run zeros, the rest not zero, a correction bit each); where
+// an end-of-band run begins, the rest of the block's correction bits.
+template <typename Places>
+bool RegionScanDecoder<Places>::passRefinementBand(HeldBits& bits, std::uint64_t band, std::uint64_t& sent,
+                                                   int& bandsLeft)
+{
+    const auto bandFrom = [band](int k) { return band & (~std::uint64_t(0) << k); }; // k within the band
+    const int end = scan_.Se + 1;
+    int k = scan_.Ss;
+    while (k < end) {
+        int run = 0;
+        int size = 0;
+        const RefinementSymbol symbol = readRefinementSymbol(bits, *parts_[0].table, run, size, bandsLeft);
+        if (symbol == RefinementSymbol::Unread)
+            return false;
+        if (symbol == RefinementSymbol::BandEnded) {
+            --bandsLeft;
+            return bits.skip(Places::count(sent & bandFrom(k)));
+        }
+        const int zero = Places::of(~sent & bandFrom(k), run);
+        const int corrections = zero < 0 ? Places::count(sent & bandFrom(k)) : zero - k - run;
+        if (!bits.skip(size + corrections) || (size == 1 && zero < 0))
+            return false;
+        k = zero < 0 ? end : zero;
+        sent |= std::uint64_t(size) << (k & 63);
+        ++k;
+    }
     return true;
 }
 
