@@ -305,13 +305,14 @@ QImage JpegDecompressor::decodeRegionFromScans(int endColumn, int firstRow, int 
     const jpeg_decompress_struct& info = libjpeg_->info;
     if (!isRegionDecodable_ || !info.progressive_mode || info.arith_code || info.data_precision != 8)
         return {};
-    // The MCU columns and rows that hold the region and one more each, whose first samples the upsampler
-    // reads for the region's last ones: where the written picture ends, no pixel of the region is made.
-    // Blocks are not smoothed (readRegionScans), so no DC values further away are read.
+    // The MCU columns and rows that hold the region and two pixels more each: libjpeg's fancy upsampling
+    // of a region's last odd column (or row) reads the chroma sample after it, which must be one the
+    // written picture holds rather than its edge repeated; no other upsampling reads past a pixel's own
+    // sample. Blocks are not smoothed (readRegionScans), so no DC values further away are read.
     const int mcuWidth = 8 * std::max(info.max_h_samp_factor, 1);
     const int mcuHeight = 8 * std::max(info.max_v_samp_factor, 1);
-    const int mcusWide = (endColumn + mcuWidth - 1) / mcuWidth + 1;
-    const int mcusHigh = (endRow + mcuHeight - 1) / mcuHeight + 1;
+    const int mcusWide = (endColumn + 2 + mcuWidth - 1) / mcuWidth;
+    const int mcusHigh = (endRow + 2 + mcuHeight - 1) / mcuHeight;
     keepCoefficientRowsInHeap();
     QBuffer baselineFile;
     baselineFile.setData(regionOnlyJpeg(*libjpeg_->source.device, info, mcusWide, mcusHigh));

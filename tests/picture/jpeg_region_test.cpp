@@ -157,6 +157,22 @@ TEST(RegionJpegFuzzInputs, ShowThePixelsOfAWholeDecode)
     }
 }
 
+// A region ending at an MCU's edge on an odd pixel: the chroma sample after it, which fancy upsampling
+// reads, must come from the file, not from the written picture's edge repeated.
+TEST(RegionScans, EndingAtAnMcuEdgeShowsTheWholeDecodesPixels)
+{
+    for (const JpegEncoding& encoding : {progressiveEncoding(2, 2), progressiveEncoding(2, 1)}) {
+        const QByteArray bytes = jpegEncoded(variedPicture(700, 600, 3), encoding);
+        QBuffer buffer;
+        buffer.setData(bytes);
+        buffer.open(QIODevice::ReadOnly);
+        const QImage region = detail::JpegDecompressor(buffer).decodeRegionFromScans(432, 0, 512);
+        ASSERT_FALSE(region.isNull());
+        const QImage whole = QImage::fromData(bytes, "JPEG").convertToFormat(region.format()).copy(0, 0, 432, 512);
+        EXPECT_EQ(region, whole);
+    }
+}
+
 detail::RegionFrame regionRead(const QByteArray& bytes, const detail::FrameLayout& layout, detail::ZeroFinding finding)
 {
     QBuffer buffer;
