@@ -126,10 +126,14 @@ RegionScanDecoder<Places>::RegionScanDecoder(ScanWalk& walk, RegionFrame& frame,
     for (std::size_t i = 0; i < scan.components.size(); ++i) {
         const ScanComponent& component = scan.components[i];
         const ComponentLayout& layout = walk.frame.components[std::size_t(component.index)];
-        const HuffmanTable& table = scan.isDc() ? walk.dcTables[std::size_t(component.dcTable)]
-                                                : walk.acTables[std::size_t(component.acTable)];
+        // A DC refinement reads no table, and libjpeg lets its header name any slot.
+        const HuffmanTable* table = nullptr;
+        if (!scan.isDc())
+            table = &walk.acTables[std::size_t(component.acTable)];
+        else if (scan.Ah == 0)
+            table = &walk.dcTables[std::size_t(component.dcTable)];
         parts_[i] = {&frame.components[std::size_t(component.index)], layout.storedWide, isAlone ? 1 : layout.h,
-                     isAlone ? 1 : layout.v, &table};
+                     isAlone ? 1 : layout.v, table};
         blocksInMcu_ += parts_[i].h * parts_[i].v;
     }
 }
