@@ -93,12 +93,9 @@ private:
 
     bool decodeAcRows();
     bool keepAcBlocks(int row, int count);
-    bool passAcBlocks(std::uint64_t* masks, int count)
-    {
-        return scan_.Ah == 0 ? passFirstBlocks(masks, count) : passRefinementBlocks(masks, count);
-    }
-    bool passFirstBlocks(std::uint64_t* masks, int count);
-    bool passRefinementBlocks(std::uint64_t* masks, int count);
+    bool passAcBlocks(std::uint64_t* masks, int count);
+    template <typename PassEmpty, typename PassBand>
+    bool passBlocks(std::uint64_t* masks, int count, PassEmpty passEmpty, PassBand passBand);
     bool passRefinementBand(HeldBits& bits, std::uint64_t band, std::uint64_t& sent, int& bandsLeft);
     bool decodeMcu(int column, int row);
     bool decodeBlock(std::size_t inScan, int x, int y);
@@ -174,27 +171,26 @@ bool RegionScanDecoder<Places>::keepAcBlocks(int row, int count)
     return true;
 }
 
-// Blocks of a first AC scan none of whose coefficients are kept, with the reader's bits held in
-// registers across them: only which coefficients are not zero is noted, and a value is not read where
-// it fits 16 bits whatever it is.
+// Blocks of an AC scan none of whose coefficients are kept, with the reader's bits held in registers
+// across them: passBand(bits, mask, bandsLeft) passes a block's band, noting only which coefficients
+// are not zero; a run of blocks with empty bands goes to passEmpty(bits, masks, count) at once.
 template <typename Places>
-bool RegionScanDecoder<Places>::passFirstBlocks(std::uint64_t* masks, int count)
+template <typename PassEmpty, typename PassBand>
+bool RegionScanDecoder<Places>::passBlocks(std::uint64_t* masks, int count, PassEmpty passEmpty, PassBand passBand)
 {
     HeldBits bits(reader_);
-    const HuffmanTable& table = *parts_[0].table;
     int bandsLeft = bandsLeft_;
     for (int i = 0; i < count; ++i) {
-        if (bandsLeft > 0) { // a run of empty bands: its blocks passed at once
+        if (bandsLeft > 0) {
             const int passed = std::min(bandsLeft, count - i);
             bandsLeft -= passed;
+            if (!passEmpty(bits, masks + i, passed))
+                return false;
             i += passed - 1;
             continue;
         }
-        std::uint64_t sent = masks[i];
-        const bool isPassed = decodeFirstBand(bits, table, scan_, bandsLeft, [&](int k, int size) {
-            sent |= std::uint64_t(1) << k;
-            return passValue(bits, size, scan_.Al);
-        });
+        std::uint64_t sent = masks[i]; // in a register: a store through masks could reach the bits
+        const bool isPassed = passBand(bits, sent, bandsLeft);
         masks[i] = sent;
         if (!isPassed)
             return false;
@@ -203,34 +199,33 @@ bool RegionScanDecoder<Places>::passFirstBlocks(std::uint64_t* masks, int count)
     return true;
 }
 
-// Blocks of a refinement scan none of whose coefficients are kept, likewise; a run of blocks with empty
-// bands is passed at once, its correction bits counted from the masks.
+// A first scan's empty bands hold no bits; of its values, one is not read where it fits 16 bits
+// whatever it is. A refinement's empty bands hold a correction bit for each coefficient not zero.
 template <typename Places>
-bool RegionScanDecoder<Places>::passRefinementBlocks(std::uint64_t* masks, int count)
+bool RegionScanDecoder<Places>::passAcBlocks(std::uint64_t* masks, int count)
 {
-    HeldBits bits(reader_);
-    const std::uint64_t band = coefficientsBetween(scan_.Ss, scan_.Se + 1);
-    int bandsLeft = bandsLeft_;
-    for (int i = 0; i < count; ++i) {
-        if (bandsLeft > 0) {
-            const int passed = std::min(bandsLeft, count - i);
-            int corrections = 0;
-            for (int j = i; j < i + passed; ++j)
-                corrections += Places::count(masks[j] & band);
-            bandsLeft -= passed;
-            i += passed - 1;
-            if (!skipBits(bits, corrections))
-                return false;
-            continue;
-        }
-        std::uint64_t sent = masks[i]; // in a register: a store through masks could reach the bits
-        const bool isPassed = passRefinementBand(bits, band, sent, bandsLeft);
-        masks[i] = sent;
-        if (!isPassed)
-            return false;
+    if (scan_.Ah == 0) {
+        return passBlocks(
+            masks, count, [](HeldBits&, const std::uint64_t*, int) { return true; },
+            [this](HeldBits& bits, std::uint64_t& sent, int& bandsLeft) {
+                return decodeFirstBand(bits, *parts_[0].table, scan_, bandsLeft, [&](int k, int size) {
+                    sent |= std::uint64_t(1) << k;
+                    return passValue(bits, size, scan_.Al);
+                });
+            });
     }
-    bandsLeft_ = bandsLeft;
-    return true;
+    const std::uint64_t band = coefficientsBetween(scan_.Ss, scan_.Se + 1);
+    return passBlocks(
+        masks, count,
+        [band](HeldBits& bits, const std::uint64_t* empty, int passed) {
+            int corrections = 0;
+            for (int j = 0; j < passed; ++j)
+                corrections += Places::count(empty[j] & band);
+            return skipBits(bits, corrections);
+        },
+        [this, band](HeldBits& bits, std::uint64_t& sent, int& bandsLeft) {
+            return passRefinementBand(bits, band, sent, bandsLeft);
+        });
 }
 
 // A block's band in a refinement scan, passed: each new coefficient's sign and the correction bits before
