@@ -92,7 +92,7 @@ private:
     };
 
     bool decodeAcRows();
-    bool keepAcBlocks(int row, int count);
+    bool keepAcBlocks(int row, std::uint64_t* masks, int count);
     bool passAcBlocks(std::uint64_t* masks, int count);
     template <typename PassEmpty, typename PassBand>
     bool passBlocks(std::uint64_t* masks, int count, PassEmpty passEmpty, PassBand passBand);
@@ -147,20 +147,19 @@ bool RegionScanDecoder<Places>::decodeAcRows()
         const int columns = row == high - 1 ? std::min(layout.blocksWide, component.keptWide) : layout.blocksWide;
         const int kept = std::min(columns, component.keptWide);
         std::uint64_t* masks = component.nonzero.data() + std::size_t(row) * std::size_t(part.storedWide);
-        if (!keepAcBlocks(row, kept) || (columns > kept && !passAcBlocks(masks + kept, columns - kept)))
+        if (!keepAcBlocks(row, masks, kept) || (columns > kept && !passAcBlocks(masks + kept, columns - kept)))
             return false;
     }
     return true;
 }
 
-// The first count blocks of a row of an AC scan, every coefficient kept, with the reader's bits held in
-// registers across them.
+// The first count blocks of a row of an AC scan (masks: the row's), every coefficient kept, with the
+// reader's bits held in registers across them.
 template <typename Places>
-bool RegionScanDecoder<Places>::keepAcBlocks(int row, int count)
+bool RegionScanDecoder<Places>::keepAcBlocks(int row, std::uint64_t* masks, int count)
 {
     HeldBits bits(reader_);
     RegionComponent& component = *parts_[0].region;
-    std::uint64_t* masks = component.nonzero.data() + std::size_t(row) * std::size_t(parts_[0].storedWide);
     for (int column = 0; column < count; ++column) {
         std::int16_t* coefficients = component.block(column, row);
         const bool isDecoded = scan_.Ah == 0 ? decodeAcFirst(bits, coefficients, masks[column])
