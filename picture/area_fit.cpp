@@ -22,23 +22,31 @@ SourceSpan sourceSpan(std::int64_t x, std::int64_t source, std::int64_t out)
 }
 
 AreaFitter::AreaFitter(QSize sourceSize, QSize fitted)
-    : source_(sourceSize), fitted_(fitted, QImage::Format_RGB32), across_(std::size_t(fitted.width()) * 3)
+    : source_(sourceSize), fitted_(fitted, QImage::Format_RGB32),
+      average_(std::uint64_t(sourceSize.width()) * std::uint64_t(sourceSize.height())),
+      across_(std::size_t(fitted.width()) * 3)
 {
-    for (int x = 0; x < fitted.width(); ++x)
-        spans_.push_back(sourceSpan(x, source_.width(), fitted.width()));
+    const std::int64_t width = source_.width();
+    const std::int64_t out = fitted.width();
+    for (std::int64_t x = 0; x < out; ++x) {
+        const SourceSpan span = sourceSpan(x, width, out);
+        columns_.push_back({int(span.first), int(span.end - span.first), weights_.size()});
+        for (std::int64_t i = span.first; i < span.end; ++i)
+            weights_.push_back(std::uint32_t(areaWeight(i, x, width, out)));
+    }
 }
 
 void AreaFitter::reduceAcross(const QRgb* row)
 {
-    const std::int64_t width = source_.width();
-    const std::int64_t out = fitted_.width();
-    for (std::size_t x = 0; x < spans_.size(); ++x) {
+    for (std::size_t x = 0; x < columns_.size(); ++x) {
+        const QRgb* pixels = row + columns_[x].first;
+        const std::uint32_t* weights = weights_.data() + columns_[x].weightsAt;
         std::uint64_t red = 0, green = 0, blue = 0;
-        for (std::int64_t i = spans_[x].first; i < spans_[x].end; ++i) {
-            const auto weight = std::uint64_t(areaWeight(i, std::int64_t(x), width, out));
-            red += weight * std::uint64_t(qRed(row[i]));
-            green += weight * std::uint64_t(qGreen(row[i]));
-            blue += weight * std::uint64_t(qBlue(row[i]));
+        for (int i = 0; i < columns_[x].count; ++i) {
+            const std::uint64_t weight = weights[i];
+            red += weight * std::uint64_t(qRed(pixels[i]));
+            green += weight * std::uint64_t(qGreen(pixels[i]));
+            blue += weight * std::uint64_t(qBlue(pixels[i]));
         }
         across_[3 * x] = red;
         across_[3 * x + 1] = green;
@@ -69,9 +77,8 @@ void AreaFitter::addRow(const QRgb* row)
 
 void AreaFitter::emitRow(int y)
 {
-    const std::uint64_t area = std::uint64_t(source_.width()) * std::uint64_t(source_.height());
     const std::vector<std::uint64_t>& sums = open_.front();
-    const auto average = [&](std::size_t k) { return int((sums[k] + area / 2) / area); };
+    const auto average = [&](std::size_t k) { return int(average_(sums[k])); };
     QRgb* line = reinterpret_cast<QRgb*>(fitted_.scanLine(y));
     for (int x = 0; x < fitted_.width(); ++x)
         line[x] = qRgb(average(3 * std::size_t(x)), average(3 * std::size_t(x) + 1), average(3 * std::size_t(x) + 2));

@@ -66,6 +66,19 @@ TEST(FittedPicture, TakesTheWholeWidthOrHeightWithTheOtherSideRoundedHalfUp)
     EXPECT_EQ(fittedSize(43, 50), QSize(430, 500));
 }
 
+TEST(FittedPicture, RoundsEveryQuotientAsAnIntegerDivisionWould)
+{
+    // Sums at and around each boundary between quotients, where an estimate off by one shows.
+    for (const std::uint64_t area : {1ull, 3ull, 7ull, 430ull * 503ull, 6000ull * 4000ull, 65535ull * 65535ull,
+                                     (1ull << 44) - 1, 1ull << 45}) {
+        const RoundedQuotient rounded(area);
+        for (const std::uint64_t quotient : {0ull, 1ull, 127ull, 254ull, 255ull})
+            for (const std::uint64_t sum : {quotient * area, quotient * area + (area - 1) / 2, quotient * area + area / 2,
+                                            quotient * area + area - 1})
+                ASSERT_EQ(rounded(sum), (sum + area / 2) / area) << sum << " / " << area;
+    }
+}
+
 TEST(FittedPicture, ReducesALargeBitmapReadInBandsToTheLiteralAreaAverage)
 {
     // 2,700 bytes a row: the 700 rows are read in two bands.
