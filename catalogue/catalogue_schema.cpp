@@ -3,6 +3,10 @@
 #include "catalogue/catalogue_file.h"
 #include "catalogue/key_block_table.h"
 
+#include <string>
+#include <utility>
+#include <vector>
+
 namespace velsaro::detail {
 
 namespace {
@@ -31,6 +35,30 @@ CatalogueFileKind kindThroughSqlite(const Connection& connection)
     if (id != catalogueApplicationId || version < 1)
         return {CatalogueFileKind::Foreign};
     return {CatalogueFileKind::Catalogue, int(version)};
+}
+
+// Whether a table that is read through holds a number outside the catalogue's own: a picture numbered
+// below 0 or from numberLimit on, or a row of keys beyond them. Either would be read as another
+// picture's, or past the end of a row. Rows of hashes and sketches are only looked up by a row of keys.
+bool holdsNumbersOutOfRange(const Connection& connection, int format)
+{
+    std::vector<std::pair<std::string, std::int64_t>> tables = {{"pictures", numberLimit}};
+    if (format >= 2)
+        tables.emplace_back(plainKeyTable, rowLimit);
+    if (format >= 3)
+        tables.emplace_back(fittedKeyTable, rowLimit);
+    std::string sql = "SELECT 0";
+    for (const auto& [table, limit] : tables)
+        sql += " OR (SELECT min(rowid) FROM " + table + ") < 0 OR (SELECT max(rowid) FROM " + table +
+               ") >= " + std::to_string(limit);
+    return connection.number(sql.c_str()) != 0;
+}
+
+void requireNumbersInRange(const Connection& connection, int format)
+{
+    if (holdsNumbersOutOfRange(connection, format))
+        throw CatalogueError(connection.file(), "el catálogo está dañado: guarda números de imagen fuera de rango; "
+                                                "no se ha modificado");
 }
 
 // Refuses what is not a catalogue of a format this version reads.
@@ -93,12 +121,16 @@ void prepareCatalogue(const Connection& connection, bool create)
     // A new catalogue's keys are read in 64 KiB pages, a few hundred reads for a million keys; this
     // takes effect only while the file holds nothing.
     connection.execute("PRAGMA page_size = 65536");
-    if (kindThroughSqlite(connection).format == catalogueFormat)
+    if (kindThroughSqlite(connection).format == catalogueFormat) {
+        requireNumbersInRange(connection, catalogueFormat);
         return; // nothing to make or upgrade; a later format is refused by what follows for the others
+    }
     {
         Transaction transaction(connection);
         const CatalogueFileKind kind = kindThroughSqlite(connection);
         requireUsable(connection.file(), kind);
+        if (kind.kind == CatalogueFileKind::Catalogue)
+            requireNumbersInRange(connection, kind.format);
         if (kind.kind == CatalogueFileKind::Empty && !create)
             throw notACatalogue(connection.file());
         if (kind.kind == CatalogueFileKind::Empty)
@@ -117,6 +149,7 @@ int readableFormat(const Connection& connection)
     if (kind.kind == CatalogueFileKind::Empty)
         throw notACatalogue(connection.file());
     requireUsable(connection.file(), kind);
+    requireNumbersInRange(connection, kind.format);
     return kind.format;
 }
 

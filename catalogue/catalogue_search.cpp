@@ -16,6 +16,7 @@ constexpr std::size_t queriesPerPass = 64;
 // A match as the distance above the number, so that sorting puts the nearest first.
 using Hit = std::uint64_t;
 constexpr int numberBits = 48;
+static_assert(Hit(numberLimit) <= Hit(1) << numberBits);
 int distanceOf(Hit hit) { return int(hit >> numberBits); }
 std::int64_t numberOf(Hit hit) { return std::int64_t(hit & ((Hit(1) << numberBits) - 1)); }
 

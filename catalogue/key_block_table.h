@@ -22,6 +22,11 @@ inline constexpr std::int64_t blocksPerRow = 252;
 inline constexpr std::int64_t keysPerRow = blocksPerRow * std::int64_t(keysPerBlock);
 inline constexpr int keyBlockRowBytes = int(blocksPerRow * (sizeof(KeyBlock) + 1));
 
+// Picture numbers run from 0 to below numberLimit, in whole rows of keys below rowLimit: a search holds
+// a match's number in 48 bits. Only a damaged file holds others.
+inline constexpr std::int64_t rowLimit = (std::int64_t(1) << 48) / keysPerRow;
+inline constexpr std::int64_t numberLimit = rowLimit * keysPerRow;
+
 // The statement that makes table.
 std::string keyBlockTableSql(const std::string& table);
 
