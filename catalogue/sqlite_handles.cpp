@@ -204,12 +204,24 @@ Blob::Blob(const Connection& connection, const char* table, const char* column, 
 
 void Blob::read(void* into, int size, int offset) const
 {
+    requireWithin(size, offset);
     connection_.check(sqlite3_blob_read(blob_.get(), into, size, offset));
 }
 
 void Blob::write(const void* from, int size, int offset) const
 {
+    requireWithin(size, offset);
     connection_.check(sqlite3_blob_write(blob_.get(), from, size, offset));
+}
+
+// Every row read or written in place has the length its table gives all its rows: one that is shorter
+// was cut by damage, and SQLite would only call the access a logic error. The batch it was met in is
+// rolled back.
+void Blob::requireWithin(int size, int offset) const
+{
+    if (std::int64_t(offset) + size > sqlite3_blob_bytes(blob_.get()))
+        throw CatalogueError(connection_.file(),
+                             "el catálogo está dañado: una de sus filas es más corta de lo que debe");
 }
 
 } // namespace velsaro::detail

@@ -94,6 +94,8 @@ public:
     void write(const void* from, int size, int offset) const;
 
 private:
+    void requireWithin(int size, int offset) const;
+
     struct Closer {
         void operator()(sqlite3_blob* blob) const { sqlite3_blob_close(blob); }
     };

@@ -238,7 +238,7 @@ TEST_F(CatalogueToolTest, RefusesForeignFilesAndLaterCataloguesLeavingThemAndThe
 }
 
 // Numbers the catalogue never gives would be read as other pictures' or past the end of a row.
-TEST_F(CatalogueToolTest, RefusesAsDamagedACatalogueWithNumbersOutsideItsOwnLeavingItUntouched)
+TEST_F(CatalogueToolTest, RefusesAsDamagedACatalogueWithNumbersOutOfRangeOrARowCutShort)
 {
     const std::string picture = pictures("n", 1)[0];
     ASSERT_EQ(runClave(withCatalogue({"--fit", picture})).exitCode, 0);
@@ -250,10 +250,16 @@ TEST_F(CatalogueToolTest, RefusesAsDamagedACatalogueWithNumbersOutsideItsOwnLeav
         for (const char* action : {"--fit", "--find"}) { // written to, and only read
             const ClaveRun run = runClave(withCatalogue({action, picture}));
             EXPECT_EQ(run.exitCode, 3) << damage;
-            EXPECT_NE(run.err.find("el catálogo está dañado: guarda números de imagen fuera de rango"), std::string::npos);
+            EXPECT_NE(run.err.find("dañado: guarda números de imagen fuera de rango"), std::string::npos);
         }
         EXPECT_EQ(bytesOf(catalogue_), damaged) << damage;
     }
+    // A row cut short is met where it is written to.
+    std::ofstream(catalogue_, std::ios::binary) << intact;
+    executeSql(catalogue_, "UPDATE fitted_key_blocks SET keys = x'00'");
+    const ClaveRun cut = runClave(withCatalogue({"--fit", pictures("c", 1)[0]}));
+    EXPECT_EQ(cut.exitCode, 3);
+    EXPECT_NE(cut.err.find("dañado: una de sus filas es más corta de lo que debe"), std::string::npos);
 }
 
 TEST_F(CatalogueToolTest, RefusesAPipeAtOnceTakesEveryNameAsAFileAndLeavesNoSideFiles)
